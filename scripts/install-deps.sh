@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Scrivane needs to build, test and run, when they are missing.
+set -euo pipefail
+
+packages=(build-essential cmake pkg-config qt6-base-dev libqscintilla2-qt6-dev libgl-dev
+          googletest libgtest-dev libgmock-dev libbenchmark-dev clang xvfb xauth)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

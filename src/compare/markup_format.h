@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/pure/rich_text.h"
+
+namespace scrivane {
+
+class RichTextBox;
+
+// The colour table every marked-up document carries: 1 red (deleted), 2 blue (inserted),
+// 3 green (declared, never produced).
+inline constexpr std::string_view kColourTable =
+    "{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0\\blue255;\\red0\\green255\\blue0;}";
+
+// First character of every run a comparison marks.
+inline constexpr char kChangeMarker = '\x06';
+
+// Placeholder for the body in the template.
+inline constexpr std::string_view kTextPlaceholder = "$TEXT_";
+
+// The marked-up document template (`defrtf`) for `font`: a complete RTF document holding
+// kTextPlaceholder once where the body goes and kColourTable right after the font table.
+std::string setdefrtf(const FontSpec& font);
+
+// The document's RTF with struck-out runs and change markers removed, "\'07" read as a blank.
+std::string stripstruckRtf(std::string rtf);
+// The plain text of stripstruckRtf: the document's real content.
+std::string stripstruckText(std::string_view rtf);
+
+// The same two over the editing surface (reads its TextRTF).
+std::string stripstruckRtf(const RichTextBox& rtb);
+std::string stripstruckText(const RichTextBox& rtb);
+
+// The real content computed straight from the styled text, without building RTF: gives
+// exactly stripstruckText(writeRtf(doc, font)) for every doc and font.
+std::string strippedText(const RichText& doc);
+
+}  // namespace scrivane

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace scrivane {
+
+// True when `s` is well-formed UTF-8 (no overlongs, no surrogates, nothing above U+10FFFF).
+// The empty string and pure ASCII are valid.
+bool isValidUtf8(std::string_view s);
+
+// In valid UTF-8: true when byte `i` starts a character (or i == s.size()).
+inline bool isUtf8Boundary(std::string_view s, std::size_t i) {
+    return i >= s.size() || (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80;
+}
+
+}  // namespace scrivane

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/pure/rich_text.h"
+
+namespace scrivane {
+
+// Key codes and shift bits the key handlers work with (the surface translates toolkit key
+// events into these in one place).
+namespace key {
+inline constexpr int Backspace = 8;
+inline constexpr int Tab = 9;
+inline constexpr int Enter = 13;
+inline constexpr int Escape = 27;
+inline constexpr int Left = 37;
+inline constexpr int Up = 38;
+inline constexpr int Right = 39;
+inline constexpr int Down = 40;
+inline constexpr int Delete = 46;
+inline constexpr int F2 = 113;
+inline constexpr int F3 = 114;
+}  // namespace key
+namespace shift {
+inline constexpr int Shift = 1;
+inline constexpr int Ctrl = 2;
+inline constexpr int Alt = 4;
+}  // namespace shift
+
+// What the surface reports. A handler may set keyCode / keyAscii to 0 to cancel the key.
+class SurfaceEvents {
+public:
+    virtual ~SurfaceEvents() = default;
+    virtual void Change() {}
+    virtual void KeyDown(int& /*keyCode*/, int /*shift*/) {}
+    virtual void KeyPress(int& /*keyAscii*/) {}
+    virtual void KeyUp(int& /*keyCode*/, int /*shift*/) {}
+    virtual void MouseUp(int /*button*/, int /*shift*/, int /*x*/, int /*y*/) {}
+    // Files dropped on the surface, in the order the drop listed them.
+    virtual void FilesDropped(const std::vector<std::string>& /*paths*/) {}
+};
+
+// The rich-text editing surface. Positions are byte offsets from 0; a CR LF pair counts as
+// two. Everything written into it has its line ends turned into CR LF.
+class RichTextBox {
+public:
+    virtual ~RichTextBox() = default;
+
+    virtual std::string Text() const = 0;
+    virtual void SetText(std::string_view text) = 0;  // caret at 0 afterwards
+    virtual std::string TextRTF() const = 0;
+    // Replaces all, with colours and strike-through; a string that is not RTF becomes the
+    // content as plain text. Caret at 0 afterwards.
+    virtual void SetTextRTF(std::string_view rtf) = 0;
+
+    virtual Pos SelStart() const = 0;
+    virtual void SetSelStart(Pos pos) = 0;  // clamped to [0, length]; collapses the selection
+    virtual Pos SelLength() const = 0;
+    virtual void SetSelLength(Pos len) = 0;  // clamped to the end of the text
+    virtual std::string SelText() const = 0;
+    virtual void SetSelText(std::string_view text) = 0;  // caret after the new text
+    virtual std::string SelRTF() const = 0;
+    virtual Colour SelColor() const = 0;
+    virtual void SetSelColor(Colour colour) = 0;
+    virtual bool SelStrikeThru() const = 0;
+    virtual void SetSelStrikeThru(bool on) = 0;
+
+    virtual FontSpec Font() const = 0;
+    virtual void SetFont(const FontSpec& font) = 0;
+    virtual void SetRightMargin(float margin) = 0;  // 3: wrap at the edge; 60000: no wrap
+
+    virtual Pos GetLineFromChar(Pos pos) const = 0;  // line index from 0
+
+    // Replaces the content with a file's bytes (line ends normalised). On failure returns
+    // false, sets `error` to the platform's description, and keeps the content.
+    virtual bool LoadFile(const std::string& path, std::string& error) = 0;
+
+    virtual bool Enabled() const = 0;
+    virtual void SetEnabled(bool on) = 0;
+    virtual void SetFocus() = 0;
+
+    // Whole content with its marking, and replacing it (no RTF round trip).
+    virtual RichText Content() const = 0;
+    virtual void SetContent(const RichText& doc) = 0;
+
+    // Cheap queries for large documents.
+    virtual Pos TextLength() const = 0;
+    // Bytes [pos, pos+len) clamped to the text; valid until the next change of content.
+    virtual std::string_view TextRange(Pos pos, Pos len) const = 0;
+    // True when any byte carries strike-through.
+    virtual bool HasStrike() const = 0;
+
+    // A free slot kept with the control (the stored text of the document).
+    const std::string& Tag() const { return tag_; }
+    void SetTag(std::string tag) { tag_ = std::move(tag); }
+
+    void SetEvents(SurfaceEvents* events) { events_ = events; }
+
+protected:
+    SurfaceEvents* events() const { return events_; }
+
+private:
+    std::string tag_;
+    SurfaceEvents* events_ = nullptr;
+};
+
+}  // namespace scrivane
