@@ -1,0 +1,155 @@
+#include "compare/markup_format.h"
+
+#include <array>
+#include <string_view>
+
+#include "platform/pure/line_ends.h"
+#include "platform/pure/rtf_reader.h"
+#include "platform/pure/rtf_writer.h"
+#include "platform/pure/text_runs.h"
+#include "platform/rich_text_box.h"
+
+namespace scrivane {
+
+namespace {
+
+constexpr std::string_view kStrike = "\\strike";
+constexpr std::string_view kStrikeEnd = "\\strike0";
+
+// Every occurrence of `from`, searched left to right without overlap, becomes `to`.
+std::string replaceAll(std::string_view s, std::string_view from, std::string_view to) {
+    std::string out;
+    out.reserve(s.size());
+    std::size_t i = 0;
+    for (std::size_t at = s.find(from); at != std::string_view::npos; at = s.find(from, i)) {
+        out.append(s.substr(i, at - i));
+        out.append(to);
+        i = at + from.size();
+    }
+    out.append(s.substr(i));
+    return out;
+}
+
+// Removes, again and again, everything from the first "\strike" up to and including the
+// first "\strike0", as long as that "\strike0" lies after the first "\strike". The string is
+// walked once: `out` holds the finished front part (which never contains "\strike"), `i` is
+// where the unread rest of `s` starts. A cut can join the end of `out` and the rest into a
+// new "\strike", so the few bytes around the join are looked at as well.
+std::string cutStruckStretches(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    std::size_t i = 0;
+    while (true) {
+        std::size_t startInOut = std::string::npos;
+        const std::size_t tail = std::min<std::size_t>(out.size(), kStrike.size() - 1);
+        if (tail > 0) {
+            std::string join = out.substr(out.size() - tail);
+            join.append(s.substr(i, kStrike.size()));
+            const std::size_t p = join.find(kStrike);
+            if (p < tail) startInOut = out.size() - tail + p;
+        }
+        std::size_t startInRest = std::string::npos;
+        std::size_t afterWord = 0;  // index in `s` of the byte after that "\strike"
+        if (startInOut != std::string::npos) {
+            afterWord = i + kStrike.size() - (out.size() - startInOut);
+        } else {
+            startInRest = s.find(kStrike, i);
+            if (startInRest == std::string_view::npos) break;
+            afterWord = startInRest + kStrike.size();
+        }
+        if (afterWord < s.size() && s[afterWord] == '0') break;  // the first one is a "\strike0"
+        const std::size_t end = s.find(kStrikeEnd, afterWord);
+        if (end == std::string_view::npos) break;
+        if (startInOut != std::string::npos) {
+            out.resize(startInOut);
+        } else {
+            out.append(s.substr(i, startInRest - i));
+        }
+        i = end + kStrikeEnd.size();
+    }
+    out.append(s.substr(i));
+    return out;
+}
+
+// A byte that stands in for an escaped backslash ("\\") while the stretches are cut, so that
+// a typed backslash cannot start a control word. It must not occur in the RTF itself, or
+// putting the pairs back would turn that byte into a backslash; byte 2 is used unless the
+// RTF holds it, then any other byte that is neither in the RTF nor in the searched words.
+int placeholderFor(std::string_view rtf) {
+    std::array<bool, 256> present{};
+    for (const char c : rtf) present[static_cast<unsigned char>(c)] = true;
+    if (!present[2]) return 2;
+    constexpr std::string_view kSearched = "\\'067strike ";
+    for (int c = 1; c < 256; ++c) {
+        if (!present[c] && kSearched.find(static_cast<char>(c)) == std::string_view::npos) {
+            return c;
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+std::string setdefrtf(const FontSpec& font) {
+    // The writer's RTF of a document holding one line break: its single "\par " marks where
+    // the body goes, its single "}}" the end of the font table.
+    std::string rtf = writeRtf(RichText{"\r\n", {}}, font);
+    rtf = replaceAll(rtf, "\\par ", kTextPlaceholder);
+    std::string tableAfter = "}}";
+    tableAfter += kColourTable;
+    return replaceAll(rtf, "}}", tableAfter);
+}
+
+std::string stripstruckRtf(std::string rtf) {
+    int placeholder = placeholderFor(rtf);
+    if (placeholder < 0) {
+        // Every usable byte occurs in the RTF: write raw bytes 2 in their escaped form, which
+        // reads the same, and use byte 2.
+        rtf = replaceAll(rtf, "\x02", "\\'02");
+        placeholder = 2;
+    }
+    const char mark = static_cast<char>(placeholder);
+    const std::string_view markView(&mark, 1);
+    std::string s = replaceAll(rtf, "\\\\", markView);
+    s = replaceAll(s, "\\'07", " ");
+    s = replaceAll(s, "\\'06", "");
+    s = cutStruckStretches(s);
+    return replaceAll(s, markView, "\\\\");
+}
+
+std::string stripstruckText(std::string_view rtf) {
+    return toCrLf(rtfToText(stripstruckRtf(std::string(rtf))));
+}
+
+std::string stripstruckRtf(const RichTextBox& rtb) {
+    return stripstruckRtf(rtb.TextRTF());
+}
+
+std::string stripstruckText(const RichTextBox& rtb) {
+    return stripstruckText(rtb.TextRTF());
+}
+
+std::string strippedText(const RichText& input) {
+    const RichText doc = normalised(input);
+    std::string out;
+    out.reserve(doc.text.size());
+    const auto keep = [&out](std::string_view bytes) {
+        for (const char c : bytes) {
+            if (c == kChangeMarker) continue;
+            out += c == '\x07' ? ' ' : c;
+        }
+    };
+    if (doc.runs.empty()) {
+        keep(doc.text);
+    } else {
+        std::size_t pos = 0;
+        for (const TextRun& run : doc.runs) {
+            if (!run.strike) keep(std::string_view(doc.text).substr(pos, run.length));
+            pos += run.length;
+        }
+    }
+    toCrLfInPlace(out);
+    return out;
+}
+
+}  // namespace scrivane
