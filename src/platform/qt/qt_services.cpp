@@ -1,0 +1,298 @@
+#include "platform/qt/qt_services.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFont>
+#include <QFontDatabase>
+#include <QFontDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QStandardPaths>
+#include <QTextDocument>
+#include <QUrl>
+
+#include <vector>
+
+#include "platform/pure/utf8.h"
+
+namespace scrivane {
+
+namespace {
+
+constexpr const char* kProgramName = "Scrivane";
+
+QString fromUtf8(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+std::string toUtf8(const QString& s) {
+    const QByteArray bytes = s.toUtf8();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+QMessageBox::StandardButtons qtButtons(Buttons buttons) {
+    switch (buttons) {
+        case Buttons::Ok:
+            return QMessageBox::Ok;
+        case Buttons::YesNo:
+            return QMessageBox::Yes | QMessageBox::No;
+        case Buttons::YesNoCancel:
+            return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+QMessageBox::Icon qtIcon(Icon icon) {
+    switch (icon) {
+        case Icon::None:
+            return QMessageBox::NoIcon;
+        case Icon::Question:
+            return QMessageBox::Question;
+        case Icon::Warning:
+            return QMessageBox::Warning;
+        case Icon::Error:
+            return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
+}
+
+Answer answerFor(int pressed, Buttons buttons) {
+    switch (pressed) {
+        case QMessageBox::Ok:
+            return Answer::Ok;
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        default:
+            // Closed without a button: an Ok box was still only acknowledged.
+            return buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
+    }
+}
+
+}  // namespace
+
+std::string messageDisplayText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            // A CR LF or LF CR pair is one break; a lone CR or LF is one too.
+            const char partner = c == '\r' ? '\n' : '\r';
+            if (i + 1 < text.size() && text[i + 1] == partner) ++i;
+            out += '\n';
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string qtFileFilter(std::string_view filter) {
+    std::vector<std::string_view> parts;
+    for (std::size_t start = 0;;) {
+        const auto bar = filter.find('|', start);
+        parts.push_back(filter.substr(start, bar == std::string_view::npos ? bar : bar - start));
+        if (bar == std::string_view::npos) break;
+        start = bar + 1;
+    }
+    std::string out;
+    for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
+        std::string_view label = parts[i];
+        // The label may name its patterns in parentheses already; Qt adds its own.
+        if (const auto paren = label.find(" ("); paren != std::string_view::npos) {
+            label = label.substr(0, paren);
+        }
+        std::string patterns;
+        std::string_view rest = parts[i + 1];
+        while (!rest.empty()) {
+            const auto semi = rest.find(';');
+            std::string_view one = rest.substr(0, semi);
+            rest = semi == std::string_view::npos ? std::string_view() : rest.substr(semi + 1);
+            if (one.empty()) continue;
+            if (!patterns.empty()) patterns += ' ';
+            patterns += one == "*.*" ? std::string_view("*") : one;
+        }
+        if (!out.empty()) out += ";;";
+        out.append(label).append(" (").append(patterns).append(")");
+    }
+    return out;
+}
+
+QString textFromBytes(std::string_view bytes) {
+    const auto size = static_cast<qsizetype>(bytes.size());
+    return isValidUtf8(bytes) ? QString::fromUtf8(bytes.data(), size)
+                              : QString::fromLatin1(bytes.data(), size);
+}
+
+QtServices::~QtServices() {
+    if (busy_) QApplication::restoreOverrideCursor();
+}
+
+Answer QtServices::MessageBox(const std::string& text, Buttons buttons, Icon icon) {
+    QMessageBox box(qtIcon(icon), kProgramName, textFromBytes(messageDisplayText(text)),
+                    qtButtons(buttons), parent_);
+    box.setDefaultButton(buttons == Buttons::Ok ? QMessageBox::Ok : QMessageBox::Yes);
+    return answerFor(box.exec(), buttons);
+}
+
+std::string QtServices::InputBox(const std::string& prompt, const std::string& initial) {
+    bool ok = false;
+    const QString typed =
+        QInputDialog::getText(parent_, kProgramName, textFromBytes(messageDisplayText(prompt)),
+                              QLineEdit::Normal, textFromBytes(initial), &ok);
+    return ok ? toUtf8(typed) : std::string();
+}
+
+std::string QtServices::showFileDialog(FileDialog kind, const std::string& startName) {
+    QFileDialog dialog(parent_, kProgramName);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setNameFilters(
+        QString::fromStdString(qtFileFilter(kFileFilter)).split(QStringLiteral(";;")));
+    if (kind == FileDialog::Open) {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    } else {
+        // Asking before an existing file is replaced is the dialog's default.
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+    }
+    if (startName.empty()) {
+        dialog.setDirectory(QDir::currentPath());
+    } else {
+        const QFileInfo start(fromUtf8(startName));
+        if (start.isDir()) {
+            dialog.setDirectory(start.absoluteFilePath());
+        } else {
+            dialog.setDirectory(start.absolutePath());
+            dialog.selectFile(start.fileName());
+        }
+    }
+    if (dialog.exec() != QDialog::Accepted) return {};
+    const QStringList chosen = dialog.selectedFiles();
+    return chosen.isEmpty() ? std::string() : toUtf8(chosen.front());
+}
+
+std::string QtServices::ShowOpen(const std::string& startName) {
+    return showFileDialog(FileDialog::Open, startName);
+}
+
+std::string QtServices::ShowSave(const std::string& startName) {
+    return showFileDialog(FileDialog::Save, startName);
+}
+
+std::optional<FontSpec> QtServices::ShowFont(const FontSpec& current) {
+    QFont initial(fromUtf8(current.name));
+    if (current.size > 0) initial.setPointSizeF(current.size);
+    initial.setBold(current.bold);
+    initial.setItalic(current.italic);
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, initial, parent_, kProgramName);
+    if (!ok) return std::nullopt;
+    FontSpec spec;
+    spec.name = toUtf8(chosen.family());
+    spec.size = chosen.pointSizeF() > 0 ? chosen.pointSizeF() : current.size;
+    spec.bold = chosen.bold();
+    spec.italic = chosen.italic();
+    return spec;
+}
+
+std::string QtServices::ClipboardText() {
+    return toUtf8(QGuiApplication::clipboard()->text());
+}
+
+void QtServices::SetClipboardText(const std::string& text) {
+    QGuiApplication::clipboard()->setText(textFromBytes(text));
+}
+
+void QtServices::ClearClipboard() {
+    QGuiApplication::clipboard()->clear();
+}
+
+bool QtServices::PrintText(const std::string& text, std::string& error) {
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull()) {
+        error = "No printer is available.";
+        return false;
+    }
+    QPrinter printer(info, QPrinter::HighResolution);
+    printer.setDocName(kProgramName);
+    QTextDocument document;
+    document.setDefaultFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    document.setPlainText(textFromBytes(messageDisplayText(text)));
+    document.print(&printer);
+    if (printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted) {
+        error = "The document could not be printed on " + toUtf8(info.printerName()) + ".";
+        return false;
+    }
+    return true;
+}
+
+void QtServices::OpenInViewer(const std::string& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(fromUtf8(path)));
+}
+
+std::optional<TimePoint> QtServices::FileModified(const std::string& path) {
+    const QFileInfo file(fromUtf8(path));
+    if (path.empty() || !file.exists()) return std::nullopt;
+    const QDateTime stamp = file.lastModified();
+    if (!stamp.isValid()) return std::nullopt;
+    return TimePoint(std::chrono::milliseconds(stamp.toMSecsSinceEpoch()));
+}
+
+std::string QtServices::FirstMatch(const std::string& dir, const std::string& pattern) {
+    // Names are matched with their letter case, as the file system tells them apart.
+    const QStringList names = QDir(fromUtf8(dir))
+                                  .entryList(QStringList{fromUtf8(pattern)},
+                                             QDir::Files | QDir::CaseSensitive, QDir::Unsorted);
+    return names.isEmpty() ? std::string() : toUtf8(names.front());
+}
+
+std::string QtServices::CurrentDir() {
+    return toUtf8(QDir::currentPath());
+}
+
+bool QtServices::SetCurrentDir(const std::string& dir) {
+    return !dir.empty() && QDir::setCurrent(fromUtf8(dir));
+}
+
+bool QtServices::MakeDir(const std::string& dir) {
+    return !dir.empty() && QDir().mkpath(fromUtf8(dir));
+}
+
+std::string QtServices::ProgramDir() {
+    return toUtf8(QCoreApplication::applicationDirPath());
+}
+
+std::string QtServices::ConfigDir() {
+    return toUtf8(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+}
+
+TimePoint QtServices::Now() {
+    return std::chrono::system_clock::now();
+}
+
+void QtServices::SetBusy(bool busy) {
+    if (busy == busy_) return;
+    busy_ = busy;
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+void QtServices::ProcessEvents() {
+    QCoreApplication::processEvents();
+}
+
+}  // namespace scrivane

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/services.h"
+
+class QWidget;
+class QString;
+
+namespace scrivane {
+
+// The platform services on Qt. Dialogs are modal and owned by `parent` (may be null).
+class QtServices : public Services {
+  public:
+    explicit QtServices(QWidget* parent) : parent_(parent) {}
+    ~QtServices() override;
+    QtServices(const QtServices&) = delete;
+    QtServices& operator=(const QtServices&) = delete;
+
+    Answer MessageBox(const std::string& text, Buttons buttons, Icon icon) override;
+    std::string InputBox(const std::string& prompt, const std::string& initial) override;
+    std::string ShowOpen(const std::string& startName) override;
+    std::string ShowSave(const std::string& startName) override;
+    std::optional<FontSpec> ShowFont(const FontSpec& current) override;
+    std::string ClipboardText() override;
+    void SetClipboardText(const std::string& text) override;
+    void ClearClipboard() override;
+    bool PrintText(const std::string& text, std::string& error) override;
+    void OpenInViewer(const std::string& path) override;
+    std::optional<TimePoint> FileModified(const std::string& path) override;
+    std::string FirstMatch(const std::string& dir, const std::string& pattern) override;
+    std::string CurrentDir() override;
+    bool SetCurrentDir(const std::string& dir) override;
+    bool MakeDir(const std::string& dir) override;
+    std::string ProgramDir() override;
+    std::string ConfigDir() override;
+    TimePoint Now() override;
+    void SetBusy(bool busy) override;
+    void ProcessEvents() override;
+
+  private:
+    enum class FileDialog { Open, Save };
+    std::string showFileDialog(FileDialog kind, const std::string& startName);
+
+    QWidget* parent_;
+    // Whether our wait cursor is pushed: it is pushed and restored once each, however often
+    // SetBusy repeats itself.
+    bool busy_ = false;
+};
+
+// The text a message box shows: CR LF, LF CR and lone CR become one line break each.
+std::string messageDisplayText(std::string_view text);
+
+// The "label|patterns|label|patterns" filter in Qt's "label (patterns);;..." form; "*.*"
+// becomes "*" so that names without an extension show too.
+std::string qtFileFilter(std::string_view filter);
+
+// Text bytes for display: UTF-8 when they are valid UTF-8, else one byte per Latin-1 char.
+QString textFromBytes(std::string_view bytes);
+
+}  // namespace scrivane
