@@ -1,54 +1,60 @@
 #include "platform/pure/line_ends.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace scrivane {
 
 namespace {
 
-// Position of the next CR or LF at or after `from`, or s.size().
-std::size_t nextBreakByte(std::string_view s, std::size_t from) {
-    const char* p = s.data();
-    const std::size_t n = s.size();
-    for (std::size_t i = from; i < n; ++i) {
-        const char c = p[i];
-        if (c == '\r' || c == '\n') return i;
+// Finds line-break bytes with memchr, which is many times faster than a byte loop on long
+// lines; the next CR and the next LF are remembered so that each byte is searched once.
+class BreakScanner {
+  public:
+    explicit BreakScanner(std::string_view s)
+        : s_(s), nextCr_(find('\r', 0)), nextLf_(find('\n', 0)) {}
+
+    // Position of the next CR or LF at or after `from`, or s.size().
+    std::size_t next(std::size_t from) {
+        if (nextCr_ < from) nextCr_ = find('\r', from);
+        if (nextLf_ < from) nextLf_ = find('\n', from);
+        return std::min(nextCr_, nextLf_);
     }
-    return n;
+
+  private:
+    std::size_t find(char c, std::size_t from) const {
+        if (from >= s_.size()) return s_.size();
+        const void* hit = std::memchr(s_.data() + from, c, s_.size() - from);
+        return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - s_.data())
+                   : s_.size();
+    }
+
+    std::string_view s_;
+    std::size_t nextCr_;
+    std::size_t nextLf_;
+};
+
+// Length of the line break that starts at `at` (2 for CR LF, else 1).
+std::size_t breakLength(std::string_view s, std::size_t at) {
+    return s[at] == '\r' && at + 1 < s.size() && s[at + 1] == '\n' ? 2 : 1;
 }
 
 // Rewrites every line break of `s` (CR LF, lone CR, lone LF) as `eol`.
 std::string replaceBreaks(std::string_view s, std::string_view eol) {
     std::string out;
     out.reserve(s.size() + s.size() / 16 + 16);
+    BreakScanner scanner(s);
     std::size_t i = 0;
     const std::size_t n = s.size();
     while (i < n) {
-        const std::size_t at = nextBreakByte(s, i);
+        const std::size_t at = scanner.next(i);
         out.append(s.substr(i, at - i));
         if (at == n) break;
         out.append(eol);
-        i = at + ((s[at] == '\r' && at + 1 < n && s[at + 1] == '\n') ? 2 : 1);
+        i = at + breakLength(s, at);
     }
     return out;
 }
-
-// A text's line breaks one by one: each byte, with any break read as a single '\n'.
-class BreakReader {
-  public:
-    explicit BreakReader(std::string_view s) : s_(s) {}
-    bool done() const { return i_ >= s_.size(); }
-    char next() {
-        const char c = s_[i_++];
-        if (c == '\r') {
-            if (i_ < s_.size() && s_[i_] == '\n') ++i_;
-            return '\n';
-        }
-        return c;
-    }
-
-  private:
-    std::string_view s_;
-    std::size_t i_ = 0;
-};
 
 // 1-based position as the editor counts it; 0 when absent.
 std::size_t position(std::size_t index) {
@@ -70,7 +76,8 @@ LineEnds detectLineEnds(std::string_view bytes, LineEnds fallback) {
     bool cr = false;
     bool lf = false;
     const std::size_t n = bytes.size();
-    for (std::size_t i = nextBreakByte(bytes, 0); i < n; i = nextBreakByte(bytes, i)) {
+    BreakScanner scanner(bytes);
+    for (std::size_t i = scanner.next(0); i < n; i = scanner.next(i)) {
         if (bytes[i] == '\r') {
             if (i + 1 < n && bytes[i + 1] == '\n') {
                 crlf = true;
@@ -106,7 +113,8 @@ std::string toCrLf(std::string_view s) {
 
 void toCrLfInPlace(std::string& s) {
     const std::size_t n = s.size();
-    for (std::size_t i = nextBreakByte(s, 0); i < n; i = nextBreakByte(s, i)) {
+    BreakScanner scanner(s);
+    for (std::size_t i = scanner.next(0); i < n; i = scanner.next(i)) {
         if (s[i] != '\r' || i + 1 >= n || s[i + 1] != '\n') {
             s = toCrLf(s);
             return;
@@ -129,12 +137,21 @@ std::string fromCrLf(std::string_view text, LineEnds ends) {
 
 bool equalIgnoringLineEnds(std::string_view a, std::string_view b) {
     if (a == b) return true;
-    BreakReader ra(a);
-    BreakReader rb(b);
-    while (!ra.done() && !rb.done()) {
-        if (ra.next() != rb.next()) return false;
+    // Line by line: the text between breaks must match, and both must break at the same time.
+    BreakScanner breaksA(a);
+    BreakScanner breaksB(b);
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (true) {
+        const std::size_t endA = breaksA.next(i);
+        const std::size_t endB = breaksB.next(j);
+        if (a.substr(i, endA - i) != b.substr(j, endB - j)) return false;
+        const bool doneA = endA == a.size();
+        const bool doneB = endB == b.size();
+        if (doneA || doneB) return doneA && doneB;
+        i = endA + breakLength(a, endA);
+        j = endB + breakLength(b, endB);
     }
-    return ra.done() && rb.done();
 }
 
 }  // namespace scrivane

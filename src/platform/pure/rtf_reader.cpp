@@ -17,7 +17,8 @@ constexpr std::size_t kMaxDepth = 1024;
 constexpr std::size_t kMaxWordLength = 32;
 constexpr long long kMaxParam = 1'000'000'000;
 constexpr long long kMaxUnicodeSkip = 255;
-constexpr std::size_t kMaxColours = 65536;
+// Colour-table entries kept (4 MB); later ones read as plain. Far beyond any real document.
+constexpr std::size_t kMaxColours = std::size_t{1} << 20;
 constexpr char32_t kReplacement = 0xFFFD;
 
 enum class Destination { Text, Skip, ColourTable };

@@ -1,0 +1,211 @@
+#include "platform/pure/line_ends.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <random>
+
+#include "platform/pure/random_docs.h"
+
+namespace scrivane {
+namespace {
+
+struct FixCase {
+    const char* name;
+    std::string in;
+    std::string out;
+};
+
+TEST(FixLines, Table) {
+    const FixCase cases[] = {
+        {"empty", "", ""},
+        {"lone CR", "abc\rdef", "abc\r\ndef"},
+        {"LF only", "a\nb\nc", "a\r\nb\r\nc"},
+        {"CR LF throughout", "a\r\nb\r\nc", "a\r\nb\r\nc"},
+        // Only the first and the last break are looked at.
+        {"bare LF between CR LF", "\r\na\nb\r\n", "\r\na\nb\r\n"},
+        {"single leading LF", "\nabc", "\nabc"},
+        {"no break", "one line", "one line"},
+        {"trailing lone CR", "a\r\nb\r", "a\r\nb\r\n"},
+        {"leading lone CR", "\ra\r\nb", "\r\na\r\nb"},
+        {"LF CR reads as two breaks", "a\n\rb", "a\r\n\r\nb"},
+        {"CR CR LF", "a\r\r\nb", "a\r\n\r\nb"},
+        {"mixed, LF last", "a\r\nb\nc\n", "a\r\nb\r\nc\r\n"},
+        {"only CRs", "\r\r", "\r\n\r\n"},
+    };
+    for (const FixCase& c : cases) {
+        std::string s = c.in;
+        fixlines(s);
+        EXPECT_EQ(s, c.out) << c.name;
+    }
+}
+
+// The three whole-string replacements the normaliser stands for, done the slow way.
+std::string replaceEach(std::string s, const std::string& from, const std::string& to) {
+    std::string out;
+    std::size_t i = 0;
+    for (std::size_t at = s.find(from); at != std::string::npos; at = s.find(from, i)) {
+        out += s.substr(i, at - i) + to;
+        i = at + from.size();
+    }
+    return out + s.substr(i);
+}
+
+TEST(FixLines, MatchesThreeReplacementsOnRandomText) {
+    std::mt19937 rng(1234);
+    for (int n = 0; n < 3000; ++n) {
+        std::string s = testing::randomBytes(rng, 40);
+        std::string expected = s;
+        if (!expected.empty()) {
+            const auto pos = [](std::size_t p) { return p == std::string::npos ? 0 : p + 1; };
+            const bool looksCrLf = pos(s.rfind('\n')) == pos(s.rfind('\r')) + 1 &&
+                                   pos(s.find('\n')) == pos(s.find('\r')) + 1;
+            if (!looksCrLf) {
+                expected = replaceEach(expected, "\r\n", "\n");
+                expected = replaceEach(expected, "\r", "\n");
+                expected = replaceEach(expected, "\n", "\r\n");
+            }
+        }
+        fixlines(s);
+        ASSERT_EQ(s, expected) << "case " << n;
+    }
+}
+
+TEST(ToCrLf, Table) {
+    const FixCase cases[] = {
+        {"empty", "", ""},
+        {"no break", "abc", "abc"},
+        {"lone LF", "a\nb", "a\r\nb"},
+        {"lone CR at end", "a\r", "a\r\n"},
+        {"CR LF kept", "a\r\n", "a\r\n"},
+        {"LF CR", "\n\r", "\r\n\r\n"},
+        {"CR CR LF LF", "\r\r\n\n", "\r\n\r\n\r\n"},
+        {"NUL kept", std::string("a\0b\n", 4), std::string("a\0b\r\n", 5)},
+    };
+    for (const FixCase& c : cases) {
+        EXPECT_EQ(toCrLf(c.in), c.out) << c.name;
+        std::string inPlace = c.in;
+        toCrLfInPlace(inPlace);
+        EXPECT_EQ(inPlace, c.out) << c.name << " (in place)";
+    }
+}
+
+TEST(DetectLineEnds, Table) {
+    struct Case {
+        std::string bytes;
+        LineEnds fallback;
+        LineEnds expected;
+    };
+    const Case cases[] = {
+        {"", LineEnds::Lf, LineEnds::Lf},         {"abc", LineEnds::Cr, LineEnds::Cr},
+        {"a\nb\n", LineEnds::CrLf, LineEnds::Lf}, {"a\rb\r", LineEnds::Lf, LineEnds::Cr},
+        {"a\r\nb", LineEnds::Lf, LineEnds::CrLf}, {"a\nb\r\n", LineEnds::Lf, LineEnds::CrLf},
+        {"a\nb\r", LineEnds::Lf, LineEnds::CrLf}, {"\r", LineEnds::Lf, LineEnds::Cr},
+        {"\n\r", LineEnds::Lf, LineEnds::CrLf},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(detectLineEnds(c.bytes, c.fallback), c.expected)
+            << ::testing::PrintToString(c.bytes);
+    }
+}
+
+TEST(FromCrLf, Table) {
+    struct Case {
+        std::string text;
+        LineEnds ends;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"a\r\nb\r\n", LineEnds::Lf, "a\nb\n"},       {"a\r\nb\r\n", LineEnds::Cr, "a\rb\r"},
+        {"a\r\nb\r\n", LineEnds::CrLf, "a\r\nb\r\n"}, {"", LineEnds::Lf, ""},
+        {"no break", LineEnds::Cr, "no break"},       {"\r\n\r\n", LineEnds::Lf, "\n\n"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(fromCrLf(c.text, c.ends), c.expected) << ::testing::PrintToString(c.text);
+    }
+}
+
+TEST(FromCrLf, SavedFileReadsBackAsTheDocument) {
+    std::mt19937 rng(99);
+    for (int n = 0; n < 2000; ++n) {
+        const std::string doc = toCrLf(testing::randomBytes(rng, 30));
+        for (const LineEnds ends : {LineEnds::Lf, LineEnds::Cr, LineEnds::CrLf}) {
+            const std::string file = fromCrLf(doc, ends);
+            ASSERT_EQ(toCrLf(file), doc);
+            if (file.find_first_of("\r\n") != std::string::npos) {
+                ASSERT_EQ(detectLineEnds(file, LineEnds::CrLf), ends);
+            }
+        }
+    }
+}
+
+TEST(EqualIgnoringLineEnds, Table) {
+    struct Case {
+        std::string a;
+        std::string b;
+        bool equal;
+    };
+    const Case cases[] = {
+        {"", "", true},         {"a\r\nb", "a\nb", true},
+        {"a\rb", "a\nb", true}, {"a\r\n", "a\n\n", false},
+        {"a\r\n", "a", false},  {"a\n\r", "a\r\n\r\n", true},
+        {"ab", "ba", false},    {"a\r\r\n", "a\n\n", true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(equalIgnoringLineEnds(c.a, c.b), c.equal)
+            << ::testing::PrintToString(c.a) << " vs " << ::testing::PrintToString(c.b);
+        EXPECT_EQ(equalIgnoringLineEnds(c.b, c.a), c.equal);
+    }
+}
+
+TEST(EqualIgnoringLineEnds, AgreesWithNormalisingBoth) {
+    std::mt19937 rng(7);
+    for (int n = 0; n < 3000; ++n) {
+        const std::string a = testing::randomBytes(rng, 12);
+        const std::string b =
+            n % 2 ? testing::randomBytes(rng, 12) : fromCrLf(toCrLf(a), LineEnds::Cr);
+        ASSERT_EQ(equalIgnoringLineEnds(a, b), toCrLf(a) == toCrLf(b))
+            << ::testing::PrintToString(a) << " vs " << ::testing::PrintToString(b);
+    }
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr std::size_t kBigSize = 10'000'000;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr std::size_t kBigSize = 10'000'000;
+#else
+constexpr std::size_t kBigSize = 100'000'000;
+#endif
+#else
+constexpr std::size_t kBigSize = 100'000'000;
+#endif
+
+// 100 MB of short LF lines: each helper makes one pass and stays below a second (on this
+// machine merely copying 100 MB into fresh memory takes about 0.4 s).
+TEST(LineEndsSpeed, HundredMegabytes) {
+    std::string lf;
+    lf.reserve(kBigSize);
+    while (lf.size() < kBigSize) lf += "some words of a line\n";
+    const auto timed = [](const char* what, auto&& work) {
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::printf("%s over %zu bytes: %.3f s\n", what, kBigSize, seconds);
+        EXPECT_LT(seconds, 1.0) << what;
+    };
+    std::string crlf;
+    timed("toCrLf", [&] { crlf = toCrLf(lf); });
+    std::string fixed = lf;
+    timed("fixlines", [&] { fixlines(fixed); });
+    EXPECT_EQ(fixed, crlf);
+    timed("equalIgnoringLineEnds", [&] { EXPECT_TRUE(equalIgnoringLineEnds(lf, crlf)); });
+    timed("detectLineEnds", [&] { EXPECT_EQ(detectLineEnds(lf, LineEnds::CrLf), LineEnds::Lf); });
+    std::string back;
+    timed("fromCrLf", [&] { back = fromCrLf(crlf, LineEnds::Lf); });
+    EXPECT_EQ(back, lf);
+}
+
+}  // namespace
+}  // namespace scrivane
