@@ -1,12 +1,12 @@
 #include "compare/markup_format.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
 #include "platform/pure/line_ends.h"
 #include "platform/pure/rtf_reader.h"
 #include "platform/pure/rtf_writer.h"
-#include "platform/pure/text_runs.h"
 #include "platform/rich_text_box.h"
 
 namespace scrivane {
@@ -129,25 +129,32 @@ std::string stripstruckText(const RichTextBox& rtb) {
     return stripstruckText(rtb.TextRTF());
 }
 
-std::string strippedText(const RichText& input) {
-    const RichText doc = normalised(input);
+std::string strippedText(const RichText& doc) {
     std::string out;
     out.reserve(doc.text.size());
+    // Markers go, a bell becomes a blank, the rest is copied in stretches.
     const auto keep = [&out](std::string_view bytes) {
-        for (const char c : bytes) {
-            if (c == kChangeMarker) continue;
-            out += c == '\x07' ? ' ' : c;
+        std::size_t i = 0;
+        while (i < bytes.size()) {
+            std::size_t j = i;
+            while (j < bytes.size() && bytes[j] != kChangeMarker && bytes[j] != '\x07') ++j;
+            out.append(bytes.substr(i, j - i));
+            if (j == bytes.size()) break;
+            if (bytes[j] == '\x07') out += ' ';
+            i = j + 1;
         }
     };
-    if (doc.runs.empty()) {
-        keep(doc.text);
-    } else {
-        std::size_t pos = 0;
-        for (const TextRun& run : doc.runs) {
-            if (!run.strike) keep(std::string_view(doc.text).substr(pos, run.length));
-            pos += run.length;
-        }
+    // Runs are read as the writer reads them (see normalised()): cut at the end of the text,
+    // any rest plain.
+    const std::string_view text = doc.text;
+    std::size_t pos = 0;
+    for (const TextRun& run : doc.runs) {
+        if (pos >= text.size()) break;
+        const std::size_t length = std::min(run.length, text.size() - pos);
+        if (!run.strike) keep(text.substr(pos, length));
+        pos += length;
     }
+    keep(text.substr(std::min(pos, text.size())));
     toCrLfInPlace(out);
     return out;
 }
