@@ -1,0 +1,221 @@
+#include "compare/chunk_finder.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <limits>
+
+namespace scrivane {
+
+namespace {
+
+constexpr std::uint64_t kBase = 0x100000001B3ULL;  // odd, so every power is invertible mod 2^64
+constexpr std::uint32_t kNoGroup = std::numeric_limits<std::uint32_t>::max();
+
+std::uint64_t byteValue(char c) {
+    return static_cast<unsigned char>(c) + 1U;
+}
+
+// Spreads the polynomial hash over all 64 bits: its low bits alone are weak.
+std::uint64_t mix(std::uint64_t h) {
+    h ^= h >> 31;
+    h *= 0xBF58476D1CE4E5B9ULL;
+    h ^= h >> 29;
+    return h;
+}
+
+std::uint64_t hashOf(const char* p, std::int64_t length) {
+    std::uint64_t h = 0;
+    for (std::int64_t i = 0; i < length; ++i) h = h * kBase + byteValue(p[i]);
+    return h;
+}
+
+// Open-addressing map from chunk hash to group number, with a bit filter in front that keeps
+// most positions of T from touching the table at all.
+class HashGroups {
+  public:
+    explicit HashGroups(std::size_t expected) {
+        const auto bits =
+            static_cast<unsigned>(std::max<std::size_t>(4, std::bit_width(expected * 2)));
+        keys_.assign(std::size_t{1} << bits, 0);
+        groups_.assign(std::size_t{1} << bits, kNoGroup);
+        filterBits_ = bits + 3;
+        filter_.assign((std::size_t{1} << filterBits_) / 64, 0);
+    }
+
+    // The group of hash `h`, adding a new one when it is not there yet.
+    std::uint32_t insert(std::uint64_t h) {
+        const std::uint64_t m = mix(h);
+        std::size_t i = slotOf(m);
+        while (groups_[i] != kNoGroup) {
+            if (keys_[i] == h) return groups_[i];
+            i = (i + 1) & (keys_.size() - 1);
+        }
+        keys_[i] = h;
+        groups_[i] = count_++;
+        const std::uint64_t f = m >> (64 - filterBits_);
+        filter_[f / 64] |= std::uint64_t{1} << (f % 64);
+        return groups_[i];
+    }
+
+    std::uint32_t find(std::uint64_t h) const {
+        const std::uint64_t m = mix(h);
+        const std::uint64_t f = m >> (64 - filterBits_);
+        if ((filter_[f / 64] & (std::uint64_t{1} << (f % 64))) == 0) return kNoGroup;
+        std::size_t i = slotOf(m);
+        while (groups_[i] != kNoGroup) {
+            if (keys_[i] == h) return groups_[i];
+            i = (i + 1) & (keys_.size() - 1);
+        }
+        return kNoGroup;
+    }
+
+    std::uint32_t count() const { return count_; }
+
+  private:
+    std::size_t slotOf(std::uint64_t m) const { return m & (keys_.size() - 1); }
+
+    unsigned filterBits_ = 0;
+    std::vector<std::uint64_t> keys_;
+    std::vector<std::uint32_t> groups_;
+    std::vector<std::uint64_t> filter_;
+    std::uint32_t count_ = 0;
+};
+
+}  // namespace
+
+ChunkFinder::ChunkFinder(std::string_view s, std::string_view t, std::int64_t minlen)
+    : s_(s), t_(t), minlen_(minlen), fullChunks_(static_cast<std::int64_t>(s.size()) / minlen) {
+    if (fullChunks_ > 0 && static_cast<std::int64_t>(t_.size()) >= minlen_) buildIndex();
+}
+
+void ChunkFinder::buildIndex() {
+    const auto chunks = static_cast<std::size_t>(fullChunks_);
+    HashGroups groups(chunks);
+    chunkSlot_.resize(chunks);
+
+    // Chunks of equal hash share a group; within a group, each distinct content gets a slot
+    // (more than one only on a hash collision).
+    std::vector<std::uint32_t> groupFirstSlot;
+    std::vector<std::uint32_t> slotNext;
+    std::vector<std::int64_t> slotChunk;
+    for (std::size_t c = 0; c < chunks; ++c) {
+        const char* text = s_.data() + static_cast<std::int64_t>(c) * minlen_;
+        const std::uint32_t g = groups.insert(hashOf(text, minlen_));
+        if (g == groupFirstSlot.size()) groupFirstSlot.push_back(kNoGroup);
+        std::uint32_t slot = groupFirstSlot[g];
+        while (slot != kNoGroup &&
+               std::memcmp(s_.data() + slotChunk[slot] * minlen_, text, minlen_) != 0) {
+            slot = slotNext[slot];
+        }
+        if (slot == kNoGroup) {
+            slot = static_cast<std::uint32_t>(slotChunk.size());
+            slotChunk.push_back(static_cast<std::int64_t>(c));
+            slotGroup_.push_back(g);
+            slotNext.push_back(groupFirstSlot[g]);
+            groupFirstSlot[g] = slot;
+        }
+        chunkSlot_[c] = slot;
+    }
+
+    // Two rolling passes over T: count the candidates of each group, then place them.
+    std::uint64_t topPower = 1;
+    for (std::int64_t i = 1; i < minlen_; ++i) topPower *= kBase;
+    const std::int64_t last = static_cast<std::int64_t>(t_.size()) - minlen_;
+    auto rollOverT = [&](auto&& onHit) {
+        std::uint64_t h = hashOf(t_.data(), minlen_);
+        for (std::int64_t p = 0;; ++p) {
+            const std::uint32_t g = groups.find(h);
+            if (g != kNoGroup) onHit(g, p);
+            if (p == last) break;
+            h = (h - byteValue(t_[p]) * topPower) * kBase + byteValue(t_[p + minlen_]);
+        }
+    };
+    groupStart_.assign(groups.count() + 1, 0);
+    rollOverT([&](std::uint32_t g, std::int64_t) { ++groupStart_[g + 1]; });
+    for (std::size_t g = 1; g < groupStart_.size(); ++g) groupStart_[g] += groupStart_[g - 1];
+    candidates_.resize(groupStart_.back());
+    std::vector<std::uint64_t> fill(groupStart_.begin(), groupStart_.end() - 1);
+    rollOverT([&](std::uint32_t g, std::int64_t p) { candidates_[fill[g]++] = p; });
+
+    slotCursor_.resize(slotGroup_.size());
+    for (std::size_t slot = 0; slot < slotGroup_.size(); ++slot) {
+        slotCursor_[slot] = groupStart_[slotGroup_[slot]];
+    }
+}
+
+std::int64_t ChunkFinder::find(std::int64_t chunk) {
+    if (chunk < fullChunks_) return chunkSlot_.empty() ? -1 : findFull(chunk);
+    return findLast();
+}
+
+std::int64_t ChunkFinder::findFull(std::int64_t chunk) {
+    const std::uint32_t slot = chunkSlot_[static_cast<std::size_t>(chunk)];
+    const std::uint64_t end = groupStart_[slotGroup_[slot] + 1];
+    const char* text = s_.data() + chunk * minlen_;
+    std::uint64_t i = slotCursor_[slot];
+    while (i < end) {
+        const std::int64_t p = candidates_[i];
+        const std::int64_t z = firstClaimedFrom(p);
+        if (z < p + minlen_) {
+            // Every candidate up to z overlaps the same claimed byte.
+            i = static_cast<std::uint64_t>(
+                std::upper_bound(candidates_.begin() + static_cast<std::ptrdiff_t>(i),
+                                 candidates_.begin() + static_cast<std::ptrdiff_t>(end), z) -
+                candidates_.begin());
+            continue;
+        }
+        if (std::memcmp(t_.data() + p, text, minlen_) == 0) {
+            slotCursor_[slot] = i;
+            return p;
+        }
+        ++i;  // same hash, other content
+    }
+    slotCursor_[slot] = end;
+    return -1;
+}
+
+std::int64_t ChunkFinder::findLast() const {
+    const std::int64_t start = fullChunks_ * minlen_;
+    const auto length = static_cast<std::int64_t>(s_.size()) - start;
+    const auto size = static_cast<std::int64_t>(t_.size());
+    if (length <= 0 || length > size) return -1;
+    std::int64_t from = 0;
+    while (size - from >= length) {
+        const void* hit = memmem(t_.data() + from, static_cast<std::size_t>(size - from),
+                                 s_.data() + start, static_cast<std::size_t>(length));
+        if (hit == nullptr) return -1;
+        const std::int64_t p = static_cast<const char*>(hit) - t_.data();
+        const std::int64_t z = firstClaimedFrom(p);
+        if (z >= p + length) return p;
+        // Resume after the claimed stretch that holds z.
+        auto it = std::upper_bound(claims_.begin(), claims_.end(), z,
+                                   [](std::int64_t v, const auto& c) { return v < c.second; });
+        from = it->second;
+    }
+    return -1;
+}
+
+void ChunkFinder::claim(std::int64_t pos, std::int64_t length) {
+    if (length <= 0) return;
+    if (!claims_.empty() && pos <= claims_.back().second) {
+        claims_.back().second = std::max(claims_.back().second, pos + length);
+    } else {
+        claims_.emplace_back(pos, pos + length);
+    }
+}
+
+std::int64_t ChunkFinder::firstClaimedFrom(std::int64_t pos) const {
+    auto it = std::upper_bound(claims_.begin(), claims_.end(), pos,
+                               [](std::int64_t v, const auto& c) { return v < c.second; });
+    if (it == claims_.end()) return static_cast<std::int64_t>(t_.size());
+    return std::max(it->first, pos);
+}
+
+bool ChunkFinder::claimed(std::int64_t pos) const {
+    auto it = std::upper_bound(claims_.begin(), claims_.end(), pos,
+                               [](std::int64_t v, const auto& c) { return v < c.second; });
+    return it != claims_.end() && it->first <= pos;
+}
+
+}  // namespace scrivane

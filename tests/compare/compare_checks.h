@@ -1,0 +1,116 @@
+#pragma once
+
+// Properties every comparison result must have, shared by the tests and the fuzz target.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "compare/compare_engine.h"
+#include "compare/markup_format.h"
+#include "platform/pure/line_ends.h"
+#include "platform/pure/rtf_reader.h"
+#include "platform/pure/utf8.h"
+
+namespace scrivane::testing {
+
+inline std::string chainText(const std::vector<Block>& blocks, BlockIndex head,
+                             std::string_view doc) {
+    std::string out;
+    for (BlockIndex i : chainOf(blocks, head)) out.append(blocktextOf(blocks, doc, i));
+    return out;
+}
+
+// The result as a reader sees it: unchanged text as is, "[+...]" inserted, "[-...]" deleted.
+inline std::string display(const std::vector<Block>& blocks, std::string_view docnew,
+                           std::string_view docold) {
+    std::string out;
+    for (BlockIndex i : chainOf(blocks, 1)) {
+        const Block& b = blocks[i];
+        if (b.nbytes > 0) {
+            const std::string_view text = blocktextOf(blocks, docnew, i);
+            if (b.isnew) {
+                out += "[+" + std::string(text) + "]";
+            } else {
+                out += text;
+            }
+        }
+        const BlockIndex j = b.iother;
+        if (j > 0 && j < static_cast<BlockIndex>(blocks.size()) && blocks[j].nbytes > 0 &&
+            blocks[j].istrike) {
+            out += "[-" + std::string(blocktextOf(blocks, docold, j)) + "]";
+        }
+    }
+    return out;
+}
+
+// Positions in the new text where the display changes colour or shows a marker: the start of
+// every inserted run, both ends of every unchanged stretch that borders a change, and the
+// place of every deleted run.
+inline std::vector<std::int64_t> markPositions(const std::vector<Block>& blocks) {
+    struct Item {
+        bool plain;
+        std::int64_t start;
+        std::int64_t end;
+    };
+    std::vector<Item> items;
+    for (BlockIndex i : chainOf(blocks, 1)) {
+        const Block& b = blocks[i];
+        const std::int64_t start = b.pt0 - 1;
+        if (b.nbytes > 0) items.push_back({!b.isnew, start, start + b.nbytes});
+        const BlockIndex j = b.iother;
+        if (j > 0 && j < static_cast<BlockIndex>(blocks.size()) && blocks[j].nbytes > 0 &&
+            blocks[j].istrike) {
+            const std::int64_t at = start + std::max<std::int64_t>(b.nbytes, 0);
+            items.push_back({false, at, at});
+        }
+    }
+    std::vector<std::int64_t> marks;
+    for (std::size_t k = 0; k < items.size(); ++k) {
+        const bool plainBefore = k > 0 && items[k - 1].plain;
+        if (!(items[k].plain && plainBefore) && k > 0) marks.push_back(items[k].start);
+        if (!items[k].plain) marks.push_back(items[k].start);
+    }
+    return marks;
+}
+
+// What stripping the marked-up document of `docnew` must give: the reader, like the editing
+// surface, turns lone CR and LF into CR LF, and stripping drops the marker byte 6 and reads
+// byte 7 as a blank wherever they stand.
+inline std::string realContent(std::string_view docnew) {
+    std::string out;
+    for (char c : toCrLf(docnew)) {
+        if (c == '\x06') continue;
+        out.push_back(c == '\x07' ? ' ' : c);
+    }
+    return out;
+}
+
+// Every property a result must have; an empty list when all hold.
+inline std::vector<std::string> resultFaults(const std::vector<Block>& blocks,
+                                             std::string_view docnew, std::string_view docold,
+                                             std::string_view markup) {
+    std::vector<std::string> faults;
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        if (blocks[i].nbytes < 0) faults.push_back("negative length in block " + std::to_string(i));
+    }
+    if (chainText(blocks, 1, docnew) != docnew) faults.push_back("new chain lost the new text");
+    if (blocks.size() > 2 && chainText(blocks, 2, docold) != docold) {
+        faults.push_back("old chain lost the old text");
+    }
+    if (!markup.empty() && strippedText(readRtf(markup).doc) != realContent(docnew)) {
+        faults.push_back("stripped markup is not the new text");
+    }
+    if (isValidUtf8(docnew)) {
+        for (std::int64_t at : markPositions(blocks)) {
+            if (!isUtf8Boundary(docnew, static_cast<std::size_t>(at))) {
+                faults.push_back("change border inside a character at " + std::to_string(at));
+                break;
+            }
+        }
+    }
+    return faults;
+}
+
+}  // namespace scrivane::testing
