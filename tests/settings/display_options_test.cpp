@@ -11,11 +11,6 @@ namespace {
 TEST(DisplayOptions, RightMarginFollowsWrap) {
     EXPECT_EQ(rightMarginFor(true), 3.0f);
     EXPECT_EQ(rightMarginFor(false), 60000.0f);
-    // Switching twice gives the former margin back.
-    for (const bool wrap : {false, true}) {
-        EXPECT_EQ(rightMarginFor(!!wrap), rightMarginFor(wrap));
-        EXPECT_NE(rightMarginFor(!wrap), rightMarginFor(wrap));
-    }
 }
 
 TEST(DisplayOptions, FontDialogAnswers) {

@@ -108,37 +108,6 @@ TEST(SetRecent, NamesTheListCannotHoldLeaveItUntouched) {
     EXPECT_EQ(list.size(), 3000u);
 }
 
-TEST(SetRecent, LengthLimitDropsWholeOldestEntries) {
-    // Names of 98 bytes: each entry adds 99 bytes to the list after its leading '|'.
-    const auto name = [](int i) {
-        std::string n = "/f" + std::to_string(i);
-        return n + std::string(98 - n.size(), 'n');
-    };
-    struct Case {
-        int entries;
-        std::size_t size;
-        int oldestKept;
-    };
-    // 30 entries make 2971 bytes; a 31st would need 3070 and pushes the oldest out.
-    const std::vector<Case> cases = {{30, 2971, 0}, {31, 2971, 1}, {45, 2971, 15}};
-    for (const auto& c : cases) {
-        std::string list;
-        for (int i = 0; i < c.entries; ++i) ASSERT_TRUE(SetRecent(list, name(i)));
-        EXPECT_EQ(list.size(), c.size) << c.entries;
-        EXPECT_EQ(list.back(), '|');
-        std::set<std::string> kept;
-        std::string rest = list;
-        while (!rest.empty()) {
-            const std::string entry = strextr(rest, "|");
-            if (!entry.empty()) kept.insert(entry);
-        }
-        std::set<std::string> expected;
-        for (int i = c.oldestKept; i < c.entries; ++i) expected.insert(name(i));
-        EXPECT_EQ(kept, expected) << c.entries;
-        EXPECT_EQ(list.rfind("|" + name(c.entries - 1) + "|", 0), 0u);
-    }
-}
-
 TEST(SetRecent, CutNeverLeavesPartOfAnEntry) {
     // Mixed lengths so the 3000-byte cut lands inside an entry most of the time.
     std::string list;

@@ -190,15 +190,6 @@ TEST_F(QtServicesTest, PrintWithoutPrinterFailsWithAReason) {
     EXPECT_EQ(error, "No printer is available.");
 }
 
-TEST_F(QtServicesTest, PlacesAndClock) {
-    EXPECT_EQ(services_.ProgramDir(), QCoreApplication::applicationDirPath().toStdString());
-    EXPECT_FALSE(services_.ConfigDir().empty());
-    const auto before = std::chrono::system_clock::now();
-    const auto now = services_.Now();
-    EXPECT_GE(now, before);
-    EXPECT_LE(now, std::chrono::system_clock::now());
-}
-
 // Runs `act` on the next modal dialog once it is shown, as a user would answer it.
 template <typename Dialog>
 void whenShown(std::function<void(Dialog&)> act) {

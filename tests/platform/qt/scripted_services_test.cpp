@@ -86,36 +86,6 @@ TEST(ScriptedServices, DialogsAnswerFromTheirQueues) {
     EXPECT_TRUE(s.allScriptUsed());
 }
 
-TEST(ScriptedServices, PrinterClipboardEventsAndBusy) {
-    ScriptedServices s;
-    std::string error;
-    EXPECT_TRUE(s.PrintText("page", error));
-    s.printerError = "No printer is available.";
-    EXPECT_FALSE(s.PrintText("lost", error));
-    EXPECT_EQ(error, "No printer is available.");
-    EXPECT_EQ(s.printed, std::vector<std::string>{"page"});
-
-    s.SetClipboardText("clip");
-    EXPECT_EQ(s.ClipboardText(), "clip");
-    s.ClearClipboard();
-    EXPECT_EQ(s.ClipboardText(), "");
-    EXPECT_EQ(s.clipboardClears, 1);
-
-    int seen = 0;
-    s.onProcessEvents = [&] { seen = s.processEventsCalls; };
-    s.ProcessEvents();
-    s.ProcessEvents();
-    EXPECT_EQ(seen, 2);
-
-    s.SetBusy(true);
-    EXPECT_TRUE(s.busy);
-    s.SetBusy(false);
-    EXPECT_EQ(s.busyCalls, (std::vector<bool>{true, false}));
-
-    s.advanceClock(std::chrono::seconds(3));
-    EXPECT_EQ(s.Now(), TimePoint{} + std::chrono::seconds(3));
-}
-
 TEST(ScriptedServices, FileSystemRelativeToItsCurrentDirectory) {
     QTemporaryDir tmp;
     ASSERT_TRUE(tmp.isValid());
