@@ -141,6 +141,8 @@ QtServices::~QtServices() {
 Answer QtServices::MessageBox(const std::string& text, Buttons buttons, Icon icon) {
     QMessageBox box(qtIcon(icon), kProgramName, textFromBytes(messageDisplayText(text)),
                     qtButtons(buttons), parent_);
+    // Texts carry file names and document text, never markup: "<b>" stays as typed.
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(buttons == Buttons::Ok ? QMessageBox::Ok : QMessageBox::Yes);
     return answerFor(box.exec(), buttons);
 }

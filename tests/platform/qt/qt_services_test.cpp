@@ -228,11 +228,13 @@ TEST_F(QtServicesTest, MessageBoxShowsTitleTextButtonsAndReturnsTheAnswer) {
     };
     for (const auto& c : cases) {
         QString title, text;
+        Qt::TextFormat format = Qt::AutoText;
         QMessageBox::StandardButtons shown;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         whenShown<QMessageBox>([&](QMessageBox& box) {
             title = box.windowTitle();
             text = box.text();
+            format = box.textFormat();
             shown = box.standardButtons();
             icon = box.icon();
             if (c.press == B::NoButton) {
@@ -241,9 +243,11 @@ TEST_F(QtServicesTest, MessageBoxShowsTitleTextButtonsAndReturnsTheAnswer) {
                 box.button(c.press)->click();
             }
         });
-        EXPECT_EQ(services_.MessageBox("first\r\nsecond\rthird", c.buttons, c.icon), c.answer);
+        EXPECT_EQ(services_.MessageBox("<b>first</b>\r\nsecond\rthird", c.buttons, c.icon),
+                  c.answer);
         EXPECT_EQ(title, QStringLiteral("Scrivane"));
-        EXPECT_EQ(text, QStringLiteral("first\nsecond\nthird"));
+        EXPECT_EQ(text, QStringLiteral("<b>first</b>\nsecond\nthird"));
+        EXPECT_EQ(format, Qt::PlainText);
         EXPECT_EQ(shown, c.shown);
         EXPECT_EQ(icon, c.qtIcon);
     }
