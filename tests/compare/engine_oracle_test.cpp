@@ -77,6 +77,10 @@ struct Family {
     std::function<TextPair(PairGenerator&)> make;
 };
 
+void PrintTo(const Family& family, std::ostream* os) {
+    *os << family.name;
+}
+
 class EngineMatchesOracle : public ::testing::TestWithParam<Family> {};
 
 TEST_P(EngineMatchesOracle, OnEveryGeneratedPair) {

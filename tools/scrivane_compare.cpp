@@ -1,0 +1,199 @@
+// scrivane-compare: compares two files the way the editor's Compare to does and prints the
+// differences.
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "compare/compare_engine.h"
+#include "compare/markup_format.h"
+#include "platform/pure/line_ends.h"
+
+namespace {
+
+using namespace scrivane;
+
+constexpr int kEqual = 0;
+constexpr int kDifferent = 1;
+constexpr int kTrouble = 2;
+
+constexpr std::string_view kUsage =
+    "Usage: scrivane-compare [--format=ansi|rtf|blocks|count] NEW OLD\n"
+    "\n"
+    "Compares the file NEW (taken as the document) with the file OLD, character by\n"
+    "character, as the editor's Compare to does. Both files are read as bytes and their\n"
+    "line ends are turned into CR LF first, as when the editor opens a file.\n"
+    "\n"
+    "Formats:\n"
+    "  ansi    (default) the text of NEW with inserted text in blue and deleted text\n"
+    "          in red and struck through (terminal colours); line ends printed as LF\n"
+    "  rtf     the complete marked-up RTF document the editor would show\n"
+    "  blocks  the block-check dump of the comparison (CR LF line ends)\n"
+    "  count   only the status text, e.g. \"3 differences were found.\"\n"
+    "\n"
+    "The status text also goes to standard error for the other formats.\n"
+    "\n"
+    "Exit status: 0 the texts are equal, 1 they differ, 2 trouble (bad arguments, a file\n"
+    "that cannot be read, output that cannot be written).\n";
+
+enum class Format { Ansi, Rtf, Blocks, Count };
+
+struct Options {
+    Format format = Format::Ansi;
+    std::string newPath;
+    std::string oldPath;
+};
+
+std::optional<Format> parseFormat(std::string_view name) {
+    if (name == "ansi") return Format::Ansi;
+    if (name == "rtf") return Format::Rtf;
+    if (name == "blocks") return Format::Blocks;
+    if (name == "count") return Format::Count;
+    return std::nullopt;
+}
+
+// Reads the whole file as bytes; on failure `error` gets "<reason> opening <path>".
+std::optional<std::string> readFile(const std::string& path, std::string& error) {
+    auto fail = [&](int code) {
+        error = std::string(std::strerror(code)) + " opening " + path;
+        return std::nullopt;
+    };
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return fail(errno);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        const int code = S_ISDIR(info.st_mode) ? EISDIR : errno;
+        ::close(fd);
+        return fail(code);
+    }
+    std::string bytes;
+    char buffer[1 << 16];
+    while (true) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got == 0) break;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            const int code = errno;
+            ::close(fd);
+            return fail(code);
+        }
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return bytes;
+}
+
+// Terminal rendering: CR LF as LF, inserted runs blue, deleted runs red and struck through.
+void appendAnsi(std::string& out, std::string_view text, std::string_view colour) {
+    if (text.empty()) return;
+    out.append(colour);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        out.push_back(text[i]);
+    }
+    if (!colour.empty()) out.append("\x1b[0m");
+}
+
+std::string ansiText(const CompareEngine& engine, std::string_view docnew,
+                     std::string_view docold) {
+    std::string out;
+    const auto& blocks = engine.blocks();
+    for (BlockIndex i : chainOf(blocks, 1)) {
+        appendAnsi(out, engine.blocktext(docnew, i), blocks[i].isnew ? "\x1b[34m" : "");
+        const BlockIndex j = blocks[i].iother;
+        if (j > 0 && j <= engine.nblocks() && blocks[j].istrike) {
+            appendAnsi(out, engine.blocktext(docold, j), "\x1b[31;9m");
+        }
+    }
+    if (!out.empty() && out.back() != '\n') out.push_back('\n');
+    return out;
+}
+
+int run(const std::vector<std::string_view>& args) {
+    Options options;
+    std::vector<std::string> files;
+    bool onlyFiles = false;
+    for (std::string_view arg : args) {
+        if (!onlyFiles && (arg == "--help" || arg == "-h")) {
+            std::cout << kUsage;
+            return std::cout.flush() ? kEqual : kTrouble;
+        }
+        if (!onlyFiles && arg == "--") {
+            onlyFiles = true;
+        } else if (!onlyFiles && arg.starts_with("--format=")) {
+            const std::optional<Format> format = parseFormat(arg.substr(9));
+            if (!format) {
+                std::cerr << "scrivane-compare: unknown format '" << arg.substr(9) << "'\n"
+                          << kUsage;
+                return kTrouble;
+            }
+            options.format = *format;
+        } else if (!onlyFiles && arg.size() > 1 && arg.starts_with("-")) {
+            std::cerr << "scrivane-compare: unknown option '" << arg << "'\n" << kUsage;
+            return kTrouble;
+        } else {
+            files.emplace_back(arg);
+        }
+    }
+    if (files.size() != 2) {
+        std::cerr << "scrivane-compare: expected two files, NEW and OLD\n" << kUsage;
+        return kTrouble;
+    }
+
+    std::string error;
+    std::optional<std::string> docnew = readFile(files[0], error);
+    std::optional<std::string> docold = docnew ? readFile(files[1], error) : std::nullopt;
+    if (!docnew || !docold) {
+        std::cerr << error << "\n";
+        return kTrouble;
+    }
+    for (std::string* doc : {&*docnew, &*docold}) {
+        fixlines(*doc);
+        toCrLfInPlace(*doc);
+    }
+
+    CompareEngine engine;
+    std::int64_t count = 0;
+    std::string output;
+    if (options.format == Format::Rtf) {
+        output = engine.comparedocs(*docnew, *docold, setdefrtf(FontSpec{}), count);
+    } else {
+        engine.compareblocks(*docnew, *docold);
+        count = engine.countchanges();
+        if (options.format == Format::Blocks) output = engine.dumpblocks(*docnew, *docold);
+        if (options.format == Format::Ansi) output = ansiText(engine, *docnew, *docold);
+    }
+    const std::string status = differencesText(count);
+    if (options.format == Format::Count) {
+        output = status + "\n";
+    } else {
+        std::cerr << status << "\n";
+    }
+    std::cout.write(output.data(), static_cast<std::streamsize>(output.size()));
+    if (!std::cout.flush()) {
+        std::cerr << "scrivane-compare: cannot write the output\n";
+        return kTrouble;
+    }
+    return *docnew == *docold ? kEqual : kDifferent;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string_view> args(argv + 1, argv + argc);
+    try {
+        return run(args);
+    } catch (const std::exception& e) {
+        std::cerr << "scrivane-compare: " << e.what() << "\n";
+        return kTrouble;
+    }
+}
