@@ -98,13 +98,12 @@ std::string sizeText(double size) {
     const auto [end, error] =
         std::to_chars(buffer, buffer + sizeof buffer, size, std::chars_format::fixed, 6);
     if (error != std::errc()) return "10";
-    std::string text(buffer, end);
-    if (text.find('.') != std::string::npos) {
-        text.erase(text.find_last_not_of('0') + 1);
-        if (text.back() == '.') text.pop_back();
+    std::string_view text(buffer, static_cast<std::size_t>(end - buffer));
+    if (text.find('.') != std::string_view::npos) {
+        text = text.substr(0, text.find_last_not_of('0') + 1);
+        if (text.back() == '.') text.remove_suffix(1);
     }
-    if (text == "-0") text = "0";
-    return text;
+    return std::string(text == "-0" ? std::string_view("0") : text);
 }
 
 // A value holding a line break would shift every following line of the file.
