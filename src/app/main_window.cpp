@@ -1,0 +1,367 @@
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+
+#include "app/caption.h"
+#include "app/layout.h"
+#include "app/menu_commands.h"
+#include "app/opening.h"
+#include "app/saving.h"
+#include "app/startup.h"
+#include "navigate/goto_line.h"
+#include "platform/qt/qt_services.h"
+#include "platform/qt/scintilla_surface.h"
+#include "settings/display_options.h"
+#include "tracking/edit_menu.h"
+
+namespace scrivane {
+namespace {
+
+constexpr int kTimerInterval = 500;  // ms from the last arming to the caption refresh
+
+QString qs(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<int>(s.size()));
+}
+
+void place(QWidget* w, const TwipRect& r, int dpi) {
+    w->setGeometry(twipsToPixels(r.left, dpi), twipsToPixels(r.top, dpi),
+                   twipsToPixels(r.width, dpi), twipsToPixels(r.height, dpi));
+}
+
+}  // namespace
+
+MainWindow::MainWindow(std::vector<std::string> arguments, QWidget* parent)
+    : QMainWindow(parent),
+      mergedoc_(std::make_unique<ScintillaSurface>()),
+      txt_(std::make_unique<ScintillaSurface>()),
+      services_(std::make_unique<QtServices>(this)) {
+    setCentralWidget(new QWidget(this));
+    mergedoc_->widget()->setParent(centralWidget());
+    mergedoc_->SetEvents(static_cast<SurfaceEvents*>(this));
+    ws_ =
+        std::make_unique<Workspace>(*mergedoc_, *txt_, *services_, static_cast<WindowView&>(*this));
+    ws_->arguments = std::move(arguments);
+
+    timer1_.setSingleShot(true);
+    timer1_.setInterval(kTimerInterval);
+    connect(&timer1_, &QTimer::timeout, this, [this] { setcaption(*ws_); });
+
+    buildSearchBar();
+    buildMenus();
+    const int dpi = logicalDpiX();
+    resize(twipsToPixels(kClientWidth, dpi),
+           twipsToPixels(kClientHeight, dpi) + menuBar()->sizeHint().height());
+    formLoad(*ws_);
+}
+
+MainWindow::~MainWindow() {
+    mergedoc_->SetEvents(nullptr);
+    mergedoc_->widget()->setParent(nullptr);
+}
+
+void MainWindow::buildSearchBar() {
+    QWidget* bar = centralWidget();
+    const int dpi = logicalDpiX();
+    txtFind_ = new QLineEdit(bar);
+    cmdFind_ = new QPushButton(tr("F&ind"), bar);
+    chkExact_ = new QCheckBox(tr("exact"), bar);
+    txtReplace_ = new QLineEdit(bar);
+    cmdReplace_ = new QPushButton(tr("&Replace"), bar);
+    cmdReplaceAll_ = new QPushButton(tr("Replace &All"), bar);
+    txtGoto_ = new QLineEdit(bar);
+    cmdGoto_ = new QPushButton(tr("&Goto"), bar);
+    lblmod_ = new QLabel(bar);
+    lblmod_->setStyleSheet("color: red");
+    place(txtFind_, kTxtFind, dpi);
+    place(cmdFind_, kCmdFind, dpi);
+    place(chkExact_, kChkExact, dpi);
+    place(txtReplace_, kTxtReplace, dpi);
+    place(cmdReplace_, kCmdReplace, dpi);
+    place(cmdReplaceAll_, kCmdReplaceAll, dpi);
+    place(txtGoto_, kTxtGoto, dpi);
+    place(cmdGoto_, kCmdGoto, dpi);
+    // The label is designed empty and narrow; it grows to the right to show its text.
+    lblmod_->move(twipsToPixels(kLblMod.left, dpi), twipsToPixels(kLblMod.top, dpi));
+    place(mergedoc_->widget(), kMergedoc, dpi);
+
+    // Find and replace are not built yet.
+    for (QWidget* w : std::initializer_list<QWidget*>{txtFind_, cmdFind_, chkExact_, txtReplace_,
+                                                      cmdReplace_, cmdReplaceAll_}) {
+        w->setEnabled(false);
+    }
+    // Enter in the go-to box presses its button and goes no further.
+    connect(txtGoto_, &QLineEdit::returnPressed, this, &MainWindow::gotoButton);
+    connect(cmdGoto_, &QPushButton::clicked, this, &MainWindow::gotoButton);
+}
+
+QAction* MainWindow::addAction(QMenu* menu, const char* caption, const QKeySequence& keys,
+                               void (MainWindow::*slot)()) {
+    QAction* a = menu->addAction(tr(caption));
+    a->setShortcut(keys);
+    connect(a, &QAction::triggered, this, slot);
+    return a;
+}
+
+QAction* MainWindow::addLaterAction(QMenu* menu, const char* caption, const QKeySequence& keys) {
+    QAction* a = menu->addAction(tr(caption));
+    a->setShortcut(keys);
+    a->setEnabled(false);  // its command is not built yet
+    return a;
+}
+
+void MainWindow::buildMenus() {
+    mnuFile_ = menuBar()->addMenu(tr("&File"));
+    addAction(mnuFile_, "&New", QKeySequence(Qt::CTRL | Qt::Key_N), &MainWindow::newDocument);
+    addAction(mnuFile_, "&Open...", QKeySequence(Qt::CTRL | Qt::Key_O), &MainWindow::openDocument);
+    addAction(mnuFile_, "&Print", QKeySequence(), &MainWindow::printDocument);
+    addAction(mnuFile_, "&Save", QKeySequence(Qt::CTRL | Qt::Key_S), &MainWindow::saveDocument);
+    addAction(mnuFile_, "Save &As...", QKeySequence(), &MainWindow::saveDocumentAs);
+    recentSeparator_ = mnuFile_->addSeparator();
+    exitSeparator_ = mnuFile_->addSeparator();
+    addAction(mnuFile_, "E&xit", QKeySequence(), &MainWindow::exitProgram);
+
+    mnuEdit_ = menuBar()->addMenu(tr("&Edit"));
+    mnuPaste_ =
+        addAction(mnuEdit_, "&Paste", QKeySequence(Qt::CTRL | Qt::Key_V), &MainWindow::paste);
+    mnuCut_ = addAction(mnuEdit_, "&Cut", QKeySequence(Qt::CTRL | Qt::Key_X), &MainWindow::cut);
+    mnuCopy_ = addAction(mnuEdit_, "C&opy", QKeySequence(Qt::CTRL | Qt::Key_C), &MainWindow::copy);
+    addLaterAction(mnuEdit_, "&Unstrike", QKeySequence(Qt::CTRL | Qt::Key_U));
+    mnuUndo_ = addAction(mnuEdit_, "Un&do", QKeySequence(Qt::CTRL | Qt::Key_Z), &MainWindow::undo);
+    mnuEdit_->addSeparator();
+    mnuGotoLine_ = addAction(mnuEdit_, "&Goto Line...", QKeySequence(Qt::CTRL | Qt::Key_G),
+                             &MainWindow::gotoLineCommand);
+    addLaterAction(mnuEdit_, "&Find", QKeySequence(Qt::CTRL | Qt::Key_F));
+    addLaterAction(mnuEdit_, "Find &Next", QKeySequence(Qt::Key_F3));
+    addLaterAction(mnuEdit_, "Find &Previous", QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    mnuEdit_->addSeparator();
+    mnuSelectAll_ = addAction(mnuEdit_, "&Select All", QKeySequence(Qt::CTRL | Qt::Key_A),
+                              &MainWindow::selectAll);
+    // The items show the state each time the menu opens. Closed, they stay enabled so that
+    // their shortcuts always reach the commands, which do nothing where nothing applies.
+    connect(mnuEdit_, &QMenu::aboutToShow, this, &MainWindow::refreshEditMenu);
+    connect(mnuEdit_, &QMenu::aboutToHide, this, [this] {
+        for (QAction* a : {mnuPaste_, mnuCut_, mnuCopy_, mnuUndo_, mnuGotoLine_, mnuSelectAll_}) {
+            a->setEnabled(true);
+        }
+    });
+
+    QMenu* options = menuBar()->addMenu(tr("&Options"));
+    addLaterAction(options, "&Compare to...", QKeySequence());
+    mnuTrackChanges_ =
+        addLaterAction(options, "&Track Changes", QKeySequence(Qt::CTRL | Qt::Key_T));
+    mnuTrackChanges_->setCheckable(true);
+    addLaterAction(options, "Next Change", QKeySequence(Qt::Key_F2));
+    addLaterAction(options, "&Block Check", QKeySequence(Qt::CTRL | Qt::Key_B))->setCheckable(true);
+    options->addSeparator();
+    optWrap_ = addAction(options, "&Wrap Text", QKeySequence(Qt::CTRL | Qt::Key_W),
+                         &MainWindow::toggleWrap);
+    optWrap_->setCheckable(true);
+    options->addSeparator();
+    mnuIndent_ = addLaterAction(options, "&Auto-Indent", QKeySequence());
+    mnuIndent_->setCheckable(true);
+    addLaterAction(options, "Fi&x Indents", QKeySequence(Qt::CTRL | Qt::Key_I));
+    options->addSeparator();
+    addAction(options, "Set F&ont...", QKeySequence(), &MainWindow::chooseFont);
+
+    QAction* about = menuBar()->addAction(tr("&About"));
+    connect(about, &QAction::triggered, this, &MainWindow::about);
+}
+
+void MainWindow::refreshEditMenu() {
+    EditMenuInputs in;
+    in.clipboard = services_->ClipboardText();
+    in.selLength = mergedoc_->SelLength();
+    in.textEmpty = mergedoc_->TextLength() == 0;
+    in.canUndo = ws_ && ws_->undo.canUndo();
+    in.linecount = ws_ ? caretStatus(*mergedoc_).linecount : 0;
+    const EditMenuState st = mnuEdit_Click(in);
+    mnuPaste_->setText(qs(st.pasteCaption));
+    mnuPaste_->setEnabled(st.paste);
+    mnuCut_->setEnabled(st.cutCopy);
+    mnuCopy_->setEnabled(st.cutCopy);
+    mnuUndo_->setEnabled(st.undo);
+    mnuGotoLine_->setEnabled(st.gotoLine);
+    mnuSelectAll_->setEnabled(st.selectAll);
+}
+
+// --- window events
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    layoutSurface();
+    if (!shown_) {
+        shown_ = true;
+        // Once the window is on screen: the command line is handled once per process.
+        QTimer::singleShot(0, this, [this] { formActivate(*ws_); });
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (formUnload(*ws_)) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    layoutSurface();
+}
+
+void MainWindow::focusInEvent(QFocusEvent* event) {
+    QMainWindow::focusInEvent(event);
+    mergedoc_->SetFocus();
+}
+
+void MainWindow::layoutSurface() {
+    if (isMinimized()) return;
+    const int dpi = logicalDpiX();
+    const QSize client = centralWidget()->size();
+    const auto rect = surfaceRect(client.width() * 1440 / dpi, client.height() * 1440 / dpi);
+    if (!rect) return;
+    place(mergedoc_->widget(), *rect, dpi);
+    mergedoc_->SetRightMargin(rightMarginFor(ws_->settings.wrap));
+}
+
+// --- WindowView
+
+void MainWindow::ArmTimer() {
+    timer1_.start();
+}
+
+void MainWindow::SetCaption(const std::string& caption) {
+    setWindowTitle(qs(caption));
+}
+
+void MainWindow::SetStatusLabel(const std::string& text) {
+    lblmod_->setText(qs(text));
+    lblmod_->adjustSize();
+}
+
+void MainWindow::ShowRecentFiles(const std::vector<RecentItem>& items) {
+    for (QAction* a : mnuRecent_) {
+        mnuFile_->removeAction(a);
+        a->deleteLater();
+    }
+    mnuRecent_.clear();
+    for (const RecentItem& item : items) {
+        auto* a = new QAction(qs(item.caption), mnuFile_);
+        const std::string path = item.tag;
+        connect(a, &QAction::triggered, this, [this, path] {
+            if (!path.empty()) openfile(*ws_, path);
+        });
+        mnuFile_->insertAction(exitSeparator_, a);
+        mnuRecent_.push_back(a);
+    }
+}
+
+std::string MainWindow::GotoText() const {
+    return txtGoto_->text().toStdString();
+}
+
+void MainWindow::SetGotoText(const std::string& text) {
+    txtGoto_->setText(qs(text));
+}
+
+void MainWindow::FocusGotoBoxSelectingAll() {
+    txtGoto_->setFocus();
+    txtGoto_->selectAll();
+}
+
+void MainWindow::OptionsChanged() {
+    optWrap_->setChecked(ws_->settings.wrap);
+    mnuIndent_->setChecked(ws_->settings.autoIndent);
+    mnuTrackChanges_->setChecked(ws_->trackChanges);
+}
+
+// --- SurfaceEvents
+
+void MainWindow::Change() {
+    if (mergedoc_->Enabled()) ArmTimer();
+}
+void MainWindow::KeyDown(int& /*keyCode*/, int /*shift*/) {
+    ArmTimer();
+}
+void MainWindow::KeyUp(int& /*keyCode*/, int /*shift*/) {
+    ArmTimer();
+}
+void MainWindow::MouseUp(int /*button*/, int /*shift*/, int /*x*/, int /*y*/) {
+    ArmTimer();
+}
+
+void MainWindow::FilesDropped(const std::vector<std::string>& paths) {
+    if (!paths.empty()) openfile(*ws_, paths.front());
+}
+
+// --- commands
+
+void MainWindow::exitProgram() {
+    close();
+}
+void MainWindow::newDocument() {
+    mnuNew_Click(*ws_);
+}
+void MainWindow::openDocument() {
+    mnuOpen_Click(*ws_);
+}
+void MainWindow::saveDocument() {
+    savefile(*ws_, ws_->doc.filename);
+}
+void MainWindow::saveDocumentAs() {
+    savefileas(*ws_);
+}
+void MainWindow::printDocument() {
+    mnuPrint_Click(*ws_);
+}
+void MainWindow::gotoLineCommand() {
+    if (caretStatus(*mergedoc_).linecount > 1) mnuGotoLine_Click(*ws_);
+}
+void MainWindow::gotoButton() {
+    cmdGoto_Click(*ws_);
+}
+void MainWindow::toggleWrap() {
+    optWrap_Click(*ws_);
+}
+void MainWindow::chooseFont() {
+    mnuFont_Click(*ws_);
+}
+
+void MainWindow::undo() {
+    mnuUndo_Click(*ws_);
+}
+
+void MainWindow::cut() {
+    mnuCut_Click(*mergedoc_, *services_);
+    ArmTimer();
+}
+void MainWindow::copy() {
+    mnuCopy_Click(*mergedoc_, *services_);
+}
+void MainWindow::paste() {
+    mnuPaste_Click(*mergedoc_, *services_);
+    ArmTimer();
+}
+void MainWindow::selectAll() {
+    textgotochar(*mergedoc_, 0, mergedoc_->TextLength());
+    ArmTimer();
+}
+
+void MainWindow::about() {
+    services_->MessageBox(
+        std::string(kProgramName) + " ver. " + kVersion +
+            ", a plain-text editor written by the Scrivane developers "
+            "as an alternative to Edit and Notepad, which, although useful tools, are limited in "
+            "their ability to go to specific lines and mark changes in text documents. Note that "
+            "the command line may contain both a file name AND a line number to go to (add -p "
+            "for character to go to instead).",
+        Buttons::Ok, Icon::None);
+}
+
+}  // namespace scrivane

@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QTimer>
+#include <memory>
+
+#include "app/workspace.h"
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+
+namespace scrivane {
+
+class ScintillaSurface;
+class QtServices;
+
+// The one window (frmScrivane): owns the widgets and the workspace, and only wires events to
+// the procedures that live in the subsystem folders.
+class MainWindow final : public QMainWindow, private WindowView, private SurfaceEvents {
+    Q_OBJECT
+  public:
+    explicit MainWindow(std::vector<std::string> arguments, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    Workspace& workspace() { return *ws_; }
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+
+  private:
+    // WindowView
+    void ArmTimer() override;
+    void SetCaption(const std::string& caption) override;
+    void SetStatusLabel(const std::string& text) override;
+    void ShowRecentFiles(const std::vector<RecentItem>& items) override;
+    std::string GotoText() const override;
+    void SetGotoText(const std::string& text) override;
+    void FocusGotoBoxSelectingAll() override;
+    void OptionsChanged() override;
+
+    // SurfaceEvents
+    void Change() override;
+    void KeyDown(int& keyCode, int shift) override;
+    void KeyUp(int& keyCode, int shift) override;
+    void MouseUp(int button, int shift, int x, int y) override;
+    void FilesDropped(const std::vector<std::string>& paths) override;
+
+    void buildSearchBar();
+    void buildMenus();
+    void layoutSurface();
+    void refreshEditMenu();
+    QAction* addAction(QMenu* menu, const char* caption, const QKeySequence& keys,
+                       void (MainWindow::*slot)());
+    QAction* addLaterAction(QMenu* menu, const char* caption, const QKeySequence& keys);
+
+    void exitProgram();
+    void newDocument();
+    void openDocument();
+    void saveDocument();
+    void saveDocumentAs();
+    void printDocument();
+    void undo();
+    void cut();
+    void copy();
+    void paste();
+    void selectAll();
+    void gotoLineCommand();
+    void gotoButton();
+    void toggleWrap();
+    void chooseFont();
+    void about();
+
+    std::unique_ptr<ScintillaSurface> mergedoc_;
+    std::unique_ptr<ScintillaSurface> txt_;
+    std::unique_ptr<QtServices> services_;
+    std::unique_ptr<Workspace> ws_;
+    QTimer timer1_;
+    bool shown_ = false;
+
+    QLineEdit* txtFind_ = nullptr;
+    QPushButton* cmdFind_ = nullptr;
+    QCheckBox* chkExact_ = nullptr;
+    QLineEdit* txtReplace_ = nullptr;
+    QPushButton* cmdReplace_ = nullptr;
+    QPushButton* cmdReplaceAll_ = nullptr;
+    QLineEdit* txtGoto_ = nullptr;
+    QPushButton* cmdGoto_ = nullptr;
+    QLabel* lblmod_ = nullptr;
+
+    QMenu* mnuFile_ = nullptr;
+    QMenu* mnuEdit_ = nullptr;
+    QAction* recentSeparator_ = nullptr;
+    QAction* exitSeparator_ = nullptr;
+    std::vector<QAction*> mnuRecent_;
+    QAction* mnuPaste_ = nullptr;
+    QAction* mnuCut_ = nullptr;
+    QAction* mnuCopy_ = nullptr;
+    QAction* mnuUndo_ = nullptr;
+    QAction* mnuGotoLine_ = nullptr;
+    QAction* mnuSelectAll_ = nullptr;
+    QAction* optWrap_ = nullptr;
+    QAction* mnuIndent_ = nullptr;
+    QAction* mnuTrackChanges_ = nullptr;
+};
+
+}  // namespace scrivane

@@ -1,0 +1,48 @@
+#include "app/menu_commands.h"
+
+#include "app/settings_store.h"
+#include "navigate/goto_line.h"
+#include "settings/display_options.h"
+
+namespace scrivane {
+
+void cmdGoto_Click(Workspace& ws) {
+    if (const auto line = gotoTarget(ws.view.GotoText())) {
+        gotoline(ws.mergedoc, *line);
+        ws.view.ArmTimer();
+    }
+}
+
+void mnuGotoLine_Click(Workspace& ws) {
+    ws.view.SetGotoText(caretLineText(ws.mergedoc));
+    ws.view.FocusGotoBoxSelectingAll();
+}
+
+void mnuUndo_Click(Workspace& ws) {
+    if (mnuUndo_Click(ws.undo, ws.mergedoc, ws.trackChanges)) {
+        ws.view.OptionsChanged();
+        ws.view.ArmTimer();
+    }
+}
+
+void optWrap_Click(Workspace& ws) {
+    ws.settings.wrap = !ws.settings.wrap;
+    ws.mergedoc.SetRightMargin(rightMarginFor(ws.settings.wrap));
+    ws.view.OptionsChanged();
+}
+
+void mnuFont_Click(Workspace& ws) {
+    const auto chosen = fontToApply(ws.services.ShowFont(ws.mergedoc.Font()));
+    if (!chosen) return;
+    ws.mergedoc.SetFont(*chosen);
+    saveSettings(ws);
+}
+
+void mnuPrint_Click(Workspace& ws) {
+    std::string error;
+    if (!ws.services.PrintText(ws.mergedoc.Text(), error)) {
+        ws.services.MessageBox(error, Buttons::Ok, Icon::None);
+    }
+}
+
+}  // namespace scrivane

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+#include "platform/rich_text_box.h"
+
+namespace scrivane {
+
+// The document's real content: for a marked document (colours or strike-through) the text
+// without struck-out runs and change markers, as stripping the surface's RTF gives it; for an
+// unmarked one its text as it stands, bytes 6 and 7 included.
+std::string realContent(const RichTextBox& mergedoc);
+
+// True when the real content equals the stored text (the surface's Tag). There is no
+// modified flag: this is recomputed every time. Plain documents are compared in place,
+// without copying or building RTF.
+bool isUnchanged(const RichTextBox& mergedoc);
+
+}  // namespace scrivane

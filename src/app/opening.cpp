@@ -1,0 +1,86 @@
+#include "app/opening.h"
+
+#include "app/file_io.h"
+#include "app/modified_check.h"
+#include "app/saving.h"
+#include "app/settings_store.h"
+
+namespace scrivane {
+
+bool querysave(Workspace& ws) {
+    if (isUnchanged(ws.mergedoc)) return true;
+    std::string message;
+    if (!ws.doc.filename.empty()) message = "You have changed " + ws.doc.filename + ".\n\r";
+    message += "Do you want to save your modifications?";
+    switch (ws.services.MessageBox(message, Buttons::YesNoCancel, Icon::Question)) {
+        case Answer::Yes:
+            return savefile(ws, ws.doc.filename);
+        case Answer::No:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool loadfromfile(const std::string& fname, std::string& content, std::string& error) {
+    return readFileBytes(fname, content, error);
+}
+
+std::string resolveOpenPath(Services& services, const std::string& fname) {
+    std::string path = fname;
+    if (path.empty() || path.front() != '/') {
+        // Relative names, bare or not, are taken from the current directory.
+        std::string dir = services.CurrentDir();
+        if (!dir.empty() && dir.back() == '/') dir.pop_back();
+        path = dir + "/" + path;
+    }
+    if (path.find('*') != std::string::npos) {
+        const std::string dir = dirof(path);
+        path = dir + "/" + services.FirstMatch(dir, fileof(path));
+    }
+    return path;
+}
+
+void openfile(Workspace& ws, const std::string& fname) {
+    if (!querysave(ws)) return;
+    ws.services.SetBusy(true);
+    ws.doc.filename = resolveOpenPath(ws.services, fname);
+    if (const auto t = ws.services.FileModified(ws.doc.filename)) ws.doc.filetime = t;
+    ws.doc.actiontime = ws.services.Now();
+    ws.doc.lastaction = "opened";
+
+    std::string text;
+    std::string error;
+    if (!loadfromfile(ws.doc.filename, text, error)) {
+        ws.services.SetBusy(false);
+        ws.services.MessageBox(openingError(error, ws.doc.filename), Buttons::Ok, Icon::None);
+        ws.doc.filename.clear();
+    } else {
+        ws.doc.dialogFileName = ws.doc.filename;
+        ws.doc.lineEnds = detectLineEnds(text, platformLineEnds());
+        fixlines(text);
+        toCrLfInPlace(text);  // what the surface holds once the text is written into it
+
+        ws.mergedoc.SetEnabled(false);
+        ws.mergedoc.SetText("");
+        ws.trackChanges = false;
+        ws.mergedoc.SetText(text);
+        ws.mergedoc.SetEnabled(true);
+        ws.mergedoc.SetTag(std::move(text));
+
+        setRecent(ws, ws.doc.filename);
+        setundobuffer(ws.undo, ws.mergedoc, ws.trackChanges);
+        ws.typingrun = false;
+        ws.view.OptionsChanged();
+    }
+    ws.view.ArmTimer();
+    ws.mergedoc.SetFocus();
+    ws.services.SetBusy(false);
+}
+
+void mnuOpen_Click(Workspace& ws) {
+    const std::string chosen = ws.services.ShowOpen(ws.doc.dialogFileName);
+    if (!chosen.empty()) openfile(ws, chosen);
+}
+
+}  // namespace scrivane

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+#include "app/workspace.h"
+
+namespace scrivane {
+
+// Asks whether to save a modified document. True: the caller may replace or drop it.
+bool querysave(Workspace& ws);
+
+// Reads a file as bytes; on failure returns false with the system's description in `error`.
+bool loadfromfile(const std::string& fname, std::string& content, std::string& error);
+
+// The full path `openfile` uses for `fname`: relative names are taken from the current
+// directory, and a name with '*' is the first matching file of its directory.
+std::string resolveOpenPath(Services& services, const std::string& fname);
+
+// Asks about unsaved changes, then opens the file (the one way into the editor). Reports
+// failures itself.
+void openfile(Workspace& ws, const std::string& fname);
+
+// File menu: Open.
+void mnuOpen_Click(Workspace& ws);
+
+}  // namespace scrivane

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/pure/line_ends.h"
+#include "platform/rich_text_box.h"
+#include "platform/services.h"
+#include "settings/recent_list.h"
+#include "settings/settings_file.h"
+#include "tracking/undo_buffer.h"
+
+namespace scrivane {
+
+inline constexpr const char* kVersion = "1.2";
+inline constexpr const char* kProgramName = "Scrivane";
+
+// The open document as the window knows it.
+struct DocumentState {
+    std::string filename;               // full path; empty for an unnamed document
+    std::optional<TimePoint> filetime;  // the file's time as last seen; none until opened/saved
+    TimePoint actiontime{};             // when this program last opened or saved the file
+    std::string lastaction;             // "opened" or "last saved"
+    LineEnds lineEnds = platformLineEnds();  // written back on save
+    std::string dialogFileName;              // where the next file dialog starts
+};
+
+// Caret line and line count as the caption last showed them.
+struct CaretStatus {
+    Pos caretline = 1;
+    Pos linecount = 0;
+};
+
+// What the procedures need from the window besides the surfaces and services.
+class WindowView {
+  public:
+    virtual ~WindowView() = default;
+    virtual void ArmTimer() = 0;
+    virtual void SetCaption(const std::string& caption) = 0;
+    virtual void SetStatusLabel(const std::string& text) = 0;
+    virtual void ShowRecentFiles(const std::vector<RecentItem>& items) = 0;
+    // The go-to box.
+    virtual std::string GotoText() const = 0;
+    virtual void SetGotoText(const std::string& text) = 0;
+    virtual void FocusGotoBoxSelectingAll() = 0;
+    // Check marks and enabled states of menu items follow the workspace.
+    virtual void OptionsChanged() = 0;
+};
+
+// All state of the one window, passed explicitly to the procedures that work on it.
+struct Workspace {
+    Workspace(RichTextBox& mergedocSurface, RichTextBox& txtSurface, Services& platform,
+              WindowView& window)
+        : mergedoc(mergedocSurface), txt(txtSurface), services(platform), view(window) {}
+
+    RichTextBox& mergedoc;  // the visible editing surface
+    RichTextBox& txt;       // hidden scratch surface
+    Services& services;
+    WindowView& view;
+
+    DocumentState doc;
+    Settings settings;          // auto-indent, wrap, recent list; the font lives in mergedoc
+    bool trackChanges = false;  // check mark of Track Changes
+    UndoBuffer undo;
+    bool typingrun = false;
+    std::string defrtf;  // marked-up document template for the current font
+    CaretStatus status;
+
+    // Command line as the process received it; handled once, when the window is first shown.
+    std::vector<std::string> arguments;
+    bool commandLineHandled = false;
+};
+
+}  // namespace scrivane

@@ -1,0 +1,38 @@
+#include "tracking/undo_buffer.h"
+
+namespace scrivane {
+
+void setundobuffer(UndoBuffer& undo, const RichTextBox& mergedoc, bool tracking) {
+    if (undo.undoslot == -1) undo.undoslot = 0;
+    UndoEntry& entry = undo.entries[static_cast<std::size_t>(undo.undoslot)];
+    entry.content = mergedoc.Content();
+    entry.selstart = mergedoc.SelStart();
+    entry.sellength = mergedoc.SelLength();
+    entry.tracking = tracking;
+}
+
+bool mnuUndo_Click(UndoBuffer& undo, RichTextBox& mergedoc, bool& tracking) {
+    if (undo.undoslot == -1) return false;
+    mergedoc.SetEnabled(false);  // the change handler ignores the rewrite
+    undo.undoslot = 1 - undo.undoslot;
+    setundobuffer(undo, mergedoc, tracking);
+    undo.undoslot = 1 - undo.undoslot;
+
+    const UndoEntry& entry = undo.entries[static_cast<std::size_t>(undo.undoslot)];
+    mergedoc.SetContent(entry.content);
+    mergedoc.SetSelStart(entry.selstart);
+    mergedoc.SetSelLength(entry.sellength);
+    tracking = entry.tracking;
+
+    mergedoc.SetEnabled(true);
+    mergedoc.SetFocus();
+    undo.undoslot = 1 - undo.undoslot;
+    return true;
+}
+
+void resetUndo(UndoBuffer& undo, const RichTextBox& mergedoc) {
+    setundobuffer(undo, mergedoc, false);
+    undo.undoslot = -1;
+}
+
+}  // namespace scrivane
