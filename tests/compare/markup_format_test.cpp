@@ -288,20 +288,10 @@ TEST(StripStruck, OverTheSurface) {
     EXPECT_EQ(countOf(stripstruckRtf(box), "\\strike"), 0u);
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr std::size_t kBigSize = 5'000'000;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr std::size_t kBigSize = 5'000'000;
-#else
-constexpr std::size_t kBigSize = 50'000'000;
-#endif
-#else
-constexpr std::size_t kBigSize = 50'000'000;
-#endif
+constexpr std::size_t kBigSize = testing::kSanitized ? 5'000'000 : 50'000'000;
 
 // Hundreds of thousands of deleted runs: re-searching from the start after every cut would
-// take hours; one pass takes well under a second per 10 MB.
+// take hours; one pass takes a few seconds for 90 MB of RTF even on a busy machine.
 TEST(StripStruckSpeed, ManyDeletedRunsInALargeDocument) {
     RichText doc;
     while (doc.text.size() < kBigSize) {
@@ -326,8 +316,8 @@ TEST(StripStruckSpeed, ManyDeletedRunsInALargeDocument) {
         "stripstruckText over %zu bytes of RTF: %.3f s; strippedText over %zu bytes: %.3f s\n",
         rtf.size(), seconds, doc.text.size(), directSeconds);
     EXPECT_EQ(text, direct);
-    EXPECT_LT(seconds, 10.0);
-    EXPECT_LT(directSeconds, 1.0);
+    EXPECT_LT(seconds, 20.0);
+    EXPECT_LT(directSeconds, 3.0);
 }
 
 }  // namespace

@@ -169,20 +169,11 @@ TEST(EqualIgnoringLineEnds, AgreesWithNormalisingBoth) {
     }
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr std::size_t kBigSize = 10'000'000;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr std::size_t kBigSize = 10'000'000;
-#else
-constexpr std::size_t kBigSize = 100'000'000;
-#endif
-#else
-constexpr std::size_t kBigSize = 100'000'000;
-#endif
+constexpr std::size_t kBigSize = testing::kSanitized ? 10'000'000 : 100'000'000;
 
-// 100 MB of short LF lines: each helper makes one pass and stays below a second (on this
-// machine merely copying 100 MB into fresh memory takes about 0.4 s).
+// 100 MB of short LF lines: each helper makes one pass, about 0.4 s on a quiet machine (most
+// of it filling fresh memory). The bound leaves room for a busy machine; a helper that is not
+// a single pass would take minutes.
 TEST(LineEndsSpeed, HundredMegabytes) {
     std::string lf;
     lf.reserve(kBigSize);
@@ -193,7 +184,7 @@ TEST(LineEndsSpeed, HundredMegabytes) {
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         std::printf("%s over %zu bytes: %.3f s\n", what, kBigSize, seconds);
-        EXPECT_LT(seconds, 1.0) << what;
+        EXPECT_LT(seconds, 3.0) << what;
     };
     std::string crlf;
     timed("toCrLf", [&] { crlf = toCrLf(lf); });
