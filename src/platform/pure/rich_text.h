@@ -12,6 +12,8 @@ using Colour = std::uint32_t;
 inline constexpr Colour kPlain = 0;
 inline constexpr Colour kDeletedRed = 255;
 inline constexpr Colour kInsertedBlue = 16711680;
+// What a surface reports as the colour of a selection holding more than one colour.
+inline constexpr Colour kMixedColour = 0xFFFFFFFFu;
 
 // Position in a document: a byte offset from 0 (CR LF counts as two).
 using Pos = std::int64_t;

@@ -1,0 +1,75 @@
+#include "platform/qt/rich_text_crlf.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace scrivane {
+namespace {
+
+void fitRuns(RichText& doc) {
+    if (doc.runs.empty()) return;
+    std::vector<TextRun> fitted;
+    fitted.reserve(doc.runs.size());
+    std::size_t covered = 0;
+    for (const TextRun& run : doc.runs) {
+        const std::size_t length = std::min(run.length, doc.text.size() - covered);
+        if (length == 0) continue;
+        fitted.push_back(TextRun{length, run.colour, run.strike});
+        covered += length;
+    }
+    if (covered < doc.text.size())
+        fitted.push_back(TextRun{doc.text.size() - covered, kPlain, false});
+    doc.runs = std::move(fitted);
+}
+
+bool hasLoneLineEnd(std::string_view s) {
+    for (std::size_t i = s.find_first_of("\r\n"); i != std::string_view::npos;
+         i = s.find_first_of("\r\n", i + 1)) {
+        if (s[i] == '\n') return true;
+        if (i + 1 == s.size() || s[i + 1] != '\n') return true;
+        ++i;  // skip the LF of the pair
+    }
+    return false;
+}
+
+}  // namespace
+
+bool hasMarking(const RichText& doc) {
+    return std::any_of(doc.runs.begin(), doc.runs.end(), [](const TextRun& run) {
+        return run.length > 0 && (run.colour != kPlain || run.strike);
+    });
+}
+
+RichText richTextWithCrLf(RichText doc) {
+    fitRuns(doc);
+    if (!hasLoneLineEnd(doc.text)) return doc;
+
+    const std::string& in = doc.text;
+    std::string out;
+    out.reserve(in.size() + in.size() / 16 + 2);
+    auto emit = [&](std::size_t i) {
+        const char c = in[i];
+        const bool pairedCr = c == '\r' && i + 1 < in.size() && in[i + 1] == '\n';
+        const bool pairedLf = c == '\n' && i > 0 && in[i - 1] == '\r';
+        if ((c == '\r' && !pairedCr) || (c == '\n' && !pairedLf)) {
+            out += "\r\n";
+        } else {
+            out += c;
+        }
+    };
+
+    if (doc.runs.empty()) {
+        for (std::size_t i = 0; i < in.size(); ++i) emit(i);
+    } else {
+        std::size_t i = 0;
+        for (TextRun& run : doc.runs) {
+            const std::size_t before = out.size();
+            for (const std::size_t end = i + run.length; i < end; ++i) emit(i);
+            run.length = out.size() - before;
+        }
+    }
+    doc.text = std::move(out);
+    return doc;
+}
+
+}  // namespace scrivane

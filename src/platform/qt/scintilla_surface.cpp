@@ -1,0 +1,826 @@
+#include "platform/qt/scintilla_surface.h"
+
+#include <Qsci/qscicommand.h>
+#include <Qsci/qscicommandset.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QKeyEvent>
+#include <QMetaObject>
+#include <QMouseEvent>
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+
+#include "platform/pure/line_ends.h"
+#include "platform/pure/rtf_reader.h"
+#include "platform/pure/rtf_writer.h"
+#include "platform/pure/utf8.h"
+#include "platform/qt/key_translation.h"
+#include "platform/qt/rich_text_crlf.h"
+
+namespace scrivane {
+namespace {
+
+using Sci = QsciScintillaBase;
+
+constexpr long kWhite = 0xFFFFFF;
+constexpr long kStrikeLine = 0x000080;  // dark red, 0xBBGGRR
+constexpr Pos kStyleChunk = 1 << 20;
+
+// Menu shortcuts of the editor window; the editor widget must neither act on them nor
+// claim them before the window's actions see them.
+const std::vector<QKeyCombination>& menuKeys() {
+    static const std::vector<QKeyCombination> keys = [] {
+        std::vector<QKeyCombination> k;
+        for (Qt::Key letter :
+             {Qt::Key_Z, Qt::Key_Y, Qt::Key_T, Qt::Key_U, Qt::Key_L, Qt::Key_D, Qt::Key_I,
+              Qt::Key_W, Qt::Key_B, Qt::Key_G, Qt::Key_F, Qt::Key_N, Qt::Key_O, Qt::Key_S,
+              Qt::Key_P, Qt::Key_A, Qt::Key_C, Qt::Key_X, Qt::Key_V}) {
+            k.emplace_back(Qt::ControlModifier, letter);
+        }
+        for (Qt::Key letter : {Qt::Key_Z, Qt::Key_L, Qt::Key_T}) {
+            k.emplace_back(Qt::ControlModifier | Qt::ShiftModifier, letter);
+        }
+        k.emplace_back(Qt::ShiftModifier, Qt::Key_Delete);
+        k.emplace_back(Qt::ShiftModifier, Qt::Key_Insert);
+        k.emplace_back(Qt::ControlModifier, Qt::Key_Insert);
+        k.emplace_back(Qt::NoModifier, Qt::Key_F2);
+        k.emplace_back(Qt::NoModifier, Qt::Key_F3);
+        k.emplace_back(Qt::ShiftModifier, Qt::Key_F3);
+        return k;
+    }();
+    return keys;
+}
+
+// The same keys as the editor core names them: key code plus modifier bits above 16.
+int coreKeyOf(QKeyCombination combo) {
+    int code = 0;
+    switch (combo.key()) {
+        case Qt::Key_Delete:
+            code = Sci::SCK_DELETE;
+            break;
+        case Qt::Key_Insert:
+            code = Sci::SCK_INSERT;
+            break;
+        default:
+            if (combo.key() >= Qt::Key_A && combo.key() <= Qt::Key_Z) code = combo.key();
+            break;
+    }
+    if (code == 0) return 0;
+    int mods = 0;
+    if (combo.keyboardModifiers() & Qt::ShiftModifier) mods |= Sci::SCMOD_SHIFT;
+    if (combo.keyboardModifiers() & Qt::ControlModifier) mods |= Sci::SCMOD_CTRL;
+    return code | (mods << 16);
+}
+
+bool isMenuKey(int qtKey) {
+    if (qtKey == 0) return false;
+    const auto& keys = menuKeys();
+    return std::any_of(keys.begin(), keys.end(),
+                       [qtKey](QKeyCombination k) { return k.toCombined() == qtKey; });
+}
+
+int mouseButtonOf(Qt::MouseButton button) {
+    switch (button) {
+        case Qt::LeftButton:
+            return 1;
+        case Qt::RightButton:
+            return 2;
+        case Qt::MiddleButton:
+            return 4;
+        default:
+            return 0;
+    }
+}
+
+int shiftBitsOf(Qt::KeyboardModifiers modifiers) {
+    int bits = 0;
+    if (modifiers & Qt::ShiftModifier) bits |= shift::Shift;
+    if (modifiers & Qt::ControlModifier) bits |= shift::Ctrl;
+    if (modifiers & Qt::AltModifier) bits |= shift::Alt;
+    return bits;
+}
+
+void appendRun(std::vector<TextRun>& runs, std::size_t length, Colour colour, bool strike) {
+    if (length == 0) return;
+    if (!runs.empty() && runs.back().colour == colour && runs.back().strike == strike) {
+        runs.back().length += length;
+    } else {
+        runs.push_back(TextRun{length, colour, strike});
+    }
+}
+
+// Joins colour runs and strike runs over the same text; an empty list stands for one plain run.
+std::vector<TextRun> mergeRuns(const std::vector<TextRun>& colours,
+                               const std::vector<TextRun>& strikes, std::size_t total) {
+    const std::vector<TextRun> plain{TextRun{total, kPlain, false}};
+    const auto& a = colours.empty() ? plain : colours;
+    const auto& b = strikes.empty() ? plain : strikes;
+    std::vector<TextRun> runs;
+    std::size_t ia = 0, ib = 0, leftA = a[0].length, leftB = b[0].length;
+    while (ia < a.size() && ib < b.size()) {
+        const std::size_t step = std::min(leftA, leftB);
+        appendRun(runs, step, a[ia].colour, b[ib].strike);
+        leftA -= step;
+        leftB -= step;
+        if (leftA == 0 && ++ia < a.size()) leftA = a[ia].length;
+        if (leftB == 0 && ++ib < b.size()) leftB = b[ib].length;
+    }
+    return runs;
+}
+
+// Reads a whole file; false with `error` set to the system's description on failure.
+bool readFileBytes(const std::string& path, std::string& bytes, std::string& error) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        error = std::strerror(errno);
+        ::close(fd);
+        return false;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        error = std::strerror(EISDIR);
+        ::close(fd);
+        return false;
+    }
+    std::string data;
+    if (S_ISREG(info.st_mode) && info.st_size > 0)
+        data.reserve(static_cast<std::size_t>(info.st_size));
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got == 0) break;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            error = std::strerror(errno);
+            ::close(fd);
+            return false;
+        }
+        data.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    bytes = std::move(data);
+    return true;
+}
+
+}  // namespace
+
+// Own writes: counted as changes, reported when the outermost operation ends, and never
+// taken for the user's typing.
+class ScintillaSurface::WriteScope {
+  public:
+    explicit WriteScope(ScintillaSurface& surface) : surface_(surface) {
+        ++surface_.scopeDepth_;
+        ++surface_.writeDepth_;
+    }
+    ~WriteScope() {
+        --surface_.writeDepth_;
+        surface_.endInput();
+    }
+    WriteScope(const WriteScope&) = delete;
+    WriteScope& operator=(const WriteScope&) = delete;
+
+  private:
+    ScintillaSurface& surface_;
+};
+
+ScintillaSurface::ScintillaSurface(QWidget* parent) : editor_(new SurfaceWidget(*this, parent)) {
+    configureEditor();
+}
+
+ScintillaSurface::~ScintillaSurface() {
+    if (editor_) {
+        editor_->disconnect();
+        delete editor_.data();
+    }
+}
+
+QWidget* ScintillaSurface::widget() const {
+    return editor_.data();
+}
+
+QsciScintilla* ScintillaSurface::editor() const {
+    return editor_.data();
+}
+
+long ScintillaSurface::sci(unsigned int msg, unsigned long wParam, long lParam) const {
+    return editor_->SendScintilla(msg, wParam, lParam);
+}
+
+void ScintillaSurface::configureEditor() {
+    sci(Sci::SCI_SETLEXER, Sci::SCLEX_CONTAINER);
+    sci(Sci::SCI_SETEOLMODE, Sci::SC_EOL_CRLF);
+    sci(Sci::SCI_SETPASTECONVERTENDINGS, 1);
+    sci(Sci::SCI_SETUNDOCOLLECTION, 0);
+    sci(Sci::SCI_EMPTYUNDOBUFFER);
+    sci(Sci::SCI_SETMODEVENTMASK, Sci::SC_MOD_INSERTTEXT | Sci::SC_MOD_DELETETEXT);
+    sci(Sci::SCI_SETCODEPAGE, 0);
+    showChangeMarker();
+
+    sci(Sci::SCI_INDICSETSTYLE, kStrikeIndicator, Sci::INDIC_STRIKE);
+    sci(Sci::SCI_INDICSETFORE, kStrikeIndicator, kStrikeLine);
+    sci(Sci::SCI_INDICSETUNDER, kStrikeIndicator, 0);
+
+    for (unsigned long margin = 0; margin < 5; ++margin) sci(Sci::SCI_SETMARGINWIDTHN, margin, 0);
+    sci(Sci::SCI_SETWRAPMODE, Sci::SC_WRAP_WORD);
+    sci(Sci::SCI_SETSCROLLWIDTH, 1);
+    sci(Sci::SCI_SETSCROLLWIDTHTRACKING, 1);
+
+    sci(Sci::SCI_STYLESETFORE, Sci::STYLE_DEFAULT, 0);
+    sci(Sci::SCI_STYLESETBACK, Sci::STYLE_DEFAULT, kWhite);
+    sci(Sci::SCI_STYLECLEARALL);
+    applyFont();
+
+    removeClashingKeys();
+    editor_->setContextMenuPolicy(Qt::NoContextMenu);
+
+    QObject::connect(editor_, &QsciScintillaBase::SCN_MODIFIED, editor_,
+                     [this](int position, int type, const char*, int length, int, int, int, int,
+                            int, int) { onModified(position, type, length); });
+    QObject::connect(editor_, &QsciScintillaBase::SCN_STYLENEEDED, editor_,
+                     [this](int position) { onStyleNeeded(position); });
+}
+
+void ScintillaSurface::removeClashingKeys() {
+    for (QsciCommand* command : editor_->standardCommands()->commands()) {
+        if (isMenuKey(command->key())) command->setKey(0);
+        if (isMenuKey(command->alternateKey())) command->setAlternateKey(0);
+    }
+    for (QKeyCombination combo : menuKeys()) {
+        if (const int coreKey = coreKeyOf(combo))
+            sci(Sci::SCI_CLEARCMDKEY, static_cast<unsigned long>(coreKey));
+    }
+}
+
+void ScintillaSurface::showChangeMarker() {
+    // Byte 6 starts every change a comparison marks: a small arrow instead of a control-code box.
+    const bool utf8 = sci(Sci::SCI_GETCODEPAGE) == Sci::SC_CP_UTF8;
+    editor_->SendScintilla(Sci::SCI_SETREPRESENTATION, "\x06", utf8 ? "\xE2\x96\xB8" : "\xBB");
+}
+
+void ScintillaSurface::setStyleFont(int style) {
+    const auto s = static_cast<unsigned long>(style);
+    const double size = font_.size * static_cast<double>(Sci::SC_FONT_SIZE_MULTIPLIER);
+    editor_->SendScintilla(Sci::SCI_STYLESETFONT, static_cast<uintptr_t>(s), font_.name.c_str());
+    sci(Sci::SCI_STYLESETSIZEFRACTIONAL, s, std::lround(size));
+    sci(Sci::SCI_STYLESETBOLD, s, font_.bold ? 1 : 0);
+    sci(Sci::SCI_STYLESETITALIC, s, font_.italic ? 1 : 0);
+}
+
+void ScintillaSurface::applyStyle(int style) {
+    const auto s = static_cast<unsigned long>(style);
+    sci(Sci::SCI_STYLESETFORE, s, static_cast<long>(styles_.colourOf(style)));
+    sci(Sci::SCI_STYLESETBACK, s, kWhite);
+    setStyleFont(style);
+}
+
+void ScintillaSurface::applyFont() {
+    setStyleFont(Sci::STYLE_DEFAULT);
+    setStyleFont(Sci::STYLE_CONTROLCHAR);
+    for (int style : styles_.styles()) applyStyle(style);
+}
+
+// ---- positions and selection ----
+
+Pos ScintillaSurface::TextLength() const {
+    return sci(Sci::SCI_GETLENGTH);
+}
+
+Pos ScintillaSurface::clampPos(Pos pos) const {
+    return std::clamp<Pos>(pos, 0, TextLength());
+}
+
+Pos ScintillaSurface::SelStart() const {
+    return sci(Sci::SCI_GETSELECTIONSTART);
+}
+
+Pos ScintillaSurface::selEnd() const {
+    return sci(Sci::SCI_GETSELECTIONEND);
+}
+
+Pos ScintillaSurface::SelLength() const {
+    return selEnd() - SelStart();
+}
+
+void ScintillaSurface::select(Pos anchor, Pos caret) {
+    pending_.reset();
+    sci(Sci::SCI_SETSEL, static_cast<unsigned long>(anchor), static_cast<long>(caret));
+}
+
+void ScintillaSurface::SetSelStart(Pos pos) {
+    const Pos p = clampPos(pos);
+    select(p, p);
+}
+
+void ScintillaSurface::SetSelLength(Pos len) {
+    const Pos start = SelStart();
+    select(start, clampPos(start + std::max<Pos>(len, 0)));
+}
+
+Pos ScintillaSurface::GetLineFromChar(Pos pos) const {
+    return sci(Sci::SCI_LINEFROMPOSITION, static_cast<unsigned long>(clampPos(pos)));
+}
+
+// ---- text ----
+
+std::string ScintillaSurface::Text() const {
+    const Pos length = TextLength();
+    if (length == 0) return {};
+    const auto* data =
+        static_cast<const char*>(editor_->SendScintillaPtrResult(Sci::SCI_GETCHARACTERPOINTER));
+    return std::string(data, static_cast<std::size_t>(length));
+}
+
+std::string_view ScintillaSurface::TextRange(Pos pos, Pos len) const {
+    const Pos start = clampPos(pos);
+    const Pos count = std::clamp<Pos>(len, 0, TextLength() - start);
+    if (count == 0) return {};
+    const long address =
+        sci(Sci::SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), static_cast<long>(count));
+    return {reinterpret_cast<const char*>(address), static_cast<std::size_t>(count)};
+}
+
+std::string ScintillaSurface::SelText() const {
+    return std::string(TextRange(SelStart(), SelLength()));
+}
+
+void ScintillaSurface::SetText(std::string_view text) {
+    replaceAll(RichText{toCrLf(text), {}});
+}
+
+void ScintillaSurface::SetContent(const RichText& doc) {
+    replaceAll(richTextWithCrLf(doc));
+}
+
+void ScintillaSurface::SetTextRTF(std::string_view rtf) {
+    if (!looksLikeRtf(rtf)) {
+        SetText(rtf);
+        return;
+    }
+    // A malformed document still yields what could be read of it.
+    SetContent(readRtf(rtf).doc);
+}
+
+std::string ScintillaSurface::TextRTF() const {
+    return writeRtf(Content(), font_);
+}
+
+std::string ScintillaSurface::SelRTF() const {
+    return writeRtf(contentOf(SelStart(), selEnd()), font_);
+}
+
+RichText ScintillaSurface::Content() const {
+    return contentOf(0, TextLength());
+}
+
+void ScintillaSurface::setCodePageFor(std::string_view bytes) {
+    const long wanted = isValidUtf8(bytes) ? Sci::SC_CP_UTF8 : 0;
+    if (sci(Sci::SCI_GETCODEPAGE) == wanted) return;
+    sci(Sci::SCI_SETCODEPAGE, static_cast<unsigned long>(wanted));
+    showChangeMarker();
+}
+
+void ScintillaSurface::replaceAll(const RichText& doc) {
+    WriteScope scope(*this);
+    pending_.reset();
+    // Wrapping while the text goes in costs seconds per 10 MB; switched back on, the editor
+    // wraps lazily as lines are shown.
+    const long wrapMode = sci(Sci::SCI_GETWRAPMODE);
+    if (wrapMode != Sci::SC_WRAP_NONE) sci(Sci::SCI_SETWRAPMODE, Sci::SC_WRAP_NONE);
+    sci(Sci::SCI_CLEARALL);
+    setCodePageFor(doc.text);
+    mayHoldStyles_ = false;
+    if (!doc.text.empty()) {
+        sci(Sci::SCI_ALLOCATE, static_cast<unsigned long>(doc.text.size() + 1));
+        editor_->SendScintilla(Sci::SCI_APPENDTEXT, static_cast<uintptr_t>(doc.text.size()),
+                               doc.text.data());
+    }
+    Pos pos = 0;
+    for (const TextRun& run : doc.runs) {
+        const auto length = static_cast<Pos>(run.length);
+        if (run.colour != kPlain || run.strike)
+            paintRun(pos, length, Marking{run.colour, run.strike});
+        pos += length;
+    }
+    sci(Sci::SCI_EMPTYUNDOBUFFER);
+    sci(Sci::SCI_GOTOPOS, 0);
+    if (wrapMode != Sci::SC_WRAP_NONE)
+        sci(Sci::SCI_SETWRAPMODE, static_cast<unsigned long>(wrapMode));
+}
+
+void ScintillaSurface::SetSelText(std::string_view text) {
+    WriteScope scope(*this);
+    const Pos start = SelStart();
+    const Pos end = selEnd();
+    const Marking marking = insertionMarking();
+    const std::string bytes = toCrLf(text);
+    const auto length = static_cast<Pos>(bytes.size());
+    pending_.reset();
+    if (start != end || length > 0) {
+        sci(Sci::SCI_SETTARGETRANGE, static_cast<unsigned long>(start), static_cast<long>(end));
+        editor_->SendScintilla(Sci::SCI_REPLACETARGET, static_cast<uintptr_t>(bytes.size()),
+                               bytes.data());
+    }
+    paintRun(start, length, marking);
+    const Pos shifted = repairLineEnds(start, start + length);
+    const Pos caret = start + shifted + length;
+    select(caret, caret);
+}
+
+bool ScintillaSurface::LoadFile(const std::string& path, std::string& error) {
+    std::string bytes;
+    if (!readFileBytes(path, bytes, error)) return false;
+    fixlines(bytes);
+    SetText(bytes);
+    return true;
+}
+
+// ---- colour and strike-through ----
+
+int ScintillaSurface::styleOf(Colour colour) {
+    bool added = false;
+    const int style = styles_.styleFor(colour, added);
+    if (added) applyStyle(style);
+    return style;
+}
+
+void ScintillaSurface::setStrike(Pos pos, Pos length, bool on) {
+    if (length <= 0) return;
+    sci(Sci::SCI_SETINDICATORCURRENT, kStrikeIndicator);
+    if (on) {
+        sci(Sci::SCI_SETINDICATORVALUE, 1);
+        sci(Sci::SCI_INDICATORFILLRANGE, static_cast<unsigned long>(pos),
+            static_cast<long>(length));
+    } else {
+        sci(Sci::SCI_INDICATORCLEARRANGE, static_cast<unsigned long>(pos),
+            static_cast<long>(length));
+    }
+}
+
+void ScintillaSurface::paintRun(Pos pos, Pos length, const Marking& marking) {
+    if (length <= 0) return;
+    const Colour colour = rgbOf(marking.colour);
+    if (colour != kPlain || mayHoldStyles_) {
+        const int style = styleOf(colour);
+        sci(Sci::SCI_STARTSTYLING, static_cast<unsigned long>(pos), 0xFF);
+        sci(Sci::SCI_SETSTYLING, static_cast<unsigned long>(length), style);
+        if (colour != kPlain) mayHoldStyles_ = true;
+    }
+    setStrike(pos, length, marking.strike);
+}
+
+Colour ScintillaSurface::colourAt(Pos pos) const {
+    if (!mayHoldStyles_) return kPlain;
+    return styles_.colourOf(
+        static_cast<int>(sci(Sci::SCI_GETSTYLEAT, static_cast<unsigned long>(pos)) & 0xFF));
+}
+
+bool ScintillaSurface::strikeAt(Pos pos) const {
+    return sci(Sci::SCI_INDICATORVALUEAT, kStrikeIndicator, static_cast<long>(pos)) != 0;
+}
+
+ScintillaSurface::Marking ScintillaSurface::markingAt(Pos pos) const {
+    return {colourAt(pos), strikeAt(pos)};
+}
+
+std::optional<Colour> ScintillaSurface::uniformColour(Pos start, Pos end) const {
+    if (!mayHoldStyles_) return kPlain;
+    const std::vector<TextRun> runs = colourRuns(start, end);
+    if (runs.size() > 1) return std::nullopt;
+    return runs.empty() ? kPlain : runs.front().colour;
+}
+
+ScintillaSurface::Marking ScintillaSurface::insertionMarking() const {
+    const Pos start = SelStart();
+    const Pos end = selEnd();
+    const Pos length = TextLength();
+    Marking marking;
+    const Pos ref = start < end ? start : (start > 0 ? start - 1 : 0);
+    if (ref < length) marking = markingAt(ref);
+    // New text is never shown as deleted: next to struck text it starts out plain.
+    if (marking.strike) marking = Marking{};
+    if (start == end && pending_ && pending_->at == start) {
+        if (pending_->colour) marking.colour = *pending_->colour;
+        if (pending_->strike) marking.strike = *pending_->strike;
+    }
+    return marking;
+}
+
+Colour ScintillaSurface::SelColor() const {
+    const Pos start = SelStart();
+    const Pos end = selEnd();
+    if (start == end) {
+        if (pending_ && pending_->at == start && pending_->colour) return *pending_->colour;
+        const Pos ref = start > 0 ? start - 1 : 0;
+        return ref < TextLength() ? colourAt(ref) : kPlain;
+    }
+    return uniformColour(start, end).value_or(kMixedColour);
+}
+
+void ScintillaSurface::SetSelColor(Colour colour) {
+    if (colour == kMixedColour) return;
+    const Pos start = SelStart();
+    const Pos end = selEnd();
+    if (start == end) {
+        if (!pending_ || pending_->at != start) pending_ = PendingMarking{start, {}, {}};
+        pending_->colour = rgbOf(colour);
+        return;
+    }
+    const Colour rgb = rgbOf(colour);
+    if (rgb == kPlain && !mayHoldStyles_) return;
+    sci(Sci::SCI_STARTSTYLING, static_cast<unsigned long>(start), 0xFF);
+    sci(Sci::SCI_SETSTYLING, static_cast<unsigned long>(end - start), styleOf(rgb));
+    if (rgb != kPlain) mayHoldStyles_ = true;
+}
+
+bool ScintillaSurface::SelStrikeThru() const {
+    const Pos start = SelStart();
+    const Pos end = selEnd();
+    if (start == end) {
+        if (pending_ && pending_->at == start && pending_->strike) return *pending_->strike;
+        const Pos ref = start > 0 ? start - 1 : 0;
+        return ref < TextLength() && strikeAt(ref);
+    }
+    return strikeAt(start) &&
+           sci(Sci::SCI_INDICATOREND, kStrikeIndicator, static_cast<long>(start)) >= end;
+}
+
+void ScintillaSurface::SetSelStrikeThru(bool on) {
+    const Pos start = SelStart();
+    const Pos end = selEnd();
+    if (start == end) {
+        if (!pending_ || pending_->at != start) pending_ = PendingMarking{start, {}, {}};
+        pending_->strike = on;
+        return;
+    }
+    setStrike(start, end - start, on);
+}
+
+bool ScintillaSurface::HasStrike() const {
+    const Pos length = TextLength();
+    if (length == 0) return false;
+    if (strikeAt(0)) return true;
+    const Pos firstEnd = sci(Sci::SCI_INDICATOREND, kStrikeIndicator, 0);
+    return firstEnd > 0 && firstEnd < length;
+}
+
+std::vector<TextRun> ScintillaSurface::colourRuns(Pos start, Pos end) const {
+    std::vector<TextRun> runs;
+    if (!mayHoldStyles_ || start >= end) return runs;
+    std::vector<char> styled;
+    for (Pos chunk = start; chunk < end; chunk += kStyleChunk) {
+        const Pos chunkEnd = std::min(end, chunk + kStyleChunk);
+        styled.assign(static_cast<std::size_t>(2 * (chunkEnd - chunk) + 2), 0);
+        editor_->SendScintilla(Sci::SCI_GETSTYLEDTEXT, static_cast<long>(chunk),
+                               static_cast<long>(chunkEnd), styled.data());
+        const Pos count = chunkEnd - chunk;
+        Pos i = 0;
+        while (i < count) {
+            const char style = styled[static_cast<std::size_t>(2 * i + 1)];
+            Pos j = i + 1;
+            while (j < count && styled[static_cast<std::size_t>(2 * j + 1)] == style) ++j;
+            appendRun(runs, static_cast<std::size_t>(j - i),
+                      styles_.colourOf(static_cast<unsigned char>(style)), false);
+            i = j;
+        }
+    }
+    if (runs.size() == 1 && runs.front().colour == kPlain) runs.clear();
+    return runs;
+}
+
+std::vector<TextRun> ScintillaSurface::strikeRuns(Pos start, Pos end) const {
+    std::vector<TextRun> runs;
+    bool any = false;
+    for (Pos pos = start; pos < end;) {
+        const bool on = strikeAt(pos);
+        Pos runEnd = sci(Sci::SCI_INDICATOREND, kStrikeIndicator, static_cast<long>(pos));
+        if (runEnd <= pos || runEnd > end) runEnd = end;
+        appendRun(runs, static_cast<std::size_t>(runEnd - pos), kPlain, on);
+        any = any || on;
+        pos = runEnd;
+    }
+    if (!any) runs.clear();
+    return runs;
+}
+
+RichText ScintillaSurface::contentOf(Pos start, Pos end) const {
+    RichText doc;
+    start = clampPos(start);
+    end = std::max(start, clampPos(end));
+    doc.text = std::string(TextRange(start, end - start));
+    const std::vector<TextRun> colours = colourRuns(start, end);
+    const std::vector<TextRun> strikes = strikeRuns(start, end);
+    if (!colours.empty() || !strikes.empty())
+        doc.runs = mergeRuns(colours, strikes, doc.text.size());
+    return doc;
+}
+
+// ---- line ends of edits the editor made by itself ----
+
+void ScintillaSurface::insertRaw(Pos pos, std::string_view bytes, const Marking& marking) {
+    sci(Sci::SCI_SETTARGETRANGE, static_cast<unsigned long>(pos), static_cast<long>(pos));
+    editor_->SendScintilla(Sci::SCI_REPLACETARGET, static_cast<uintptr_t>(bytes.size()),
+                           bytes.data());
+    paintRun(pos, static_cast<Pos>(bytes.size()), marking);
+}
+
+Pos ScintillaSurface::repairLineEnds(Pos from, Pos to) {
+    const Pos length = TextLength();
+    const Pos first = std::max<Pos>(0, from - 1);
+    const Pos last = std::min(length, to + 1);
+    auto byteAt = [this, length](Pos pos) {
+        return pos >= 0 && pos < length
+                   ? static_cast<char>(sci(Sci::SCI_GETCHARAT, static_cast<unsigned long>(pos)))
+                   : '\0';
+    };
+    struct Fix {
+        Pos at;
+        char byte;
+        Marking marking;
+    };
+    std::vector<Fix> fixes;
+    for (Pos i = first; i < last; ++i) {
+        const char c = byteAt(i);
+        if (c == '\r' && byteAt(i + 1) != '\n') fixes.push_back({i + 1, '\n', markingAt(i)});
+        if (c == '\n' && byteAt(i - 1) != '\r') fixes.push_back({i, '\r', markingAt(i)});
+    }
+    Pos shiftedFrom = 0;
+    for (auto fix = fixes.rbegin(); fix != fixes.rend(); ++fix) {
+        insertRaw(fix->at, std::string_view(&fix->byte, 1), fix->marking);
+        // A LF that completes the CR before `from` stands before the new text.
+        if (fix->byte == '\n' && fix->at <= from) ++shiftedFrom;
+    }
+    return shiftedFrom;
+}
+
+// ---- change reports ----
+
+void ScintillaSurface::onModified(int position, int type, int length) {
+    const bool insertion = (type & Sci::SC_MOD_INSERTTEXT) != 0;
+    if (!insertion && (type & Sci::SC_MOD_DELETETEXT) == 0) return;
+    ++pendingChanges_;
+    if (writeDepth_ == 0) {
+        for (InputEdit& edit : inputEdits_) {
+            if (insertion) {
+                if (edit.pos >= position) {
+                    edit.pos += length;
+                } else if (edit.insertion && edit.pos + edit.length > position) {
+                    edit.length += length;
+                }
+                continue;
+            }
+            const Pos deletedEnd = position + length;
+            const Pos editEnd = edit.pos + edit.length;
+            if (edit.pos >= deletedEnd) {
+                edit.pos -= length;
+            } else if (edit.pos >= position) {
+                edit.pos = position;
+                edit.length = std::max<Pos>(0, editEnd - deletedEnd);
+            } else if (editEnd > position) {
+                edit.length -= std::min(editEnd, deletedEnd) - position;
+            }
+        }
+        inputEdits_.push_back(InputEdit{position, insertion ? length : 0, insertion});
+    }
+    if (scopeDepth_ == 0) postDelivery();
+}
+
+void ScintillaSurface::onStyleNeeded(int position) {
+    // Colours are set by this class alone: mark the text as styled without touching it.
+    sci(Sci::SCI_STARTSTYLING, static_cast<unsigned long>(position), 0xFF);
+}
+
+void ScintillaSurface::beginInput() {
+    ++scopeDepth_;
+}
+
+void ScintillaSurface::endInput() {
+    if (--scopeDepth_ == 0) deliverChanges();
+}
+
+void ScintillaSurface::postDelivery() {
+    if (deliveryPosted_) return;
+    deliveryPosted_ = true;
+    QMetaObject::invokeMethod(
+        editor_.data(),
+        [this] {
+            deliveryPosted_ = false;
+            if (scopeDepth_ == 0) deliverChanges();
+        },
+        Qt::QueuedConnection);
+}
+
+void ScintillaSurface::settleInput() {
+    std::vector<InputEdit> edits = std::move(inputEdits_);
+    inputEdits_.clear();
+    std::sort(edits.begin(), edits.end(),
+              [](const InputEdit& a, const InputEdit& b) { return a.pos > b.pos; });
+    ++scopeDepth_;
+    ++writeDepth_;
+    for (const InputEdit& edit : edits) {
+        const Pos from = clampPos(edit.pos);
+        const Pos to = clampPos(edit.pos + edit.length);
+        if (edit.insertion && to > from) {
+            Marking marking = inputMarking_.value_or(Marking{});
+            if (!inputMarking_ && from > 0) {
+                marking = markingAt(from - 1);
+                if (marking.strike) marking = Marking{};
+            }
+            paintRun(from, to - from, marking);
+        }
+        repairLineEnds(from, to);
+    }
+    --writeDepth_;
+    --scopeDepth_;
+    pending_.reset();
+}
+
+void ScintillaSurface::deliverChanges() {
+    if (!inputEdits_.empty()) settleInput();
+    inputMarking_.reset();
+    while (pendingChanges_ > 0) {
+        --pendingChanges_;
+        if (events() != nullptr) events()->Change();
+    }
+}
+
+// ---- keyboard, mouse, drops ----
+
+bool ScintillaSurface::keyPressed(const QKeyEvent& event) {
+    const SurfaceKey key = translateKey(event);
+    if (SurfaceEvents* handlers = events()) {
+        if (key.keyCode != 0) {
+            int code = key.keyCode;
+            handlers->KeyDown(code, key.shift);
+            if (code == 0) return false;
+        }
+        if (key.keyAscii != 0) {
+            int ascii = key.keyAscii;
+            handlers->KeyPress(ascii);
+            if (ascii == 0) return false;
+        }
+    }
+    inputMarking_ = insertionMarking();
+    pending_.reset();
+    return true;
+}
+
+bool ScintillaSurface::keyReleased(const QKeyEvent& event) {
+    const SurfaceKey key = translateKey(event);
+    SurfaceEvents* handlers = events();
+    if (handlers == nullptr || key.keyCode == 0) return true;
+    int code = key.keyCode;
+    handlers->KeyUp(code, key.shift);
+    return code != 0;
+}
+
+void ScintillaSurface::mouseReleased(const QMouseEvent& event) {
+    if (SurfaceEvents* handlers = events()) {
+        const QPoint at = event.position().toPoint();
+        handlers->MouseUp(mouseButtonOf(event.button()), shiftBitsOf(event.modifiers()), at.x(),
+                          at.y());
+    }
+}
+
+void ScintillaSurface::filesDropped(const std::vector<std::string>& paths) {
+    if (SurfaceEvents* handlers = events()) handlers->FilesDropped(paths);
+}
+
+// ---- widget state ----
+
+FontSpec ScintillaSurface::Font() const {
+    return font_;
+}
+
+void ScintillaSurface::SetFont(const FontSpec& font) {
+    font_ = font;
+    applyFont();
+}
+
+void ScintillaSurface::SetRightMargin(float margin) {
+    // Small margins mean "wrap at the window's edge"; large ones (60000) mean "never wrap".
+    const bool wrap = margin <= 100.0f;
+    sci(Sci::SCI_SETWRAPMODE, wrap ? Sci::SC_WRAP_WORD : Sci::SC_WRAP_NONE);
+}
+
+bool ScintillaSurface::Enabled() const {
+    return enabled_;
+}
+
+void ScintillaSurface::SetEnabled(bool on) {
+    enabled_ = on;
+    editor_->setEnabled(on);
+}
+
+void ScintillaSurface::SetFocus() {
+    editor_->setFocus(Qt::OtherFocusReason);
+}
+
+}  // namespace scrivane

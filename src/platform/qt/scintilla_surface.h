@@ -1,0 +1,149 @@
+#pragma once
+
+#include <QPointer>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/pure/rich_text.h"
+#include "platform/qt/style_table.h"
+#include "platform/qt/surface_widget.h"
+#include "platform/rich_text_box.h"
+
+class QWidget;
+
+namespace scrivane {
+
+// The editing surface over a QScintilla widget. Positions are the editor's byte offsets;
+// colour is a style per byte, strike-through an indicator. Content changes are reported
+// through SurfaceEvents::Change once the operation that made them is complete, one report
+// per insertion or deletion.
+class ScintillaSurface : public RichTextBox, private SurfaceInput {
+  public:
+    // The indicator that draws strike-through.
+    static constexpr int kStrikeIndicator = 8;
+
+    explicit ScintillaSurface(QWidget* parent = nullptr);
+    ~ScintillaSurface() override;
+    ScintillaSurface(const ScintillaSurface&) = delete;
+    ScintillaSurface& operator=(const ScintillaSurface&) = delete;
+
+    QWidget* widget() const;
+    QsciScintilla* editor() const;
+
+    std::string Text() const override;
+    void SetText(std::string_view text) override;
+    std::string TextRTF() const override;
+    void SetTextRTF(std::string_view rtf) override;
+
+    Pos SelStart() const override;
+    void SetSelStart(Pos pos) override;
+    Pos SelLength() const override;
+    void SetSelLength(Pos len) override;
+    std::string SelText() const override;
+    void SetSelText(std::string_view text) override;
+    std::string SelRTF() const override;
+    // Over a selection of more than one colour: kMixedColour.
+    Colour SelColor() const override;
+    void SetSelColor(Colour colour) override;
+    bool SelStrikeThru() const override;
+    void SetSelStrikeThru(bool on) override;
+
+    FontSpec Font() const override;
+    void SetFont(const FontSpec& font) override;
+    void SetRightMargin(float margin) override;
+
+    Pos GetLineFromChar(Pos pos) const override;
+
+    bool LoadFile(const std::string& path, std::string& error) override;
+
+    bool Enabled() const override;
+    void SetEnabled(bool on) override;
+    void SetFocus() override;
+
+    RichText Content() const override;
+    void SetContent(const RichText& doc) override;
+
+    Pos TextLength() const override;
+    std::string_view TextRange(Pos pos, Pos len) const override;
+    bool HasStrike() const override;
+
+  private:
+    struct Marking {
+        Colour colour = kPlain;
+        bool strike = false;
+    };
+    // A format chosen for the caret position, waiting for the text typed there.
+    struct PendingMarking {
+        Pos at = 0;
+        std::optional<Colour> colour;
+        std::optional<bool> strike;
+    };
+    // An insertion or deletion the editor made by itself (typing, input methods).
+    struct InputEdit {
+        Pos pos = 0;
+        Pos length = 0;
+        bool insertion = false;
+    };
+    class WriteScope;
+
+    // SurfaceInput
+    void beginInput() override;
+    void endInput() override;
+    bool keyPressed(const QKeyEvent& event) override;
+    bool keyReleased(const QKeyEvent& event) override;
+    void mouseReleased(const QMouseEvent& event) override;
+    void filesDropped(const std::vector<std::string>& paths) override;
+
+    void configureEditor();
+    void removeClashingKeys();
+    void applyFont();
+    void applyStyle(int style);
+    void setStyleFont(int style);
+    void showChangeMarker();
+
+    long sci(unsigned int msg, unsigned long wParam = 0, long lParam = 0) const;
+    Pos selEnd() const;
+    Pos clampPos(Pos pos) const;
+    void select(Pos anchor, Pos caret);
+
+    void replaceAll(const RichText& doc);
+    void setCodePageFor(std::string_view bytes);
+    void paintRun(Pos pos, Pos length, const Marking& marking);
+    void setStrike(Pos pos, Pos length, bool on);
+    int styleOf(Colour colour);
+    Marking markingAt(Pos pos) const;
+    bool strikeAt(Pos pos) const;
+    Colour colourAt(Pos pos) const;
+    std::optional<Colour> uniformColour(Pos start, Pos end) const;
+    Marking insertionMarking() const;
+    RichText contentOf(Pos start, Pos end) const;
+    std::vector<TextRun> colourRuns(Pos start, Pos end) const;
+    std::vector<TextRun> strikeRuns(Pos start, Pos end) const;
+    Pos repairLineEnds(Pos from, Pos to);
+    void insertRaw(Pos pos, std::string_view bytes, const Marking& marking);
+
+    void onModified(int position, int type, int length);
+    void onStyleNeeded(int position);
+    void settleInput();
+    void deliverChanges();
+    void postDelivery();
+
+    QPointer<SurfaceWidget> editor_;
+    FontSpec font_;
+    StyleTable styles_;
+    // False while every byte is known to carry style 0, so that plain documents are never
+    // scanned style by style.
+    bool mayHoldStyles_ = false;
+    bool enabled_ = true;
+    std::optional<PendingMarking> pending_;
+    std::optional<Marking> inputMarking_;
+    std::vector<InputEdit> inputEdits_;
+    int scopeDepth_ = 0;
+    int writeDepth_ = 0;
+    int pendingChanges_ = 0;
+    bool deliveryPosted_ = false;
+};
+
+}  // namespace scrivane

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <Qsci/qsciscintilla.h>
+
+#include <string>
+#include <vector>
+
+class QMimeData;
+
+namespace scrivane {
+
+// What the editor widget hands on to the surface that owns it.
+class SurfaceInput {
+  public:
+    virtual ~SurfaceInput() = default;
+    // Bracket every toolkit event that may change the content, so that the owner reports
+    // the change once the event is done with, never from inside the editor's own notification.
+    virtual void beginInput() = 0;
+    virtual void endInput() = 0;
+    // False: a handler cancelled the key and the editor must not see it.
+    virtual bool keyPressed(const QKeyEvent& event) = 0;
+    virtual bool keyReleased(const QKeyEvent& event) = 0;
+    virtual void mouseReleased(const QMouseEvent& event) = 0;
+    virtual void filesDropped(const std::vector<std::string>& paths) = 0;
+};
+
+// The local files a drag carries, in its order (paths in the file system's encoding).
+std::vector<std::string> localFilesOf(const QMimeData* data);
+
+// The QScintilla widget of the editing surface: routes keys, mouse and drops through
+// SurfaceInput. Text is never dragged out of it or dropped into it; only files are accepted.
+class SurfaceWidget : public QsciScintilla {
+  public:
+    SurfaceWidget(SurfaceInput& input, QWidget* parent);
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    bool acceptFileDrag(QDropEvent& event) const;
+
+    SurfaceInput& input_;
+};
+
+}  // namespace scrivane

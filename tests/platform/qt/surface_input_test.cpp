@@ -1,0 +1,399 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include "platform/qt/surface_widget.h"
+#include "surface_fixture.h"
+
+namespace scrivane {
+namespace {
+
+using Sci = QsciScintillaBase;
+
+void sendKey(QWidget* widget, int qtKey, Qt::KeyboardModifiers modifiers, const QString& text) {
+    QKeyEvent press(QEvent::KeyPress, qtKey, modifiers, text);
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, qtKey, modifiers, text);
+    QApplication::sendEvent(widget, &release);
+}
+
+// ---- change reports ----
+
+TEST_F(SurfaceTest, ChangeIsReportedOncePerInsertionOrDeletion) {
+    struct Case {
+        const char* name;
+        std::string before;
+        std::function<void()> act;
+        int changes;
+    };
+    const std::vector<Case> cases{
+        {"text into empty", "", [&] { surface.SetText("abc"); }, 1},
+        {"text over text", "x", [&] { surface.SetText("abc"); }, 2},
+        {"empty over empty", "", [&] { surface.SetText(""); }, 0},
+        {"rtf", "", [&] { surface.SetTextRTF("{\\rtf1 abc}"); }, 1},
+        {"content", "",
+         [&] {
+             surface.SetContent(RichText{"ab", {TextRun{2, kDeletedRed, true}}});
+         },
+         1},
+        {"insert", "ab", [&] { surface.SetSelText("x"); }, 1},
+        {"replace", "ab", [&] { select(0, 1), surface.SetSelText("x"); }, 2},
+        {"colour only", "ab", [&] { select(0, 1), surface.SetSelColor(kInsertedBlue); }, 0},
+        {"strike only", "ab", [&] { select(0, 1), surface.SetSelStrikeThru(true); }, 0},
+        {"caret only", "ab", [&] { surface.SetSelStart(1); }, 0},
+        {"typed letter", "", [&] { QTest::keyClick(surface.widget(), Qt::Key_A); }, 1},
+    };
+    for (const Case& c : cases) {
+        surface.SetText(c.before);
+        events.changes = 0;
+        c.act();
+        EXPECT_EQ(events.changes, c.changes) << c.name;
+    }
+}
+
+TEST_F(SurfaceTest, ChangeHandlerMayRewriteTheContent) {
+    // Auto-indent rewrites the whole text from inside the change handler.
+    events.onChange = [&] {
+        if (surface.Text() == "ab") {
+            surface.SetText("rewritten");
+            surface.SetSelStart(4);
+        }
+    };
+    surface.SetText("a");
+    surface.SetSelStart(1);
+    QTest::keyClick(surface.widget(), Qt::Key_B);
+    EXPECT_EQ(surface.Text(), "rewritten");
+    EXPECT_EQ(surface.SelStart(), 4);
+
+    surface.SetText("a");
+    surface.SetSelStart(1);
+    surface.SetSelText("b");
+    EXPECT_EQ(surface.Text(), "rewritten");
+}
+
+// ---- keys ----
+
+TEST_F(SurfaceTest, TypedKeyRaisesDownPressUpAndChange) {
+    QTest::keyClick(surface.widget(), Qt::Key_A);
+    EXPECT_EQ(surface.Text(), "a");
+    EXPECT_EQ(events.keyDowns, (std::vector<std::pair<int, int>>{{65, 0}}));
+    EXPECT_EQ(events.keyPresses, (std::vector<int>{'a'}));
+    EXPECT_EQ(events.keyUps, (std::vector<std::pair<int, int>>{{65, 0}}));
+    EXPECT_EQ(events.changes, 1);
+}
+
+TEST_F(SurfaceTest, HandlersCancelKeys) {
+    struct Case {
+        const char* name;
+        Qt::Key key;
+        bool zeroDown;
+        bool zeroPress;
+        std::size_t presses;
+    };
+    const std::vector<Case> cases{
+        {"letter cancelled on key down", Qt::Key_A, true, false, 0},
+        {"letter cancelled on key press", Qt::Key_A, false, true, 1},
+        {"backspace cancelled on key down", Qt::Key_Backspace, true, false, 0},
+        {"delete cancelled on key down", Qt::Key_Delete, true, false, 0},
+        {"enter cancelled on key press", Qt::Key_Return, false, true, 1},
+    };
+    for (const Case& c : cases) {
+        surface.SetText("xy");
+        surface.SetSelStart(1);
+        events = RecordingEvents{};
+        events.onKeyDown = [&](int& code, int) {
+            if (c.zeroDown) code = 0;
+        };
+        events.onKeyPress = [&](int& ascii) {
+            if (c.zeroPress) ascii = 0;
+        };
+        QTest::keyClick(surface.widget(), c.key);
+        EXPECT_EQ(surface.Text(), "xy") << c.name;
+        EXPECT_EQ(surface.SelStart(), 1) << c.name;
+        EXPECT_EQ(events.keyPresses.size(), c.presses) << c.name;
+        EXPECT_EQ(events.changes, 0) << c.name;
+    }
+}
+
+TEST_F(SurfaceTest, KeysThatReachTheEditorEditAsUsual) {
+    struct Case {
+        const char* name;
+        std::string text;
+        Pos caret;
+        Qt::Key key;
+        std::string want;
+        Pos wantCaret;
+    };
+    const std::vector<Case> cases{
+        {"enter", "ab", 1, Qt::Key_Return, "a\r\nb", 3},
+        {"keypad enter", "ab", 2, Qt::Key_Enter, "ab\r\n", 4},
+        {"backspace", "ab", 1, Qt::Key_Backspace, "b", 0},
+        {"backspace over a line break", "a\r\nb", 3, Qt::Key_Backspace, "ab", 1},
+        {"delete", "ab", 0, Qt::Key_Delete, "b", 0},
+        {"letter between cr and lf", "a\r\nb", 2, Qt::Key_X, "a\r\nx\r\nb", 4},
+        {"enter between cr and lf", "a\r\nb", 2, Qt::Key_Return, "a\r\n\r\n\r\nb", 5},
+    };
+    for (const Case& c : cases) {
+        surface.SetText(c.text);
+        surface.SetSelStart(c.caret);
+        QTest::keyClick(surface.widget(), c.key);
+        EXPECT_EQ(surface.Text(), c.want) << c.name;
+        EXPECT_EQ(surface.SelStart(), c.wantCaret) << c.name;
+        EXPECT_TRUE(onlyCrLf(surface.Text())) << c.name;
+    }
+}
+
+TEST_F(SurfaceTest, TypedCharacterKeepsTheDocumentsEncoding) {
+    const QString eAcute = QString::fromUtf8("\xc3\xa9");
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"caf\xe9", "caf\xe9\xe9"},              // one byte per character
+        {"caf\xc3\xa9", "caf\xc3\xa9\xc3\xa9"},  // UTF-8
+    };
+    for (const auto& [before, after] : cases) {
+        surface.SetText(before);
+        surface.SetSelStart(surface.TextLength());
+        sendKey(surface.widget(), Qt::Key_Eacute, Qt::NoModifier, eAcute);
+        EXPECT_EQ(surface.Text(), after);
+    }
+    EXPECT_EQ(events.keyPresses.back(), 0xE9);
+}
+
+TEST_F(SurfaceTest, TypedTextTakesTheColourChosenOnKeyPress) {
+    struct Case {
+        const char* name;
+        RichText before;
+        std::optional<Colour> chosen;
+        RichText want;
+    };
+    const std::vector<Case> cases{
+        {"chosen blue",
+         {"ab", {}},
+         kInsertedBlue,
+         {"abx", {TextRun{2}, TextRun{1, kInsertedBlue}}}},
+        {"chosen black after blue",
+         {"ab", {TextRun{2, kInsertedBlue}}},
+         kPlain,
+         {"abx", {TextRun{2, kInsertedBlue}, TextRun{1}}}},
+        {"nothing chosen after blue",
+         {"ab", {TextRun{2, kInsertedBlue}}},
+         std::nullopt,
+         {"abx", {TextRun{3, kInsertedBlue}}}},
+        {"nothing chosen after struck",
+         {"ab", {TextRun{2, kDeletedRed, true}}},
+         std::nullopt,
+         {"abx", {TextRun{2, kDeletedRed, true}, TextRun{1}}}},
+        {"chosen blue after struck",
+         {"ab", {TextRun{2, kDeletedRed, true}}},
+         kInsertedBlue,
+         {"abx", {TextRun{2, kDeletedRed, true}, TextRun{1, kInsertedBlue}}}},
+    };
+    for (const Case& c : cases) {
+        surface.SetContent(c.before);
+        surface.SetSelStart(2);
+        events.onKeyPress = [&](int&) {
+            if (c.chosen) surface.SetSelColor(*c.chosen);
+        };
+        QTest::keyClick(surface.widget(), Qt::Key_X);
+        EXPECT_EQ(surface.Content(), c.want) << c.name;
+    }
+}
+
+TEST_F(SurfaceTest, TypedEnterTakesTheChosenColourWhole) {
+    surface.SetText("ab");
+    surface.SetSelStart(1);
+    events.onKeyPress = [&](int&) { surface.SetSelColor(kInsertedBlue); };
+    QTest::keyClick(surface.widget(), Qt::Key_Return);
+    EXPECT_EQ(surface.Content(),
+              (RichText{"a\r\nb", {TextRun{1}, TextRun{2, kInsertedBlue}, TextRun{1}}}));
+}
+
+TEST_F(SurfaceTest, DisabledSurfaceIgnoresTypedKeys) {
+    surface.SetText("ab");
+    surface.SetEnabled(false);
+    QTest::keyClick(surface.widget(), Qt::Key_X);
+    QTest::keyClick(surface.widget(), Qt::Key_Delete);
+    EXPECT_EQ(surface.Text(), "ab");
+    EXPECT_TRUE(events.keyDowns.empty());
+}
+
+// ---- menu shortcuts reach the window ----
+
+class ShortcutWindow : public ::testing::Test {
+  protected:
+    ShortcutWindow() {
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(surface.widget());
+        surface.SetEvents(&events);
+        window.resize(400, 300);
+        window.show();
+        window.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+        surface.SetFocus();
+        QCoreApplication::processEvents();
+    }
+
+    QWidget window;
+    ScintillaSurface surface;
+    RecordingEvents events;
+};
+
+TEST_F(ShortcutWindow, MenuKeysPassThroughToTheWindow) {
+    const auto ctrl = Qt::ControlModifier;
+    const auto shift = Qt::ShiftModifier;
+    const auto ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+    const std::vector<QKeyCombination> keys{
+        ctrl | Qt::Key_Z,
+        ctrl | Qt::Key_Y,
+        ctrlShift | Qt::Key_Z,
+        ctrl | Qt::Key_T,
+        ctrl | Qt::Key_U,
+        ctrl | Qt::Key_L,
+        ctrlShift | Qt::Key_L,
+        ctrlShift | Qt::Key_T,
+        ctrl | Qt::Key_D,
+        ctrl | Qt::Key_I,
+        ctrl | Qt::Key_W,
+        ctrl | Qt::Key_B,
+        ctrl | Qt::Key_G,
+        ctrl | Qt::Key_F,
+        ctrl | Qt::Key_N,
+        ctrl | Qt::Key_O,
+        ctrl | Qt::Key_S,
+        ctrl | Qt::Key_P,
+        ctrl | Qt::Key_A,
+        ctrl | Qt::Key_C,
+        ctrl | Qt::Key_X,
+        ctrl | Qt::Key_V,
+        shift | Qt::Key_Delete,
+        shift | Qt::Key_Insert,
+        ctrl | Qt::Key_Insert,
+        QKeyCombination(Qt::Key_F2),
+        QKeyCombination(Qt::Key_F3),
+        shift | Qt::Key_F3,
+    };
+    for (QKeyCombination combo : keys) {
+        const QString name = QKeySequence(combo).toString();
+        surface.SetText("abc\r\ndef");
+        surface.SetSelStart(1);
+        surface.SetSelLength(5);
+        QAction action(&window);
+        action.setShortcut(QKeySequence(combo));
+        window.addAction(&action);
+        QSignalSpy fired(&action, &QAction::triggered);
+        QTest::keyClick(surface.widget(), combo.key(), combo.keyboardModifiers());
+        EXPECT_EQ(fired.count(), 1) << name.toStdString();
+        EXPECT_EQ(surface.Text(), "abc\r\ndef") << name.toStdString();
+        EXPECT_EQ(surface.SelStart(), 1) << name.toStdString();
+        EXPECT_EQ(surface.SelLength(), 5) << name.toStdString();
+        window.removeAction(&action);
+    }
+}
+
+TEST_F(ShortcutWindow, TypingIsNotTakenForAShortcut) {
+    QAction action(&window);
+    action.setShortcut(QKeySequence(Qt::Key_Q));
+    window.addAction(&action);
+    QSignalSpy fired(&action, &QAction::triggered);
+    QTest::keyClick(surface.widget(), Qt::Key_Q);
+    EXPECT_EQ(fired.count(), 0);
+    EXPECT_EQ(surface.Text(), "q");
+}
+
+TEST_F(ShortcutWindow, MouseUpIsReported) {
+    surface.SetText("some text");
+    QWidget* viewport = surface.editor()->viewport();
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    QTest::mouseClick(viewport, Qt::RightButton, Qt::ShiftModifier, QPoint(5, 5));
+    EXPECT_EQ(events.mouseUps, (std::vector<std::pair<int, int>>{{1, 0}, {2, 1}}));
+}
+
+// ---- dropped files ----
+
+struct DropCase {
+    const char* name;
+    QList<QUrl> urls;
+    QString text;
+    Qt::DropActions actions;
+    std::vector<std::string> files;  // empty: refused
+};
+
+class Drops : public SurfaceTest, public ::testing::WithParamInterface<DropCase> {};
+
+TEST_P(Drops, OnlyLocalFilesAreTakenAndOnlyCopied) {
+    const DropCase& c = GetParam();
+    QMimeData data;
+    if (!c.urls.isEmpty()) data.setUrls(c.urls);
+    if (!c.text.isEmpty()) data.setText(c.text);
+    surface.SetText("doc");
+    QWidget* viewport = surface.editor()->viewport();
+
+    QDragEnterEvent enter(QPoint(2, 2), c.actions, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    EXPECT_EQ(enter.isAccepted(), !c.files.empty()) << c.name;
+    if (enter.isAccepted()) {
+        EXPECT_EQ(enter.dropAction(), Qt::CopyAction) << c.name;
+    }
+
+    QDropEvent drop(QPointF(2, 2), c.actions, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &drop);
+    EXPECT_EQ(surface.Text(), "doc") << c.name;
+    if (c.files.empty()) {
+        EXPECT_TRUE(events.drops.empty()) << c.name;
+    } else {
+        EXPECT_EQ(events.drops, (std::vector<std::vector<std::string>>{c.files})) << c.name;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Drops,
+    ::testing::Values(
+        DropCase{"one file",
+                 {QUrl::fromLocalFile("/tmp/a.txt")},
+                 {},
+                 Qt::CopyAction | Qt::MoveAction,
+                 {"/tmp/a.txt"}},
+        DropCase{"files in order",
+                 {QUrl::fromLocalFile("/tmp/b.txt"), QUrl("https://example.org/x"),
+                  QUrl::fromLocalFile("/tmp/a b.txt")},
+                 {},
+                 Qt::CopyAction,
+                 {"/tmp/b.txt", "/tmp/a b.txt"}},
+        DropCase{"move only", {QUrl::fromLocalFile("/tmp/a.txt")}, {}, Qt::MoveAction, {}},
+        DropCase{"web address", {QUrl("https://example.org/x")}, {}, Qt::CopyAction, {}},
+        DropCase{"plain text", {}, "dropped words", Qt::CopyAction | Qt::MoveAction, {}}),
+    [](const auto& info) { return std::to_string(info.index); });
+
+// ---- how the editor is set up ----
+
+TEST_F(SurfaceTest, ChangeMarkerHasAGlyphOfItsOwn) {
+    char shown[16] = {};
+    for (const auto& [text, glyph] : std::vector<std::pair<std::string, std::string>>{
+             {"caf\xc3\xa9", "\xe2\x96\xb8"}, {"caf\xe9", "\xbb"}}) {
+        surface.SetText(text);
+        const long length =
+            surface.editor()->SendScintilla(Sci::SCI_GETREPRESENTATION, "\x06", shown);
+        EXPECT_EQ(std::string(shown, static_cast<std::size_t>(length)), glyph);
+    }
+}
+
+TEST_F(SurfaceTest, StylesSetByTheSurfaceSurvivePainting) {
+    surface.SetContent(
+        RichText{"abc\r\ndef", {TextRun{3, kInsertedBlue}, TextRun{5, kDeletedRed, true}}});
+    surface.widget()->resize(300, 200);
+    surface.widget()->grab();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(surface.Content(),
+              (RichText{"abc\r\ndef", {TextRun{3, kInsertedBlue}, TextRun{5, kDeletedRed, true}}}));
+}
+
+}  // namespace
+}  // namespace scrivane
