@@ -297,6 +297,8 @@ class Reader {
             case '\n':
                 emit("\r\n");
                 break;
+            // The document has no fixed code page: the non-breaking forms become their
+            // ASCII look-alikes.
             case '~':
                 emitByte(' ');
                 break;
