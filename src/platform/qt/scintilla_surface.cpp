@@ -32,27 +32,24 @@ constexpr Pos kStyleChunk = 1 << 20;
 
 // Menu shortcuts of the editor window; the editor widget must neither act on them nor
 // claim them before the window's actions see them.
-const std::vector<QKeyCombination>& menuKeys() {
-    static const std::vector<QKeyCombination> keys = [] {
-        std::vector<QKeyCombination> k;
-        for (Qt::Key letter :
-             {Qt::Key_Z, Qt::Key_Y, Qt::Key_T, Qt::Key_U, Qt::Key_L, Qt::Key_D, Qt::Key_I,
-              Qt::Key_W, Qt::Key_B, Qt::Key_G, Qt::Key_F, Qt::Key_N, Qt::Key_O, Qt::Key_S,
-              Qt::Key_P, Qt::Key_A, Qt::Key_C, Qt::Key_X, Qt::Key_V}) {
-            k.emplace_back(Qt::ControlModifier, letter);
-        }
-        for (Qt::Key letter : {Qt::Key_Z, Qt::Key_L, Qt::Key_T}) {
-            k.emplace_back(Qt::ControlModifier | Qt::ShiftModifier, letter);
-        }
-        k.emplace_back(Qt::ShiftModifier, Qt::Key_Delete);
-        k.emplace_back(Qt::ShiftModifier, Qt::Key_Insert);
-        k.emplace_back(Qt::ControlModifier, Qt::Key_Insert);
-        k.emplace_back(Qt::NoModifier, Qt::Key_F2);
-        k.emplace_back(Qt::NoModifier, Qt::Key_F3);
-        k.emplace_back(Qt::ShiftModifier, Qt::Key_F3);
-        return k;
-    }();
-    return keys;
+std::vector<QKeyCombination> menuKeys() {
+    std::vector<QKeyCombination> k;
+    for (Qt::Key letter :
+         {Qt::Key_Z, Qt::Key_Y, Qt::Key_T, Qt::Key_U, Qt::Key_L, Qt::Key_D, Qt::Key_I, Qt::Key_W,
+          Qt::Key_B, Qt::Key_G, Qt::Key_F, Qt::Key_N, Qt::Key_O, Qt::Key_S, Qt::Key_P, Qt::Key_A,
+          Qt::Key_C, Qt::Key_X, Qt::Key_V}) {
+        k.emplace_back(Qt::ControlModifier, letter);
+    }
+    for (Qt::Key letter : {Qt::Key_Z, Qt::Key_L, Qt::Key_T}) {
+        k.emplace_back(Qt::ControlModifier | Qt::ShiftModifier, letter);
+    }
+    k.emplace_back(Qt::ShiftModifier, Qt::Key_Delete);
+    k.emplace_back(Qt::ShiftModifier, Qt::Key_Insert);
+    k.emplace_back(Qt::ControlModifier, Qt::Key_Insert);
+    k.emplace_back(Qt::NoModifier, Qt::Key_F2);
+    k.emplace_back(Qt::NoModifier, Qt::Key_F3);
+    k.emplace_back(Qt::ShiftModifier, Qt::Key_F3);
+    return k;
 }
 
 // The same keys as the editor core names them: key code plus modifier bits above 16.
@@ -76,9 +73,8 @@ int coreKeyOf(QKeyCombination combo) {
     return code | (mods << 16);
 }
 
-bool isMenuKey(int qtKey) {
+bool isMenuKey(const std::vector<QKeyCombination>& keys, int qtKey) {
     if (qtKey == 0) return false;
-    const auto& keys = menuKeys();
     return std::any_of(keys.begin(), keys.end(),
                        [qtKey](QKeyCombination k) { return k.toCombined() == qtKey; });
 }
@@ -134,7 +130,8 @@ std::vector<TextRun> mergeRuns(const std::vector<TextRun>& colours,
 
 // Reads a whole file; false with `error` set to the system's description on failure.
 bool readFileBytes(const std::string& path, std::string& bytes, std::string& error) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking open: a FIFO without a writer must not hang the editor.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         error = std::strerror(errno);
         return false;
@@ -150,6 +147,13 @@ bool readFileBytes(const std::string& path, std::string& bytes, std::string& err
         ::close(fd);
         return false;
     }
+    // Devices such as /dev/zero never end; only files and pipes are read.
+    if (!S_ISREG(info.st_mode) && !S_ISFIFO(info.st_mode)) {
+        error = std::strerror(EINVAL);
+        ::close(fd);
+        return false;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     std::string data;
     if (S_ISREG(info.st_mode) && info.st_size > 0)
         data.reserve(static_cast<std::size_t>(info.st_size));
@@ -249,11 +253,12 @@ void ScintillaSurface::configureEditor() {
 }
 
 void ScintillaSurface::removeClashingKeys() {
+    const std::vector<QKeyCombination> keys = menuKeys();
     for (QsciCommand* command : editor_->standardCommands()->commands()) {
-        if (isMenuKey(command->key())) command->setKey(0);
-        if (isMenuKey(command->alternateKey())) command->setAlternateKey(0);
+        if (isMenuKey(keys, command->key())) command->setKey(0);
+        if (isMenuKey(keys, command->alternateKey())) command->setAlternateKey(0);
     }
-    for (QKeyCombination combo : menuKeys()) {
+    for (QKeyCombination combo : keys) {
         if (const int coreKey = coreKeyOf(combo))
             sci(Sci::SCI_CLEARCMDKEY, static_cast<unsigned long>(coreKey));
     }
@@ -267,7 +272,9 @@ void ScintillaSurface::showChangeMarker() {
 
 void ScintillaSurface::setStyleFont(int style) {
     const auto s = static_cast<unsigned long>(style);
-    const double size = font_.size * static_cast<double>(Sci::SC_FONT_SIZE_MULTIPLIER);
+    // Sizes below one point (or not a number) would leave the text invisible.
+    const double points = font_.size >= 1.0 ? std::min(font_.size, 1000.0) : 1.0;
+    const double size = points * static_cast<double>(Sci::SC_FONT_SIZE_MULTIPLIER);
     editor_->SendScintilla(Sci::SCI_STYLESETFONT, static_cast<uintptr_t>(s), font_.name.c_str());
     sci(Sci::SCI_STYLESETSIZEFRACTIONAL, s, std::lround(size));
     sci(Sci::SCI_STYLESETBOLD, s, font_.bold ? 1 : 0);
@@ -769,6 +776,15 @@ bool ScintillaSurface::keyPressed(const QKeyEvent& event) {
     }
     inputMarking_ = insertionMarking();
     pending_.reset();
+    const bool plainTab =
+        (event.key() == Qt::Key_Tab || event.key() == Qt::Key_Backtab) &&
+        (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0;
+    if (plainTab) {
+        // Like any typed character a tab replaces the selection; the editor would indent
+        // every selected line instead.
+        editor_->SendScintilla(Sci::SCI_REPLACESEL, static_cast<uintptr_t>(0), "\t");
+        return false;
+    }
     return true;
 }
 

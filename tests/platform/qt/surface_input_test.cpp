@@ -152,6 +152,23 @@ TEST_F(SurfaceTest, KeysThatReachTheEditorEditAsUsual) {
     }
 }
 
+TEST_F(SurfaceTest, TabReplacesTheSelectionLikeAnyCharacter) {
+    const std::vector<std::tuple<Pos, Pos, Qt::KeyboardModifiers, std::string>> cases{
+        {0, 6, Qt::NoModifier, "\t"},  // across lines: no block indent
+        {1, 0, Qt::NoModifier, "a\tb\r\ncd"},
+        {3, 3, Qt::ShiftModifier, "ab\r\n\t"},  // from between CR and LF: the break stays whole
+    };
+    for (const auto& [start, length, modifiers, want] : cases) {
+        surface.SetText("ab\r\ncd");
+        select(start, length);
+        events = RecordingEvents{};
+        QTest::keyClick(surface.widget(), Qt::Key_Tab, modifiers);
+        EXPECT_EQ(surface.Text(), want) << start << "," << length;
+        EXPECT_EQ(events.keyPresses, (std::vector<int>{9}));
+        EXPECT_GE(events.changes, 1);
+    }
+}
+
 TEST_F(SurfaceTest, TypedCharacterKeepsTheDocumentsEncoding) {
     const QString eAcute = QString::fromUtf8("\xc3\xa9");
     const std::vector<std::pair<std::string, std::string>> cases{
@@ -306,6 +323,19 @@ TEST_F(ShortcutWindow, TypingIsNotTakenForAShortcut) {
     QTest::keyClick(surface.widget(), Qt::Key_Q);
     EXPECT_EQ(fired.count(), 0);
     EXPECT_EQ(surface.Text(), "q");
+}
+
+TEST_F(ShortcutWindow, PressInsideTheSelectionStartsAfreshInsteadOfDraggingTextOut) {
+    surface.SetText("some text to drag");
+    surface.SetSelStart(5);
+    surface.SetSelLength(7);
+    auto* e = surface.editor();
+    const int x = static_cast<int>(e->SendScintilla(Sci::SCI_POINTXFROMPOSITION, 0ul, 8l));
+    const int y = static_cast<int>(e->SendScintilla(Sci::SCI_POINTYFROMPOSITION, 0ul, 8l)) + 3;
+    QTest::mousePress(e->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(x + 1, y));
+    EXPECT_EQ(surface.SelLength(), 0);
+    QTest::mouseRelease(e->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(x + 1, y));
+    EXPECT_EQ(surface.Text(), "some text to drag");
 }
 
 TEST_F(ShortcutWindow, MouseUpIsReported) {

@@ -294,6 +294,8 @@ TEST_F(SurfaceTest, LoadFileReadsBytesAndKeepsContentOnFailure) {
     writeFile(good, "a\nb\0c\xff"s);
     const std::string empty = dir.filePath("empty.txt").toStdString();
     writeFile(empty, "");
+    const std::string fifo = dir.filePath("fifo").toStdString();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
 
     struct Case {
         std::string path;
@@ -306,6 +308,8 @@ TEST_F(SurfaceTest, LoadFileReadsBytesAndKeepsContentOnFailure) {
         {dir.filePath("missing.txt").toStdString(), false, "No such file or directory", "kept"},
         {dir.path().toStdString(), false, "Is a directory", "kept"},
         {empty, true, "", ""},
+        {"/dev/zero", false, "Invalid argument", "kept"},  // would never end
+        {fifo, true, "", ""},                              // no writer: must not hang
     };
     for (const Case& c : cases) {
         surface.SetText("kept");
@@ -327,20 +331,22 @@ TEST_F(SurfaceTest, LoadFileReadsBytesAndKeepsContentOnFailure) {
 // ---- widget state ----
 
 TEST_F(SurfaceTest, FontReachesEveryStyle) {
-    const std::vector<FontSpec> fonts{{"Monospace", 10, false, false},
-                                      {"Serif", 10.5, true, false},
-                                      {"Sans", 23.25, false, true}};
+    const std::vector<std::pair<FontSpec, long>> fonts{{{"Monospace", 10, false, false}, 1000},
+                                                       {{"Serif", 10.5, true, false}, 1050},
+                                                       {{"Sans", 23.25, false, true}, 2325},
+                                                       {{"Sans", 0, false, false}, 100},
+                                                       {{"Sans", -4, true, true}, 100}};
     surface.SetText("abc");
     select(0, 1);
     surface.SetSelColor(0x00FF00);  // a style of its own, made before the font changes
-    for (const FontSpec& font : fonts) {
+    for (const auto& [font, shownSize] : fonts) {
         surface.SetFont(font);
         EXPECT_EQ(surface.Font(), font);
         for (unsigned long style :
              {0ul, 1ul, 2ul, 3ul, static_cast<unsigned long>(QsciScintillaBase::STYLE_DEFAULT)}) {
             auto* e = surface.editor();
             EXPECT_EQ(e->SendScintilla(QsciScintillaBase::SCI_STYLEGETSIZEFRACTIONAL, style),
-                      static_cast<long>(font.size * 100))
+                      shownSize)
                 << font.name << " style " << style;
             EXPECT_EQ(e->SendScintilla(QsciScintillaBase::SCI_STYLEGETBOLD, style) != 0, font.bold);
             EXPECT_EQ(e->SendScintilla(QsciScintillaBase::SCI_STYLEGETITALIC, style) != 0,
