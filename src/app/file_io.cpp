@@ -1,6 +1,7 @@
 #include "app/file_io.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -86,6 +87,36 @@ bool readFileBytes(const std::string& path, std::string& bytes, std::string& err
     }
     bytes.resize(got);
     ::close(fd);
+    return true;
+}
+
+bool readDocumentFile(const std::string& path, std::string& text, LineEnds& ends,
+                      std::string& error) {
+    text.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = systemError(errno);
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        const auto size = static_cast<std::size_t>(st.st_size);
+        void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+        if (map != MAP_FAILED) {
+            ::madvise(map, size, MADV_SEQUENTIAL);
+            const std::string_view bytes(static_cast<const char*>(map), size);
+            ends = detectLineEnds(bytes, platformLineEnds());
+            text = toCrLf(bytes);
+            ::munmap(map, size);
+            ::close(fd);
+            return true;
+        }
+    }
+    ::close(fd);
+    // Pipes, empty or special files, or a file that cannot be mapped: read it whole.
+    if (!readFileBytes(path, text, error)) return false;
+    ends = detectLineEnds(text, platformLineEnds());
+    toCrLfInPlace(text);
     return true;
 }
 

@@ -3,11 +3,19 @@
 #include <string>
 #include <string_view>
 
+#include "platform/pure/line_ends.h"
+
 namespace scrivane {
 
 // Reads a whole file as bytes. On failure returns false with the system's description of
 // the error (strerror wording) in `error`; a directory fails with "Is a directory".
 bool readFileBytes(const std::string& path, std::string& bytes, std::string& error);
+
+// Reads a file as a document: every line break becomes CR LF (what the editing surface holds),
+// and `ends` tells the file's own convention so that saving can write it back. Maps the file
+// rather than reading it into a buffer first, so a large file is copied only once.
+bool readDocumentFile(const std::string& path, std::string& text, LineEnds& ends,
+                      std::string& error);
 
 // Tests, without changing anything, that `path` could be written: an existing file must open
 // for writing, a missing one needs an existing directory.

@@ -22,8 +22,9 @@ bool querysave(Workspace& ws) {
     }
 }
 
-bool loadfromfile(const std::string& fname, std::string& content, std::string& error) {
-    return readFileBytes(fname, content, error);
+bool loadfromfile(const std::string& fname, std::string& content, LineEnds& ends,
+                  std::string& error) {
+    return readDocumentFile(fname, content, ends, error);
 }
 
 std::string resolveOpenPath(Services& services, const std::string& fname) {
@@ -51,15 +52,16 @@ void openfile(Workspace& ws, const std::string& fname) {
 
     std::string text;
     std::string error;
-    if (!loadfromfile(ws.doc.filename, text, error)) {
+    LineEnds ends = platformLineEnds();
+    if (!loadfromfile(ws.doc.filename, text, ends, error)) {
         ws.services.SetBusy(false);
         ws.services.MessageBox(openingError(error, ws.doc.filename), Buttons::Ok, Icon::None);
         ws.doc.filename.clear();
     } else {
         ws.doc.dialogFileName = ws.doc.filename;
-        ws.doc.lineEnds = detectLineEnds(text, platformLineEnds());
-        fixlines(text);
-        toCrLfInPlace(text);  // what the surface holds once the text is written into it
+        // The text comes with every break as CR LF: what normalising the first and last
+        // breaks and then writing it into the surface would give.
+        ws.doc.lineEnds = ends;
 
         ws.mergedoc.SetEnabled(false);
         ws.mergedoc.SetText("");

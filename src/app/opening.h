@@ -9,8 +9,10 @@ namespace scrivane {
 // Asks whether to save a modified document. True: the caller may replace or drop it.
 bool querysave(Workspace& ws);
 
-// Reads a file as bytes; on failure returns false with the system's description in `error`.
-bool loadfromfile(const std::string& fname, std::string& content, std::string& error);
+// Reads a file with its line breaks as CR LF and notes its own convention in `ends`; on
+// failure returns false with the system's description in `error`.
+bool loadfromfile(const std::string& fname, std::string& content, LineEnds& ends,
+                  std::string& error);
 
 // The full path `openfile` uses for `fname`: relative names are taken from the current
 // directory, and a name with '*' is the first matching file of its directory.

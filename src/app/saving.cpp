@@ -15,8 +15,8 @@ bool confirmOverwrite(Workspace& ws, const std::string& fname) {
     if (!modified || !ws.doc.filetime || *modified <= *ws.doc.filetime) return true;
     std::string onDisk;
     std::string error;
-    if (readFileBytes(fname, onDisk, error) &&
-        equalIgnoringLineEnds(onDisk, realContent(ws.mergedoc))) {
+    LineEnds ends = LineEnds::CrLf;
+    if (readDocumentFile(fname, onDisk, ends, error) && onDisk == realContent(ws.mergedoc)) {
         return true;
     }
     return ws.services.MessageBox(changedOnDiskMessage(fname, ws.doc, *modified), Buttons::YesNo,

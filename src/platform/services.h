@@ -57,7 +57,7 @@ public:
     virtual bool SetCurrentDir(const std::string& dir) = 0;
     virtual bool MakeDir(const std::string& dir) = 0;
 
-    // Where the settings file lives (see settings/settings_location).
+    // Where the settings file lives (see settingsPath in settings/settings_file.h).
     virtual std::string ProgramDir() = 0;
     virtual std::string ConfigDir() = 0;
 

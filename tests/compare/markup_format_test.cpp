@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <random>
 
 #include "platform/pure/line_ends.h"
@@ -288,11 +287,10 @@ TEST(StripStruck, OverTheSurface) {
     EXPECT_EQ(countOf(stripstruckRtf(box), "\\strike"), 0u);
 }
 
-constexpr std::size_t kBigSize = testing::kSanitized ? 5'000'000 : 50'000'000;
-
-// Hundreds of thousands of deleted runs: re-searching from the start after every cut would
-// take hours; one pass takes a few seconds for 90 MB of RTF even on a busy machine.
-TEST(StripStruckSpeed, ManyDeletedRunsInALargeDocument) {
+// Hundreds of thousands of deleted runs: the one-pass cut and the direct route agree (their
+// speed is in bench/text_bench).
+TEST(StripStruck, ManyDeletedRunsInALargeDocument) {
+    constexpr std::size_t kBigSize = 5'000'000;
     RichText doc;
     while (doc.text.size() < kBigSize) {
         doc.text +=
@@ -304,20 +302,7 @@ TEST(StripStruckSpeed, ManyDeletedRunsInALargeDocument) {
         doc.runs.push_back({11, kInsertedBlue, false});
     }
     const std::string rtf = writeRtf(doc, FontSpec{});
-    const auto start = std::chrono::steady_clock::now();
-    const std::string text = stripstruckText(rtf);
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    const auto directStart = std::chrono::steady_clock::now();
-    const std::string direct = strippedText(doc);
-    const double directSeconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - directStart).count();
-    std::printf(
-        "stripstruckText over %zu bytes of RTF: %.3f s; strippedText over %zu bytes: %.3f s\n",
-        rtf.size(), seconds, doc.text.size(), directSeconds);
-    EXPECT_EQ(text, direct);
-    EXPECT_LT(seconds, 20.0);
-    EXPECT_LT(directSeconds, 3.0);
+    EXPECT_EQ(stripstruckText(rtf), strippedText(doc));
 }
 
 }  // namespace

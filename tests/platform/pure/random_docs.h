@@ -27,19 +27,6 @@ inline void PrintTo(const RichText& doc, std::ostream* os) {
 
 namespace scrivane::testing {
 
-// Speed tests use smaller inputs under the sanitizers, which slow everything down severalfold.
-#if defined(__SANITIZE_ADDRESS__)
-inline constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-inline constexpr bool kSanitized = true;
-#else
-inline constexpr bool kSanitized = false;
-#endif
-#else
-inline constexpr bool kSanitized = false;
-#endif
-
 // Seeded generators for property tests. The byte strings lean towards what trips RTF code
 // up: line-end bytes, braces, backslashes, marker bytes, high bytes and RTF-looking words
 // written as literal text.

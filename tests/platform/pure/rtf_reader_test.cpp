@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <random>
 
 #include "platform/pure/random_docs.h"
@@ -203,11 +202,7 @@ TEST(RtfReader, HostileInput) {
         {"NUL bytes", std::string("{\\rtf1 a\0b\\\0c}", 14), true, std::string("a\0bc", 4)},
     };
     for (const Case& c : cases) {
-        const auto start = std::chrono::steady_clock::now();
         const RtfReadResult read = readRtf(c.rtf);
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        EXPECT_LT(seconds, 2.0) << c.name;
         EXPECT_EQ(read.ok, c.ok) << c.name;
         EXPECT_EQ(read.ok, read.error.empty()) << c.name;
         EXPECT_EQ(read.doc.text, c.text) << c.name;
@@ -246,10 +241,11 @@ TEST(RtfReader, MangledDocumentsNeverBreakIt) {
     }
 }
 
-TEST(RtfReaderSpeed, LinearInTheInput) {
+// A large document of many small runs reads back whole (its speed is in bench/text_bench).
+TEST(RtfReader, LargeDocumentOfManyRuns) {
     std::mt19937 rng(3);
     RichText doc;
-    const std::size_t size = testing::kSanitized ? 2'000'000 : 20'000'000;
+    const std::size_t size = 2'000'000;
     while (doc.text.size() < size) {
         RichText piece = normalised(testing::randomDoc(rng, 200));
         if (piece.runs.empty()) piece.runs.push_back({piece.text.size(), kPlain, false});
@@ -257,13 +253,8 @@ TEST(RtfReaderSpeed, LinearInTheInput) {
         doc.runs.insert(doc.runs.end(), piece.runs.begin(), piece.runs.end());
     }
     const std::string rtf = writeRtf(doc, FontSpec{});
-    const auto start = std::chrono::steady_clock::now();
     const RtfReadResult read = readRtf(rtf);
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("read %zu bytes of RTF in %.3f s\n", rtf.size(), seconds);
     EXPECT_EQ(read.doc, normalised(doc));
-    EXPECT_LT(seconds, 5.0);
 }
 
 }  // namespace
