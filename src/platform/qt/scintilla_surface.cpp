@@ -779,6 +779,11 @@ bool ScintillaSurface::keyPressed(const QKeyEvent& event) {
     const bool plainTab =
         (event.key() == Qt::Key_Tab || event.key() == Qt::Key_Backtab) &&
         (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0;
+    if (event.key() == Qt::Key_Delete && event.modifiers() == Qt::ShiftModifier) {
+        // No window action took Shift+Delete: an ordinary deletion, not the editor's cut.
+        sci(Sci::SCI_CLEAR);
+        return false;
+    }
     if (plainTab) {
         // Like any typed character a tab replaces the selection; the editor would indent
         // every selected line instead.

@@ -130,22 +130,26 @@ TEST_F(SurfaceTest, KeysThatReachTheEditorEditAsUsual) {
         std::string text;
         Pos caret;
         Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
         std::string want;
         Pos wantCaret;
     };
+    const Qt::KeyboardModifiers none = Qt::NoModifier;
     const std::vector<Case> cases{
-        {"enter", "ab", 1, Qt::Key_Return, "a\r\nb", 3},
-        {"keypad enter", "ab", 2, Qt::Key_Enter, "ab\r\n", 4},
-        {"backspace", "ab", 1, Qt::Key_Backspace, "b", 0},
-        {"backspace over a line break", "a\r\nb", 3, Qt::Key_Backspace, "ab", 1},
-        {"delete", "ab", 0, Qt::Key_Delete, "b", 0},
-        {"letter between cr and lf", "a\r\nb", 2, Qt::Key_X, "a\r\nx\r\nb", 4},
-        {"enter between cr and lf", "a\r\nb", 2, Qt::Key_Return, "a\r\n\r\n\r\nb", 5},
+        {"enter", "ab", 1, Qt::Key_Return, none, "a\r\nb", 3},
+        {"keypad enter", "ab", 2, Qt::Key_Enter, Qt::KeypadModifier, "ab\r\n", 4},
+        {"backspace", "ab", 1, Qt::Key_Backspace, none, "b", 0},
+        {"backspace over a line break", "a\r\nb", 3, Qt::Key_Backspace, none, "ab", 1},
+        {"delete", "ab", 0, Qt::Key_Delete, none, "b", 0},
+        {"shift delete deletes without a window action", "ab", 0, Qt::Key_Delete, Qt::ShiftModifier,
+         "b", 0},
+        {"letter between cr and lf", "a\r\nb", 2, Qt::Key_X, none, "a\r\nx\r\nb", 4},
+        {"enter between cr and lf", "a\r\nb", 2, Qt::Key_Return, none, "a\r\n\r\n\r\nb", 5},
     };
     for (const Case& c : cases) {
         surface.SetText(c.text);
         surface.SetSelStart(c.caret);
-        QTest::keyClick(surface.widget(), c.key);
+        QTest::keyClick(surface.widget(), c.key, c.modifiers);
         EXPECT_EQ(surface.Text(), c.want) << c.name;
         EXPECT_EQ(surface.SelStart(), c.wantCaret) << c.name;
         EXPECT_TRUE(onlyCrLf(surface.Text())) << c.name;
