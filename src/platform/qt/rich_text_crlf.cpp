@@ -1,6 +1,7 @@
 #include "platform/qt/rich_text_crlf.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 
 namespace scrivane {
@@ -22,17 +23,33 @@ void fitRuns(RichText& doc) {
     doc.runs = std::move(fitted);
 }
 
-bool hasLoneLineEnd(std::string_view s) {
-    for (std::size_t i = s.find_first_of("\r\n"); i != std::string_view::npos;
-         i = s.find_first_of("\r\n", i + 1)) {
-        if (s[i] == '\n') return true;
-        if (i + 1 == s.size() || s[i + 1] != '\n') return true;
-        ++i;  // skip the LF of the pair
+}  // namespace
+
+bool hasOnlyCrLf(std::string_view text) {
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    for (const char* p = begin; p < end; ++p) {
+        p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+        if (p == nullptr) break;
+        if (p == begin || p[-1] != '\r') return false;
     }
-    return false;
+    for (const char* p = begin; p < end; ++p) {
+        p = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)));
+        if (p == nullptr) break;
+        if (p + 1 == end || p[1] != '\n') return false;
+    }
+    return true;
 }
 
-}  // namespace
+bool runsCoverText(const RichText& doc) {
+    if (doc.runs.empty()) return true;
+    std::size_t total = 0;
+    for (const TextRun& run : doc.runs) {
+        total += run.length;
+        if (total > doc.text.size()) return false;
+    }
+    return total == doc.text.size();
+}
 
 bool hasMarking(const RichText& doc) {
     return std::any_of(doc.runs.begin(), doc.runs.end(), [](const TextRun& run) {
@@ -42,7 +59,7 @@ bool hasMarking(const RichText& doc) {
 
 RichText richTextWithCrLf(RichText doc) {
     fitRuns(doc);
-    if (!hasLoneLineEnd(doc.text)) return doc;
+    if (hasOnlyCrLf(doc.text)) return doc;
 
     const std::string& in = doc.text;
     std::string out;

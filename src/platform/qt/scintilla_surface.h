@@ -108,7 +108,8 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
     Pos clampPos(Pos pos) const;
     void select(Pos anchor, Pos caret);
 
-    void replaceAll(const RichText& doc);
+    bool aliasesBuffer(std::string_view text) const;
+    void replaceAll(std::string_view text, const std::vector<TextRun>& runs);
     void setCodePageFor(std::string_view bytes);
     void paintRun(Pos pos, Pos length, const Marking& marking);
     void setStrike(Pos pos, Pos length, bool on);

@@ -198,6 +198,19 @@ INSTANTIATE_TEST_SUITE_P(
                       SelectionCase{-5, 2, 0, 2, "ab"}, SelectionCase{100, 3, 6, 0, ""},
                       SelectionCase{6, 0, 6, 0, ""}, SelectionCase{1, -4, 1, 0, ""}));
 
+TEST_F(SurfaceTest, SetTextTakesAViewOfItsOwnText) {
+    const std::vector<std::tuple<std::string, Pos, Pos, std::string>> cases{
+        {"abc\r\ndef", 2, 5, "c\r\nde"}, {"abc\r\ndef", 0, 8, "abc\r\ndef"}, {"abcdef", 5, 1, "f"}};
+    for (const auto& [text, pos, len, want] : cases) {
+        surface.SetText(text);
+        select(1, 1);
+        surface.SetSelText("");  // moves the editor's gap into the middle of the text
+        surface.SetSelText("b");
+        surface.SetText(surface.TextRange(pos, len));
+        EXPECT_EQ(surface.Text(), want);
+    }
+}
+
 TEST_F(SurfaceTest, SetSelStartCollapsesTheSelection) {
     surface.SetText("abcdef");
     select(1, 3);
