@@ -192,49 +192,51 @@ TEST_F(SurfaceTest, TypedTextTakesTheColourChosenOnKeyPress) {
     struct Case {
         const char* name;
         RichText before;
+        Qt::Key key;
         std::optional<Colour> chosen;
         RichText want;
     };
     const std::vector<Case> cases{
         {"chosen blue",
          {"ab", {}},
+         Qt::Key_X,
          kInsertedBlue,
-         {"abx", {TextRun{2}, TextRun{1, kInsertedBlue}}}},
+         {"axb", {TextRun{1}, TextRun{1, kInsertedBlue}, TextRun{1}}}},
         {"chosen black after blue",
          {"ab", {TextRun{2, kInsertedBlue}}},
+         Qt::Key_X,
          kPlain,
-         {"abx", {TextRun{2, kInsertedBlue}, TextRun{1}}}},
+         {"axb", {TextRun{1, kInsertedBlue}, TextRun{1}, TextRun{1, kInsertedBlue}}}},
         {"nothing chosen after blue",
-         {"ab", {TextRun{2, kInsertedBlue}}},
+         {"ab", {TextRun{1, kInsertedBlue}, TextRun{1}}},
+         Qt::Key_X,
          std::nullopt,
-         {"abx", {TextRun{3, kInsertedBlue}}}},
+         {"axb", {TextRun{2, kInsertedBlue}, TextRun{1}}}},
         {"nothing chosen after struck",
          {"ab", {TextRun{2, kDeletedRed, true}}},
+         Qt::Key_X,
          std::nullopt,
-         {"abx", {TextRun{2, kDeletedRed, true}, TextRun{1}}}},
+         {"axb", {TextRun{1, kDeletedRed, true}, TextRun{1}, TextRun{1, kDeletedRed, true}}}},
         {"chosen blue after struck",
-         {"ab", {TextRun{2, kDeletedRed, true}}},
+         {"ab", {TextRun{1, kDeletedRed, true}, TextRun{1}}},
+         Qt::Key_X,
          kInsertedBlue,
-         {"abx", {TextRun{2, kDeletedRed, true}, TextRun{1, kInsertedBlue}}}},
+         {"axb", {TextRun{1, kDeletedRed, true}, TextRun{1, kInsertedBlue}, TextRun{1}}}},
+        {"enter takes it whole",
+         {"ab", {}},
+         Qt::Key_Return,
+         kInsertedBlue,
+         {"a\r\nb", {TextRun{1}, TextRun{2, kInsertedBlue}, TextRun{1}}}},
     };
     for (const Case& c : cases) {
         surface.SetContent(c.before);
-        surface.SetSelStart(2);
+        surface.SetSelStart(1);
         events.onKeyPress = [&](int&) {
             if (c.chosen) surface.SetSelColor(*c.chosen);
         };
-        QTest::keyClick(surface.widget(), Qt::Key_X);
+        QTest::keyClick(surface.widget(), c.key);
         EXPECT_EQ(surface.Content(), c.want) << c.name;
     }
-}
-
-TEST_F(SurfaceTest, TypedEnterTakesTheChosenColourWhole) {
-    surface.SetText("ab");
-    surface.SetSelStart(1);
-    events.onKeyPress = [&](int&) { surface.SetSelColor(kInsertedBlue); };
-    QTest::keyClick(surface.widget(), Qt::Key_Return);
-    EXPECT_EQ(surface.Content(),
-              (RichText{"a\r\nb", {TextRun{1}, TextRun{2, kInsertedBlue}, TextRun{1}}}));
 }
 
 TEST_F(SurfaceTest, DisabledSurfaceIgnoresTypedKeys) {

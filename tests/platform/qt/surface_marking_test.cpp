@@ -69,6 +69,15 @@ INSTANTIATE_TEST_SUITE_P(
                       ContentCase{"high bytes marked",
                                   {"\xe9\x00\xff"s, {run(3, kInsertedBlue)}},
                                   {"\xe9\x00\xff"s, {run(3, kInsertedBlue)}}},
+                      ContentCase{"pair split across runs",
+                                  {"a\r\nb\n", {run(2, kInsertedBlue), run(3)}},
+                                  {"a\r\nb\r\n", {run(2, kInsertedBlue), run(4)}}},
+                      ContentCase{"lf cr is two breaks",
+                                  {"\n\r", {run(1, kInsertedBlue), run(1, kDeletedRed, true)}},
+                                  {"\r\n\r\n", {run(2, kInsertedBlue), run(2, kDeletedRed, true)}}},
+                      ContentCase{"empty runs dropped",
+                                  {"ab", {run(0, kDeletedRed), run(2, kInsertedBlue), run(0)}},
+                                  {"ab", {run(2, kInsertedBlue)}}},
                       ContentCase{"empty", {"", {}}, {"", {}}}),
     [](const auto& info) { return std::to_string(info.index); });
 
