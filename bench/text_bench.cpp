@@ -6,6 +6,7 @@
 
 #include "compare/markup_format.h"
 #include "platform/pure/line_ends.h"
+#include "platform/pure/random_docs.h"
 #include "platform/pure/rtf_reader.h"
 #include "platform/pure/rtf_writer.h"
 
@@ -19,20 +20,7 @@ std::string shortLfLines(std::size_t size) {
     return lf;
 }
 
-// Lines with a deleted and an inserted run each, as a comparison leaves them.
-RichText markedDocument(std::size_t size) {
-    RichText doc;
-    while (doc.text.size() < size) {
-        doc.text +=
-            "unchanged text of a line\r\n\x06"
-            "deleted words\x06"
-            "inserted\r\n";
-        doc.runs.push_back({27, kPlain, false});
-        doc.runs.push_back({14, kDeletedRed, true});
-        doc.runs.push_back({11, kInsertedBlue, false});
-    }
-    return doc;
-}
+using testing::markedDocument;
 
 void BM_ToCrLf(benchmark::State& state) {
     const std::string lf = shortLfLines(static_cast<std::size_t>(state.range(0)));

@@ -290,17 +290,7 @@ TEST(StripStruck, OverTheSurface) {
 // Hundreds of thousands of deleted runs: the one-pass cut and the direct route agree (their
 // speed is in bench/text_bench).
 TEST(StripStruck, ManyDeletedRunsInALargeDocument) {
-    constexpr std::size_t kBigSize = 5'000'000;
-    RichText doc;
-    while (doc.text.size() < kBigSize) {
-        doc.text +=
-            "unchanged text of a line\r\n\x06"
-            "deleted words\x06"
-            "inserted\r\n";
-        doc.runs.push_back({27, kPlain, false});
-        doc.runs.push_back({14, kDeletedRed, true});
-        doc.runs.push_back({11, kInsertedBlue, false});
-    }
+    const RichText doc = testing::markedDocument(5'000'000);
     const std::string rtf = writeRtf(doc, FontSpec{});
     EXPECT_EQ(stripstruckText(rtf), strippedText(doc));
 }

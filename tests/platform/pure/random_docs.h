@@ -104,4 +104,20 @@ inline RichText randomDoc(std::mt19937& rng, std::size_t maxLength) {
     return doc;
 }
 
+// Lines with a deleted and an inserted run each, as a comparison leaves them, up to `size`
+// bytes.
+inline RichText markedDocument(std::size_t size) {
+    RichText doc;
+    while (doc.text.size() < size) {
+        doc.text +=
+            "unchanged text of a line\r\n\x06"
+            "deleted words\x06"
+            "inserted\r\n";
+        doc.runs.push_back({27, kPlain, false});
+        doc.runs.push_back({14, kDeletedRed, true});
+        doc.runs.push_back({11, kInsertedBlue, false});
+    }
+    return doc;
+}
+
 }  // namespace scrivane::testing
