@@ -19,11 +19,14 @@ std::string systemError(int err) {
 }
 
 bool writeInPlace(const std::string& path, std::string_view bytes, std::string& error) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // Non-blocking open: a FIFO without a reader fails at once instead of hanging.
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0) {
         error = systemError(errno);
         return false;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -42,27 +45,34 @@ bool writeInPlace(const std::string& path, std::string_view bytes, std::string& 
     return true;
 }
 
-}  // namespace
-
-std::string openingError(const std::string& description, const std::string& path) {
-    return description + " opening " + path;
-}
-
-bool readFileBytes(const std::string& path, std::string& bytes, std::string& error) {
-    bytes.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+// Opens a file for reading without ever blocking: a FIFO with no writer opens at once (and
+// then reads as empty), a directory or a device is refused. Returns -1 with `error` set.
+int openForReading(const std::string& path, struct stat& st, std::string& error) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         error = systemError(errno);
-        return false;
+        return -1;
     }
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    int refuse = 0;
+    if (::fstat(fd, &st) != 0) {
+        refuse = errno;
+    } else if (S_ISDIR(st.st_mode)) {
+        refuse = EISDIR;
+    } else if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
+        refuse = EINVAL;  // /dev/zero and the like never end
+    }
+    if (refuse != 0) {
         ::close(fd);
-        error = systemError(EISDIR);
-        return false;
+        error = systemError(refuse);
+        return -1;
     }
-    // Read into a buffer of the file's size, then on to the end: pipes and /proc files
-    // report no size, and a file may grow while it is read.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+// Reads to the end into a buffer of the file's size, then beyond it: pipes and /proc files
+// report no size, and a file may grow while it is read.
+bool readAll(int fd, const struct stat& st, std::string& bytes, std::string& error) {
     bytes.resize(S_ISREG(st.st_mode) && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0);
     std::size_t got = 0;
     char extra[1 << 16];
@@ -73,7 +83,6 @@ bool readFileBytes(const std::string& path, std::string& bytes, std::string& err
         if (n < 0) {
             if (errno == EINTR) continue;
             error = systemError(errno);
-            ::close(fd);
             bytes.clear();
             return false;
         }
@@ -86,20 +95,32 @@ bool readFileBytes(const std::string& path, std::string& bytes, std::string& err
         }
     }
     bytes.resize(got);
-    ::close(fd);
     return true;
+}
+
+}  // namespace
+
+std::string openingError(const std::string& description, const std::string& path) {
+    return description + " opening " + path;
+}
+
+bool readFileBytes(const std::string& path, std::string& bytes, std::string& error) {
+    bytes.clear();
+    struct stat st {};
+    const int fd = openForReading(path, st, error);
+    if (fd < 0) return false;
+    const bool ok = readAll(fd, st, bytes, error);
+    ::close(fd);
+    return ok;
 }
 
 bool readDocumentFile(const std::string& path, std::string& text, LineEnds& ends,
                       std::string& error) {
     text.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = systemError(errno);
-        return false;
-    }
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+    const int fd = openForReading(path, st, error);
+    if (fd < 0) return false;
+    if (S_ISREG(st.st_mode) && st.st_size > 0) {
         const auto size = static_cast<std::size_t>(st.st_size);
         void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
         if (map != MAP_FAILED) {
@@ -112,9 +133,10 @@ bool readDocumentFile(const std::string& path, std::string& text, LineEnds& ends
             return true;
         }
     }
+    // Pipes, empty files, or a file that cannot be mapped: read it whole.
+    const bool ok = readAll(fd, st, text, error);
     ::close(fd);
-    // Pipes, empty or special files, or a file that cannot be mapped: read it whole.
-    if (!readFileBytes(path, text, error)) return false;
+    if (!ok) return false;
     ends = detectLineEnds(text, platformLineEnds());
     toCrLfInPlace(text);
     return true;
@@ -127,7 +149,7 @@ bool checkWritable(const std::string& path, std::string& error) {
             error = systemError(EISDIR);
             return false;
         }
-        const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0) {
             error = systemError(errno);
             return false;
