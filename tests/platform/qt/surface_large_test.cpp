@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdio>
-
 #include "surface_fixture.h"
 
 namespace scrivane {
@@ -57,39 +54,6 @@ TEST_F(SurfaceTest, TenMegabytesGoInAndComeBackWhole) {
     ScintillaSurface copy;
     copy.SetTextRTF(surface.TextRTF());
     EXPECT_TRUE(copy.Content() == marked);
-}
-
-// Not part of the suite: run by hand with --gtest_also_run_disabled_tests to time 100 MB.
-TEST_F(SurfaceTest, DISABLED_HundredMegabytesTimed) {
-    const std::string text = bigText(100u << 20);
-    using Clock = std::chrono::steady_clock;
-    auto ms = [](Clock::duration d) {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
-    };
-
-    auto t0 = Clock::now();
-    surface.SetText(text);
-    auto t1 = Clock::now();
-    const std::string back = surface.Text();
-    auto t2 = Clock::now();
-    const RichText content = surface.Content();
-    auto t3 = Clock::now();
-    const bool struck = surface.HasStrike();
-    const Pos line = surface.GetLineFromChar(surface.TextLength() - 1);
-    auto t4 = Clock::now();
-    surface.SetContent(RichText{
-        text, {TextRun{text.size() / 2}, TextRun{text.size() - text.size() / 2, kInsertedBlue}}});
-    auto t5 = Clock::now();
-
-    EXPECT_TRUE(back == text);
-    EXPECT_TRUE(content.runs.empty());
-    EXPECT_FALSE(struck);
-    EXPECT_GT(line, 0);
-    std::printf(
-        "SetText %lld ms, Text %lld ms, Content %lld ms, queries %lld ms, SetContent %lld ms\n",
-        static_cast<long long>(ms(t1 - t0)), static_cast<long long>(ms(t2 - t1)),
-        static_cast<long long>(ms(t3 - t2)), static_cast<long long>(ms(t4 - t3)),
-        static_cast<long long>(ms(t5 - t4)));
 }
 
 }  // namespace
