@@ -12,8 +12,8 @@ namespace {
 // the file's own bytes must not make an unchanged document look modified.
 bool isPlainContent(const RichTextBox& rtb, std::string_view text) {
     if (rtb.HasStrike()) return false;
-    if (std::memchr(text.data(), '\x06', text.size()) == nullptr &&
-        std::memchr(text.data(), '\x07', text.size()) == nullptr) {
+    if (text.empty() || (std::memchr(text.data(), '\x06', text.size()) == nullptr &&
+                         std::memchr(text.data(), '\x07', text.size()) == nullptr)) {
         return true;
     }
     for (const TextRun& run : rtb.Content().runs) {
