@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,7 +32,7 @@ inline constexpr int Alt = 4;
 
 // What the surface reports. A handler may set keyCode / keyAscii to 0 to cancel the key.
 class SurfaceEvents {
-public:
+  public:
     virtual ~SurfaceEvents() = default;
     virtual void Change() {}
     virtual void KeyDown(int& /*keyCode*/, int /*shift*/) {}
@@ -45,7 +46,7 @@ public:
 // The rich-text editing surface. Positions are byte offsets from 0; a CR LF pair counts as
 // two. Everything written into it has its line ends turned into CR LF.
 class RichTextBox {
-public:
+  public:
     virtual ~RichTextBox() = default;
 
     virtual std::string Text() const = 0;
@@ -83,6 +84,8 @@ public:
 
     // Whole content with its marking, and replacing it (no RTF round trip).
     virtual RichText Content() const = 0;
+    // The marking alone, as Content().runs gives it (empty: all plain), without copying text.
+    virtual std::vector<TextRun> Runs() const = 0;
     virtual void SetContent(const RichText& doc) = 0;
 
     // Cheap queries for large documents.
@@ -92,17 +95,19 @@ public:
     // True when any byte carries strike-through.
     virtual bool HasStrike() const = 0;
 
-    // A free slot kept with the control (the stored text of the document).
-    const std::string& Tag() const { return tag_; }
-    void SetTag(std::string tag) { tag_ = std::move(tag); }
+    // A free slot kept with the control (the stored text of the document). Shared, so that a
+    // snapshot of an unchanged document need not copy it.
+    const std::string& Tag() const { return *tag_; }
+    void SetTag(std::string tag) { tag_ = std::make_shared<const std::string>(std::move(tag)); }
+    std::shared_ptr<const std::string> SharedTag() const { return tag_; }
 
     void SetEvents(SurfaceEvents* events) { events_ = events; }
 
-protected:
+  protected:
     SurfaceEvents* events() const { return events_; }
 
-private:
-    std::string tag_;
+  private:
+    std::shared_ptr<const std::string> tag_ = std::make_shared<const std::string>();
     SurfaceEvents* events_ = nullptr;
 };
 

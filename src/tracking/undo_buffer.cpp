@@ -5,7 +5,10 @@ namespace scrivane {
 void setundobuffer(UndoBuffer& undo, const RichTextBox& mergedoc, bool tracking) {
     if (undo.undoslot == -1) undo.undoslot = 0;
     UndoEntry& entry = undo.entries[static_cast<std::size_t>(undo.undoslot)];
-    entry.content = mergedoc.Content();
+    const std::string_view text = mergedoc.TextRange(0, mergedoc.TextLength());
+    entry.text =
+        text == mergedoc.Tag() ? mergedoc.SharedTag() : std::make_shared<const std::string>(text);
+    entry.runs = mergedoc.Runs();
     entry.selstart = mergedoc.SelStart();
     entry.sellength = mergedoc.SelLength();
     entry.tracking = tracking;
@@ -19,7 +22,7 @@ bool mnuUndo_Click(UndoBuffer& undo, RichTextBox& mergedoc, bool& tracking) {
     undo.undoslot = 1 - undo.undoslot;
 
     const UndoEntry& entry = undo.entries[static_cast<std::size_t>(undo.undoslot)];
-    mergedoc.SetContent(entry.content);
+    mergedoc.SetContent(RichText{*entry.text, entry.runs});
     mergedoc.SetSelStart(entry.selstart);
     mergedoc.SetSelLength(entry.sellength);
     tracking = entry.tracking;

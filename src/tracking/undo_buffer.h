@@ -1,15 +1,20 @@
 #pragma once
 
 #include <array>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/rich_text_box.h"
 
 namespace scrivane {
 
 // One snapshot of the editing surface: its content with colours and strike-through, the
-// selection and whether change tracking was on.
+// selection and whether change tracking was on. The text is shared with the stored text
+// when they are equal, as right after a file is opened.
 struct UndoEntry {
-    RichText content;
+    std::shared_ptr<const std::string> text = std::make_shared<const std::string>();
+    std::vector<TextRun> runs;
     Pos selstart = 0;
     Pos sellength = 0;
     bool tracking = false;

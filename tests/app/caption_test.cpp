@@ -92,6 +92,7 @@ TEST_F(CaptionTest, ModifiedCheckAgreesWithStrippingTheRtf) {
             doc.runs.push_back({len, colours[rng() % 4], rng() % 3 == 0});
         }
         mergedoc.SetContent(doc);
+        EXPECT_EQ(mergedoc.Runs(), mergedoc.Content().runs) << round;
         bool marked = false;
         for (const TextRun& run : doc.runs) marked = marked || run.colour != kPlain || run.strike;
         const std::string stripped = marked ? stripstruckText(mergedoc) : mergedoc.Text();

@@ -270,6 +270,7 @@ class RtfOnlyBox : public RichTextBox {
     void SetEnabled(bool) override {}
     void SetFocus() override {}
     RichText Content() const override { return doc_; }
+    std::vector<TextRun> Runs() const override { return doc_.runs; }
     void SetContent(const RichText&) override {}
     Pos TextLength() const override { return static_cast<Pos>(doc_.text.size()); }
     std::string_view TextRange(Pos, Pos) const override { return {}; }

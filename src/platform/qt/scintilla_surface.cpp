@@ -419,6 +419,14 @@ RichText ScintillaSurface::Content() const {
     return contentOf(0, TextLength());
 }
 
+std::vector<TextRun> ScintillaSurface::Runs() const {
+    const Pos end = TextLength();
+    const std::vector<TextRun> colours = colourRuns(0, end);
+    const std::vector<TextRun> strikes = strikeRuns(0, end);
+    if (colours.empty() && strikes.empty()) return {};
+    return mergeRuns(colours, strikes, static_cast<std::size_t>(end));
+}
+
 void ScintillaSurface::setCodePageFor(std::string_view bytes) {
     const long wanted = isValidUtf8(bytes) ? Sci::SC_CP_UTF8 : 0;
     if (sci(Sci::SCI_GETCODEPAGE) == wanted) return;

@@ -63,6 +63,7 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
     void SetFocus() override;
 
     RichText Content() const override;
+    std::vector<TextRun> Runs() const override;
     void SetContent(const RichText& doc) override;
 
     Pos TextLength() const override;
