@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <fstream>
+
+#include "app/main_window.h"
+
+namespace scrivane {
+namespace {
+
+std::vector<std::pair<QString, bool>> itemsOf(QMenu* menu) {
+    std::vector<std::pair<QString, bool>> items;
+    for (QAction* a : menu->actions()) items.emplace_back(a->text(), a->isEnabled());
+    return items;
+}
+
+QMenu* menuTitled(QMainWindow& w, const QString& title) {
+    for (QAction* a : w.menuBar()->actions()) {
+        if (a->text() == title) return a->menu();
+    }
+    return nullptr;
+}
+
+// The real window, wired to its procedures: what a user sees after `scrivane notes.txt 2`.
+class MainWindowTest : public ::testing::Test {
+  protected:
+    MainWindowTest() {
+        qputenv("XDG_CONFIG_HOME", tmp.path().toUtf8());  // keep the user's settings out of it
+        path = tmp.path().toStdString() + "/notes.txt";
+        std::ofstream(path, std::ios::binary) << "one\ntwo\nthree\n";
+    }
+
+    bool waitForCaption(MainWindow& w, const QString& caption) {
+        return QTest::qWaitFor([&] { return w.windowTitle() == caption; }, 3000);
+    }
+
+    QTemporaryDir tmp;
+    std::string path;
+};
+
+TEST_F(MainWindowTest, OpensAtTheLineAndFollowsTyping) {
+    MainWindow w({path, "2"});
+    EXPECT_EQ(w.windowTitle(), "Scrivane 1.2");
+    w.show();
+    const QString base = "Scrivane ver. 1.2 - " + QString::fromStdString(path);
+    ASSERT_TRUE(waitForCaption(w, base + " (line 2/3 unmodified)"))
+        << w.windowTitle().toStdString();
+    RichTextBox& doc = w.workspace().mergedoc;
+    EXPECT_EQ(doc.SelStart(), 5);
+    EXPECT_EQ(doc.SelLength(), 3);
+
+    doc.SetSelStart(0);
+    doc.SetSelText("x");
+    EXPECT_TRUE(waitForCaption(w, base + " (line 1/3)")) << w.windowTitle().toStdString();
+
+    doc.SetTag(doc.Text());  // nothing to save: closing asks nothing
+    EXPECT_TRUE(w.close());
+}
+
+TEST_F(MainWindowTest, MenusAsDesignedWithLaterCommandsDisabled) {
+    MainWindow w({});
+    w.show();
+    QStringList titles;
+    for (QAction* a : w.menuBar()->actions()) titles << a->text();
+    EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&Options", "&About"}));
+
+    using Items = std::vector<std::pair<QString, bool>>;
+    const Items file = itemsOf(menuTitled(w, "&File"));
+    ASSERT_GE(file.size(), 8u);
+    EXPECT_EQ(Items(file.begin(), file.begin() + 6), (Items{{"&New", true},
+                                                            {"&Open...", true},
+                                                            {"&Print", true},
+                                                            {"&Save", true},
+                                                            {"Save &As...", true},
+                                                            {"", true}}));
+    EXPECT_EQ(file.back(), (std::pair<QString, bool>{"E&xit", true}));
+
+    EXPECT_EQ(itemsOf(menuTitled(w, "&Options")), (Items{{"&Compare to...", false},
+                                                         {"&Track Changes", false},
+                                                         {"Next Change", false},
+                                                         {"&Block Check", false},
+                                                         {"", true},
+                                                         {"&Wrap Text", true},
+                                                         {"", true},
+                                                         {"&Auto-Indent", false},
+                                                         {"Fi&x Indents", false},
+                                                         {"", true},
+                                                         {"Set F&ont...", true}}));
+    const Items edit = itemsOf(menuTitled(w, "&Edit"));
+    ASSERT_EQ(edit.size(), 12u);
+    EXPECT_EQ(edit[3], (std::pair<QString, bool>{"&Unstrike", false}));
+    EXPECT_EQ(edit[7], (std::pair<QString, bool>{"&Find", false}));
+}
+
+TEST_F(MainWindowTest, GotoBoxAndButton) {
+    MainWindow w({path});
+    w.show();
+    RichTextBox& doc = w.workspace().mergedoc;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return doc.TextLength() > 0; }, 3000));
+    QLineEdit* box = nullptr;
+    QPushButton* button = nullptr;
+    for (QPushButton* b : w.findChildren<QPushButton*>()) {
+        if (b->text() == "&Goto") button = b;
+    }
+    for (QLineEdit* e : w.findChildren<QLineEdit*>()) {
+        if (e->isEnabled()) box = e;
+    }
+    ASSERT_TRUE(box && button);
+    box->setText("3");
+    QTest::keyClick(box, Qt::Key_Return);  // Enter presses the button
+    EXPECT_EQ(doc.SelStart(), 10);
+    EXPECT_EQ(doc.SelLength(), 5);
+    box->setText("1");
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(doc.SelStart(), 0);
+    EXPECT_EQ(doc.SelLength(), 3);
+}
+
+}  // namespace
+}  // namespace scrivane
