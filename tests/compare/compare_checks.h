@@ -75,16 +75,16 @@ inline std::vector<std::int64_t> markPositions(const std::vector<Block>& blocks)
     return marks;
 }
 
-// What stripping the marked-up document of `docnew` must give: the reader, like the editing
-// surface, turns lone CR and LF into CR LF, and stripping drops the marker byte 6 and reads
-// byte 7 as a blank wherever they stand.
+// What stripping the marked-up document of `docnew` must give: stripping drops the marker
+// byte 6 and reads byte 7 as a blank wherever they stand, then turns lone CR and LF into
+// CR LF as the editing surface would.
 inline std::string realContent(std::string_view docnew) {
     std::string out;
-    for (char c : toCrLf(docnew)) {
+    for (char c : docnew) {
         if (c == '\x06') continue;
         out.push_back(c == '\x07' ? ' ' : c);
     }
-    return out;
+    return toCrLf(out);
 }
 
 // Every property a result must have; an empty list when all hold.
