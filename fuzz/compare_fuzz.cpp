@@ -7,11 +7,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "compare/border_align.h"
 #include "compare/compare_checks.h"
 #include "compare/compare_engine.h"
 #include "compare/literal_oracle.h"
 #include "compare/markup_format.h"
-#include "compare/utf8_align.h"
 #include "platform/pure/utf8.h"
 
 namespace {
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(engine.blocks() == literal.blocks, "blocks differ from the step-by-step procedure");
 
     std::vector<Block> expected = literal.blocks;
-    if (isValidUtf8(docnew)) check(alignutf8(expected, docnew, docold), "UTF-8 pass refused");
+    check(alignborders(expected, docnew, docold), "border pass refused");
     std::int64_t expectedCount = 0;
     const std::string defrtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Monospace;}}\\f0 $TEXT_}";
     const std::string expectedMarkup =
@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::int64_t count = 0;
     const std::string markup = engine.comparedocs(docnew, docold, defrtf, count);
-    check(engine.blocks() == expected, "UTF-8 pass differs");
+    check(engine.blocks() == expected, "border pass differs");
     check(markup == expectedMarkup, "marked-up document differs");
     check(count == expectedCount, "count differs");
     check((count == 0) == (docnew == docold), "count disagrees with equality");

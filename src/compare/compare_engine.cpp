@@ -5,8 +5,8 @@
 #include <limits>
 #include <stdexcept>
 
+#include "compare/border_align.h"
 #include "compare/chunk_finder.h"
-#include "compare/utf8_align.h"
 #include "platform/pure/utf8.h"
 
 namespace scrivane {
@@ -59,7 +59,7 @@ std::string CompareEngine::comparedocs(std::string_view docnew, std::string_view
 
 void CompareEngine::compareblocks(std::string_view docnew, std::string_view docold) {
     chunkpasses(docnew, docold);
-    if (isValidUtf8(docnew)) alignutf8(blocks_, docnew, docold);
+    alignborders(blocks_, docnew, docold);
 }
 
 void CompareEngine::chunkpasses(std::string_view docnew, std::string_view docold) {

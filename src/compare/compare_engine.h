@@ -24,7 +24,7 @@ class CompareEngine {
                             std::string_view defrtf, std::int64_t& count);
 
     // Rebuilds the blocks only: the chunk passes, then, when `docnew` is valid UTF-8, the pass
-    // that keeps every change border on a character border (see alignutf8).
+    // that keeps every change border on a character border (see alignborders).
     void compareblocks(std::string_view docnew, std::string_view docold);
 
     // The chunk passes alone, without the UTF-8 pass.

@@ -102,6 +102,13 @@ inline std::vector<std::string> resultFaults(const std::vector<Block>& blocks,
     if (!markup.empty() && strippedText(readRtf(markup).doc) != realContent(docnew)) {
         faults.push_back("stripped markup is not the new text");
     }
+    for (std::int64_t at : markPositions(blocks)) {
+        const auto i = static_cast<std::size_t>(at);
+        if (i > 0 && i < docnew.size() && docnew[i - 1] == '\r' && docnew[i] == '\n') {
+            faults.push_back("change border inside a CR LF pair at " + std::to_string(at));
+            break;
+        }
+    }
     if (isValidUtf8(docnew)) {
         for (std::int64_t at : markPositions(blocks)) {
             if (!isUtf8Boundary(docnew, static_cast<std::size_t>(at))) {

@@ -60,6 +60,10 @@ TEST(CompareDisplay, KnownPairs) {
          "0123456789\xE2\x82\xAB"
          "abcdefghij",
          "0123456789[+\xE2\x82\xAC][-\xE2\x82\xAB]abcdefghij", 2},
+        // A CR LF pair is one character: the chunk passes cut between CR and LF here, which the
+        // editor would show as two line breaks.
+        {"line break kept whole", "\r\ncdxab\r\n\r\nx", "\r\ncdxab\r\n\r\n\r\nx",
+         "\r\ncdxab\r\n[+\r\n][-\r\n\r\n]x", 2},
         // Not UTF-8 (Latin-1): bytes are characters, the shared first byte stays unchanged.
         {"latin-1 text keeps byte borders", "caf\xC3\xE9 au lait, s'il vous pla\xEEt",
          "caf\xC3\xE8 au lait, s'il vous pla\xEEt",

@@ -1,4 +1,4 @@
-#include "compare/utf8_align.h"
+#include "compare/border_align.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -11,13 +11,24 @@ namespace scrivane {
 
 namespace {
 
-bool isContinuation(std::string_view s, std::int64_t i) {
-    return (static_cast<unsigned char>(s[static_cast<std::size_t>(i)]) & 0xC0) == 0x80;
-}
+// What counts as one character: a CR LF pair always, a UTF-8 sequence in UTF-8 text.
+class Characters {
+  public:
+    explicit Characters(bool utf8) : utf8_(utf8) {}
 
-bool startsChar(std::string_view s, std::int64_t i) {
-    return isUtf8Boundary(s, static_cast<std::size_t>(i));
-}
+    // Byte i (inside s) does not start a character.
+    bool isContinuation(std::string_view s, std::int64_t i) const {
+        const auto at = static_cast<std::size_t>(i);
+        if (s[at] == '\n' && at > 0 && s[at - 1] == '\r') return true;
+        return utf8_ && (static_cast<unsigned char>(s[at]) & 0xC0) == 0x80;
+    }
+    bool startsChar(std::string_view s, std::int64_t i) const {
+        return static_cast<std::size_t>(i) >= s.size() || !isContinuation(s, i);
+    }
+
+  private:
+    bool utf8_;
+};
 
 struct Pair {
     BlockIndex k;       // new-text block
@@ -40,7 +51,7 @@ struct Stretch {
 class Aligner {
   public:
     Aligner(std::vector<Block>& blocks, std::string_view docnew, std::string_view docold)
-        : b_(blocks), docnew_(docnew), docold_(docold) {}
+        : b_(blocks), docnew_(docnew), docold_(docold), chars_(isValidUtf8(docnew)) {}
 
     bool run() {
         newChain_ = chainOf(b_, 1);
@@ -144,11 +155,11 @@ class Aligner {
 
     void shrink(Stretch& s) const {
         std::int64_t h = 0;
-        while (h < s.length && isContinuation(docnew_, s.a + h)) ++h;
+        while (h < s.length && chars_.isContinuation(docnew_, s.a + h)) ++h;
         std::int64_t e = s.length;
-        while (e > h &&
-               !(e == s.length ? startsChar(docnew_, s.a + e) && startsChar(docold_, s.c + e)
-                               : !isContinuation(docnew_, s.a + e))) {
+        while (e > h && !(e == s.length ? chars_.startsChar(docnew_, s.a + e) &&
+                                              chars_.startsChar(docold_, s.c + e)
+                                        : !chars_.isContinuation(docnew_, s.a + e))) {
             --e;
         }
         s.head = h;
@@ -200,8 +211,8 @@ class Aligner {
         for (std::size_t i = r.newFrom; i < r.newTo; ++i) {
             const Block& k = b_[newChain_[i]];
             if (k.nbytes > 0 && !k.isnew) return true;  // a dissolved stretch
-            if (k.nbytes > 0 && !startsChar(docnew_, k.pt0 - 1)) return true;
-            if (shownDeleted(newChain_[i]) && !startsChar(docnew_, k.pt0 - 1 + k.nbytes))
+            if (k.nbytes > 0 && !chars_.startsChar(docnew_, k.pt0 - 1)) return true;
+            if (shownDeleted(newChain_[i]) && !chars_.startsChar(docnew_, k.pt0 - 1 + k.nbytes))
                 return true;
         }
         return false;
@@ -229,7 +240,7 @@ class Aligner {
     // to the next character start.
     void applyStretch(const Stretch& s) {
         auto nextStart = [&](std::int64_t p) {
-            while (p < s.length && isContinuation(docnew_, s.a + p)) ++p;
+            while (p < s.length && chars_.isContinuation(docnew_, s.a + p)) ++p;
             return p;
         };
         std::int64_t cut = s.head;
@@ -317,11 +328,12 @@ class Aligner {
     std::vector<Pair> pairs_;
     std::vector<Stretch> stretches_;
     std::vector<Region> regions_;
+    Characters chars_;
 };
 
 }  // namespace
 
-bool alignutf8(std::vector<Block>& blocks, std::string_view docnew, std::string_view docold) {
+bool alignborders(std::vector<Block>& blocks, std::string_view docnew, std::string_view docold) {
     if (blocks.size() < 3) return true;  // equal texts: one unchanged block, nothing to move
     return Aligner(blocks, docnew, docold).run();
 }

@@ -7,15 +7,18 @@
 
 namespace scrivane {
 
-// Final pass for a new text that is valid UTF-8: no change border may fall inside a
-// character. The chunk passes cut at byte positions, so a matched stretch can begin or end in
-// the middle of a multi-byte character.
+// Final pass: no change border may fall inside a character. A CR LF pair is one character in
+// every text (the editing surface never holds a lone CR or LF, so a marker or a colour change
+// between the two would become a line break of its own); when the new text is valid UTF-8, so
+// is every multi-byte sequence. The chunk passes cut at byte positions, so a matched stretch
+// can begin or end in the middle of either. Below, "continuation byte" means a byte that does
+// not start a character: a UTF-8 continuation (10xxxxxx) in UTF-8 text, or the LF of a pair.
 //
 // What it does, on the chains as the chunk passes leave them:
 // - An unchanged stretch is a run of matched pairs that follow each other in both texts with
 //   nothing shown between them. Its bytes are the same in both texts.
-// - Each stretch shrinks to whole characters: its start moves forward past continuation bytes
-//   (10xxxxxx), its end moves back until the byte after it starts a character in the new text
+// - Each stretch shrinks to whole characters: its start moves forward past continuation bytes,
+//   its end moves back until the byte after it starts a character in the new text
 //   and in the old text alike (or the text ends). A stretch with no whole character left is
 //   dissolved. Inside a stretch, each border between two pairs moves forward to the next
 //   character start, so every matched pair starts and ends on a character border of both
@@ -30,6 +33,6 @@ namespace scrivane {
 // The chains still give back both texts exactly, and the new text has no colour change or
 // marker inside a character. Returns false, leaving the blocks untouched, when the chains are
 // not laid out as the comparison makes them.
-bool alignutf8(std::vector<Block>& blocks, std::string_view docnew, std::string_view docold);
+bool alignborders(std::vector<Block>& blocks, std::string_view docnew, std::string_view docold);
 
 }  // namespace scrivane
