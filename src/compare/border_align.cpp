@@ -225,12 +225,10 @@ class Aligner {
                                                      [&](const Pair& p) { return p.oldAt == i; });
             if (o.nbytes > 0 && !o.istrike && !inDissolvedPair) return false;
         }
-        // A block added for the region needs a place after an existing block.
+        // The region reuses its own blocks; only a side with none needs a block added, and
+        // that needs a place after an existing block.
         const bool needNew = r.newFrom == r.newTo;
-        const bool needOld =
-            r.yo > r.xo && std::none_of(oldChain_.begin() + static_cast<std::ptrdiff_t>(r.oldFrom),
-                                        oldChain_.begin() + static_cast<std::ptrdiff_t>(r.oldTo),
-                                        [&](BlockIndex i) { return b_[i].istrike; });
+        const bool needOld = r.yo > r.xo && r.oldFrom == r.oldTo;
         if (needNew && r.newFrom == 0) return false;
         if (needOld && r.oldFrom == 0) return false;
         return true;
@@ -283,6 +281,7 @@ class Aligner {
             for (std::size_t i = r.oldFrom; i < r.oldTo && deleted == 0; ++i) {
                 if (b_[oldChain_[i]].istrike) deleted = oldChain_[i];
             }
+            if (deleted == 0 && r.oldFrom < r.oldTo) deleted = oldChain_[r.oldFrom];
             if (deleted == 0) deleted = addAfter(oldChain_[r.oldFrom - 1], {.iwhich = kOldText});
         }
         for (std::size_t i = r.newFrom; i < r.newTo; ++i) {
