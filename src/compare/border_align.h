@@ -28,9 +28,8 @@ namespace scrivane {
 //   of its own change borders lies inside a character, the region becomes one inserted block
 //   for [x, y) (an empty one when x == y) with one deleted partner for [xo, yo) (none when
 //   xo == yo); its first inserted / deleted block, or else its first block, is reused, or a
-//   block is added in its place
-//   in the chain, and the region's other blocks are emptied. Other regions are left as they
-//   are.
+//   block is added in its place in the chain, and the region's other blocks are emptied.
+//   Other regions are left as they are.
 // The chains still give back both texts exactly, and the new text has no colour change or
 // marker inside a character. Returns false, leaving the blocks untouched, when the chains are
 // not laid out as the comparison makes them.
