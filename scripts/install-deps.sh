@@ -2,8 +2,9 @@
 # Installs the Debian packages Scrivane needs to build, test and run, when they are missing.
 set -euo pipefail
 
+# clang and libclang-rt-14-dev build the libFuzzer target; the rest build and test the editor.
 packages=(build-essential cmake pkg-config qt6-base-dev libqscintilla2-qt6-dev libgl-dev
-          googletest libgtest-dev libgmock-dev libbenchmark-dev clang xvfb xauth)
+          googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev)
 
 missing=()
 for p in "${packages[@]}"; do
