@@ -7,6 +7,7 @@
 #include "platform/pure/line_ends.h"
 #include "platform/pure/rtf_reader.h"
 #include "platform/pure/rtf_writer.h"
+#include "platform/pure/text_ops.h"
 #include "platform/rich_text_box.h"
 
 namespace scrivane {
@@ -15,20 +16,6 @@ namespace {
 
 constexpr std::string_view kStrike = "\\strike";
 constexpr std::string_view kStrikeEnd = "\\strike0";
-
-// Every occurrence of `from`, searched left to right without overlap, becomes `to`.
-std::string replaceAll(std::string_view s, std::string_view from, std::string_view to) {
-    std::string out;
-    out.reserve(s.size());
-    std::size_t i = 0;
-    for (std::size_t at = s.find(from); at != std::string_view::npos; at = s.find(from, i)) {
-        out.append(s.substr(i, at - i));
-        out.append(to);
-        i = at + from.size();
-    }
-    out.append(s.substr(i));
-    return out;
-}
 
 // Removes, again and again, everything from the first "\strike" up to and including the
 // first "\strike0", as long as that "\strike0" lies after the first "\strike". The string is

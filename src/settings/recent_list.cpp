@@ -1,15 +1,10 @@
 #include "settings/recent_list.h"
 
+#include "platform/pure/text_ops.h"
+
 namespace scrivane {
 
 namespace {
-
-std::string_view trimBlanks(std::string_view s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    const auto last = s.find_last_not_of(' ');
-    return s.substr(first, last - first + 1);
-}
 
 // ASCII only, so that UTF-8 sequences are never touched.
 std::string lowerAscii(std::string_view s) {
