@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/workspace.h"
+#include "document/workspace.h"
 
 namespace scrivane {
 

@@ -4,7 +4,7 @@
 #include <QTimer>
 #include <memory>
 
-#include "app/workspace.h"
+#include "document/workspace.h"
 
 class QAction;
 class QCheckBox;

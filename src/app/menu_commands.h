@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/workspace.h"
+#include "document/workspace.h"
 
 namespace scrivane {
 

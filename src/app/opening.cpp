@@ -72,7 +72,7 @@ void openfile(Workspace& ws, const std::string& fname) {
 
         setRecent(ws, ws.doc.filename);
         setundobuffer(ws.undo, ws.mergedoc, ws.trackChanges);
-        ws.typingrun = false;
+        ws.keys.typingrun = false;
         ws.view.OptionsChanged();
     }
     ws.view.ArmTimer();

@@ -59,7 +59,7 @@ void mnuNew_Click(Workspace& ws) {
     ws.view.SetStatusLabel("");
     formLoad(ws);
     resetUndo(ws.undo, ws.mergedoc);
-    ws.typingrun = false;
+    ws.keys.typingrun = false;
     ws.view.OptionsChanged();
     ws.mergedoc.SetFocus();
 }

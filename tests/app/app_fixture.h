@@ -10,7 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/workspace.h"
+#include "document/workspace.h"
 #include "platform/qt/scintilla_surface.h"
 #include "support/recording_view.h"
 #include "support/scripted_services.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/workspace.h"
+#include "document/workspace.h"
 
 namespace scrivane {
 

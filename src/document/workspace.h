@@ -9,7 +9,7 @@
 #include "platform/services.h"
 #include "settings/recent_list.h"
 #include "settings/settings_file.h"
-#include "tracking/undo_buffer.h"
+#include "document/undo_entry.h"
 
 namespace scrivane {
 
@@ -30,6 +30,20 @@ struct DocumentState {
 struct CaretStatus {
     Pos caretline = 1;
     Pos linecount = 0;
+};
+
+// What searching remembers between commands.
+struct SearchState {
+    std::string findtext;  // the text last searched for
+    bool findok = false;   // the selection is a match of findtext (Replace may replace it)
+};
+
+// Flags the surface's key handlers keep from one event to the next.
+struct KeyFlags {
+    bool backspaced = false;  // the last character key was Backspace
+    Pos skipcount = 0;        // caret moves this far when the key is released (tracked Delete)
+    bool typingrun = false;   // the current typing run has its undo snapshot
+    bool keyskipped = false;  // KeyDown let the key through; KeyUp does nothing
 };
 
 // What the procedures need from the window besides the surfaces and services.
@@ -62,8 +76,10 @@ struct Workspace {
     DocumentState doc;
     Settings settings;          // auto-indent, wrap, recent list; the font lives in mergedoc
     bool trackChanges = false;  // check mark of Track Changes
+    bool blockCheck = false;    // check mark of Block Check
     UndoBuffer undo;
-    bool typingrun = false;
+    KeyFlags keys;
+    SearchState search;
     std::string defrtf;  // marked-up document template for the current font
     CaretStatus status;
 
