@@ -94,6 +94,8 @@ class RichTextBox {
     virtual std::string_view TextRange(Pos pos, Pos len) const = 0;
     // True when any byte carries strike-through.
     virtual bool HasStrike() const = 0;
+    // True when the content is shown as UTF-8; otherwise one byte is one Latin-1 character.
+    virtual bool IsUtf8() const = 0;
 
     // A free slot kept with the control (the stored text of the document). Shared, so that a
     // snapshot of an unchanged document need not copy it.

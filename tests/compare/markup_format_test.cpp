@@ -275,6 +275,7 @@ class RtfOnlyBox : public RichTextBox {
     Pos TextLength() const override { return static_cast<Pos>(doc_.text.size()); }
     std::string_view TextRange(Pos, Pos) const override { return {}; }
     bool HasStrike() const override { return false; }
+    bool IsUtf8() const override { return false; }
 
   private:
     RichText doc_;

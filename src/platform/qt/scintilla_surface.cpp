@@ -625,6 +625,10 @@ bool ScintillaSurface::HasStrike() const {
     return firstEnd > 0 && firstEnd < length;
 }
 
+bool ScintillaSurface::IsUtf8() const {
+    return sci(Sci::SCI_GETCODEPAGE) == Sci::SC_CP_UTF8;
+}
+
 std::vector<TextRun> ScintillaSurface::colourRuns(Pos start, Pos end) const {
     std::vector<TextRun> runs;
     if (!mayHoldStyles_ || start >= end) return runs;

@@ -69,6 +69,7 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
     Pos TextLength() const override;
     std::string_view TextRange(Pos pos, Pos len) const override;
     bool HasStrike() const override;
+    bool IsUtf8() const override;
 
   private:
     struct Marking {
