@@ -2,7 +2,7 @@
 
 #include <ctime>
 
-#include "app/modified_check.h"
+#include "tracking/modified_check.h"
 #include "navigate/goto_line.h"
 
 namespace scrivane {

@@ -19,6 +19,8 @@
 #include "platform/qt/scintilla_surface.h"
 #include "settings/display_options.h"
 #include "tracking/edit_menu.h"
+#include "tracking/track_changes.h"
+#include "tracking/tracked_keys.h"
 
 namespace scrivane {
 namespace {
@@ -131,14 +133,16 @@ void MainWindow::buildMenus() {
         addAction(mnuEdit_, "&Paste", QKeySequence(Qt::CTRL | Qt::Key_V), &MainWindow::paste);
     mnuCut_ = addAction(mnuEdit_, "&Cut", QKeySequence(Qt::CTRL | Qt::Key_X), &MainWindow::cut);
     mnuCopy_ = addAction(mnuEdit_, "C&opy", QKeySequence(Qt::CTRL | Qt::Key_C), &MainWindow::copy);
-    addLaterAction(mnuEdit_, "&Unstrike", QKeySequence(Qt::CTRL | Qt::Key_U));
+    mnuUnstrike_ = addAction(mnuEdit_, "&Unstrike", QKeySequence(Qt::CTRL | Qt::Key_U),
+                             &MainWindow::unstrikeCommand);
     mnuUndo_ = addAction(mnuEdit_, "Un&do", QKeySequence(Qt::CTRL | Qt::Key_Z), &MainWindow::undo);
     mnuEdit_->addSeparator();
     mnuGotoLine_ = addAction(mnuEdit_, "&Goto Line...", QKeySequence(Qt::CTRL | Qt::Key_G),
                              &MainWindow::gotoLineCommand);
-    addLaterAction(mnuEdit_, "&Find", QKeySequence(Qt::CTRL | Qt::Key_F));
-    addLaterAction(mnuEdit_, "Find &Next", QKeySequence(Qt::Key_F3));
-    addLaterAction(mnuEdit_, "Find &Previous", QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    mnuFind_ = addLaterAction(mnuEdit_, "&Find", QKeySequence(Qt::CTRL | Qt::Key_F));
+    mnuFindNext_ = addLaterAction(mnuEdit_, "Find &Next", QKeySequence(Qt::Key_F3));
+    mnuFindPrevious_ =
+        addLaterAction(mnuEdit_, "Find &Previous", QKeySequence(Qt::SHIFT | Qt::Key_F3));
     mnuEdit_->addSeparator();
     mnuSelectAll_ = addAction(mnuEdit_, "&Select All", QKeySequence(Qt::CTRL | Qt::Key_A),
                               &MainWindow::selectAll);
@@ -146,18 +150,21 @@ void MainWindow::buildMenus() {
     // their shortcuts always reach the commands, which do nothing where nothing applies.
     connect(mnuEdit_, &QMenu::aboutToShow, this, &MainWindow::refreshEditMenu);
     connect(mnuEdit_, &QMenu::aboutToHide, this, [this] {
-        for (QAction* a : {mnuPaste_, mnuCut_, mnuCopy_, mnuUndo_, mnuGotoLine_, mnuSelectAll_}) {
+        for (QAction* a :
+             {mnuPaste_, mnuCut_, mnuCopy_, mnuUnstrike_, mnuUndo_, mnuGotoLine_, mnuSelectAll_}) {
             a->setEnabled(true);
         }
     });
 
     QMenu* options = menuBar()->addMenu(tr("&Options"));
-    addLaterAction(options, "&Compare to...", QKeySequence());
-    mnuTrackChanges_ =
-        addLaterAction(options, "&Track Changes", QKeySequence(Qt::CTRL | Qt::Key_T));
+    addAction(options, "&Compare to...", QKeySequence(), &MainWindow::compareTo);
+    mnuTrackChanges_ = addAction(options, "&Track Changes", QKeySequence(Qt::CTRL | Qt::Key_T),
+                                 &MainWindow::trackChanges);
     mnuTrackChanges_->setCheckable(true);
-    addLaterAction(options, "Next Change", QKeySequence(Qt::Key_F2));
-    addLaterAction(options, "&Block Check", QKeySequence(Qt::CTRL | Qt::Key_B))->setCheckable(true);
+    addAction(options, "Next Change", QKeySequence(Qt::Key_F2), &MainWindow::nextChange);
+    optBlockCheck_ = addAction(options, "&Block Check", QKeySequence(Qt::CTRL | Qt::Key_B),
+                               &MainWindow::blockCheck);
+    optBlockCheck_->setCheckable(true);
     options->addSeparator();
     optWrap_ = addAction(options, "&Wrap Text", QKeySequence(Qt::CTRL | Qt::Key_W),
                          &MainWindow::toggleWrap);
@@ -176,18 +183,23 @@ void MainWindow::buildMenus() {
 void MainWindow::refreshEditMenu() {
     EditMenuInputs in;
     in.clipboard = services_->ClipboardText();
+    in.findtext = ws_->search.findtext;
     in.selLength = mergedoc_->SelLength();
+    in.selHasStrike = mergedoc_->SelHasStrike();
     in.textEmpty = mergedoc_->TextLength() == 0;
-    in.canUndo = ws_ && ws_->undo.canUndo();
-    in.linecount = ws_ ? caretStatus(*mergedoc_).linecount : 0;
+    in.canUndo = ws_->undo.canUndo();
+    in.linecount = caretStatus(*mergedoc_).linecount;
     const EditMenuState st = mnuEdit_Click(in);
     mnuPaste_->setText(qs(st.pasteCaption));
     mnuPaste_->setEnabled(st.paste);
     mnuCut_->setEnabled(st.cutCopy);
     mnuCopy_->setEnabled(st.cutCopy);
+    mnuUnstrike_->setEnabled(st.unstrike);
     mnuUndo_->setEnabled(st.undo);
     mnuGotoLine_->setEnabled(st.gotoLine);
-    mnuSelectAll_->setEnabled(st.selectAll);
+    mnuSelectAll_->setEnabled(st.find);
+    mnuFindNext_->setText(qs(st.findNextCaption));
+    mnuFindPrevious_->setText(qs(st.findPreviousCaption));
 }
 
 // --- window events
@@ -233,7 +245,8 @@ void MainWindow::layoutSurface() {
 // --- WindowView
 
 void MainWindow::ArmTimer() {
-    timer1_.start();
+    // A running countdown is left alone: a held key must not hold the caption back.
+    if (!timer1_.isActive()) timer1_.start();
 }
 
 void MainWindow::SetCaption(const std::string& caption) {
@@ -279,21 +292,25 @@ void MainWindow::OptionsChanged() {
     optWrap_->setChecked(ws_->settings.wrap);
     mnuIndent_->setChecked(ws_->settings.autoIndent);
     mnuTrackChanges_->setChecked(ws_->trackChanges);
+    optBlockCheck_->setChecked(ws_->blockCheck);
 }
 
 // --- SurfaceEvents
 
 void MainWindow::Change() {
-    if (mergedoc_->Enabled()) ArmTimer();
+    mergedoc_Change(*ws_);
 }
-void MainWindow::KeyDown(int& /*keyCode*/, int /*shift*/) {
-    ArmTimer();
+void MainWindow::KeyDown(int& keyCode, int shift) {
+    mergedoc_KeyDown(*ws_, keyCode, shift);
+}
+void MainWindow::KeyPress(int& keyAscii) {
+    mergedoc_KeyPress(*ws_, keyAscii);
 }
 void MainWindow::KeyUp(int& /*keyCode*/, int /*shift*/) {
-    ArmTimer();
+    mergedoc_KeyUp(*ws_);
 }
 void MainWindow::MouseUp(int /*button*/, int /*shift*/, int /*x*/, int /*y*/) {
-    ArmTimer();
+    mergedoc_MouseUp(*ws_);
 }
 
 void MainWindow::FilesDropped(const std::vector<std::string>& paths) {
@@ -338,15 +355,28 @@ void MainWindow::undo() {
 }
 
 void MainWindow::cut() {
-    mnuCut_Click(*mergedoc_, *services_);
-    ArmTimer();
+    mnuCut_Click(*ws_);
 }
 void MainWindow::copy() {
-    mnuCopy_Click(*mergedoc_, *services_);
+    mnuCopy_Click(*ws_);
 }
 void MainWindow::paste() {
-    mnuPaste_Click(*mergedoc_, *services_);
-    ArmTimer();
+    plainPaste(*ws_);
+}
+void MainWindow::unstrikeCommand() {
+    unstrike(*ws_);
+}
+void MainWindow::compareTo() {
+    mnuCompareTo_Click(*ws_);
+}
+void MainWindow::trackChanges() {
+    mnuTrackChanges_Click(*ws_);
+}
+void MainWindow::nextChange() {
+    findnextchange(*ws_, false);
+}
+void MainWindow::blockCheck() {
+    optBlockCheck_Click(*ws_);
 }
 void MainWindow::selectAll() {
     textgotochar(*mergedoc_, 0, mergedoc_->TextLength());

@@ -48,6 +48,7 @@ class MainWindow final : public QMainWindow, private WindowView, private Surface
     // SurfaceEvents
     void Change() override;
     void KeyDown(int& keyCode, int shift) override;
+    void KeyPress(int& keyAscii) override;
     void KeyUp(int& keyCode, int shift) override;
     void MouseUp(int button, int shift, int x, int y) override;
     void FilesDropped(const std::vector<std::string>& paths) override;
@@ -70,6 +71,11 @@ class MainWindow final : public QMainWindow, private WindowView, private Surface
     void cut();
     void copy();
     void paste();
+    void unstrikeCommand();
+    void compareTo();
+    void trackChanges();
+    void nextChange();
+    void blockCheck();
     void selectAll();
     void gotoLineCommand();
     void gotoButton();
@@ -102,7 +108,12 @@ class MainWindow final : public QMainWindow, private WindowView, private Surface
     QAction* mnuPaste_ = nullptr;
     QAction* mnuCut_ = nullptr;
     QAction* mnuCopy_ = nullptr;
+    QAction* mnuUnstrike_ = nullptr;
     QAction* mnuUndo_ = nullptr;
+    QAction* mnuFind_ = nullptr;
+    QAction* mnuFindNext_ = nullptr;
+    QAction* mnuFindPrevious_ = nullptr;
+    QAction* optBlockCheck_ = nullptr;
     QAction* mnuGotoLine_ = nullptr;
     QAction* mnuSelectAll_ = nullptr;
     QAction* optWrap_ = nullptr;

@@ -1,8 +1,10 @@
+#include "tracking/undo_buffer.h"
 #include "app/menu_commands.h"
 
 #include "app/settings_store.h"
 #include "navigate/goto_line.h"
 #include "settings/display_options.h"
+#include "tracking/track_changes.h"
 
 namespace scrivane {
 
@@ -36,6 +38,11 @@ void mnuFont_Click(Workspace& ws) {
     if (!chosen) return;
     ws.mergedoc.SetFont(*chosen);
     saveSettings(ws);
+    // The marked view is rebuilt for the new font, as switching tracking on builds it.
+    if (ws.trackChanges) {
+        ws.trackChanges = false;
+        mnuTrackChanges_Click(ws);
+    }
 }
 
 void mnuPrint_Click(Workspace& ws) {

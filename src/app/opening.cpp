@@ -1,7 +1,8 @@
+#include "tracking/undo_buffer.h"
 #include "app/opening.h"
 
 #include "app/file_io.h"
-#include "app/modified_check.h"
+#include "tracking/modified_check.h"
 #include "app/saving.h"
 #include "app/settings_store.h"
 

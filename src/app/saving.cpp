@@ -2,7 +2,7 @@
 
 #include "app/caption.h"
 #include "app/file_io.h"
-#include "app/modified_check.h"
+#include "tracking/modified_check.h"
 #include "app/settings_store.h"
 
 namespace scrivane {

@@ -1,3 +1,4 @@
+#include "tracking/undo_buffer.h"
 #include "app/startup.h"
 
 #include "app/command_line.h"

@@ -44,6 +44,7 @@ struct KeyFlags {
     Pos skipcount = 0;        // caret moves this far when the key is released (tracked Delete)
     bool typingrun = false;   // the current typing run has its undo snapshot
     bool keyskipped = false;  // KeyDown let the key through; KeyUp does nothing
+    bool enterTyped = false;  // the last character key was Enter; cleared by the next change
 };
 
 // What the procedures need from the window besides the surfaces and services.

@@ -67,6 +67,9 @@ class RichTextBox {
     virtual void SetSelColor(Colour colour) = 0;
     virtual bool SelStrikeThru() const = 0;
     virtual void SetSelStrikeThru(bool on) = 0;
+    // The colour, unstruck, of the next text typed at the selection, without touching the
+    // selected text itself (typing replaces it).
+    virtual void SetTypingColour(Colour colour) = 0;
 
     virtual FontSpec Font() const = 0;
     virtual void SetFont(const FontSpec& font) = 0;
@@ -94,6 +97,10 @@ class RichTextBox {
     virtual std::string_view TextRange(Pos pos, Pos len) const = 0;
     // True when any byte carries strike-through.
     virtual bool HasStrike() const = 0;
+    // True when any byte of the selection carries strike-through; asks the marking alone.
+    virtual bool SelHasStrike() const = 0;
+    // The end of the run of bytes from `pos` that share the colour of the byte at `pos`.
+    virtual Pos ColourRunEnd(Pos pos) const = 0;
     // True when the content is shown as UTF-8; otherwise one byte is one Latin-1 character.
     virtual bool IsUtf8() const = 0;
 

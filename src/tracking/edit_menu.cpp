@@ -1,34 +1,62 @@
 #include "tracking/edit_menu.h"
 
+#include "platform/pure/encoding.h"
+#include "tracking/undo_buffer.h"
+
 namespace scrivane {
+namespace {
+
+constexpr std::size_t kPasteShown = 10;  // characters of the clipboard shown in the caption
+
+std::string quoted(std::string_view text) {
+    return text.empty() ? std::string() : " \"" + literalCaption(text) + "\"";
+}
+
+}  // namespace
+
+std::string literalCaption(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        if (c == '&') {
+            out += "&&";
+        } else if (c == '\t') {
+            out += "\xE2\x86\x92";  // a tab would split the caption from its shortcut
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
 
 EditMenuState mnuEdit_Click(const EditMenuInputs& in) {
     EditMenuState st;
     st.paste = !in.clipboard.empty();
     std::string shown = in.clipboard;
-    if (shown.size() > 10) shown = shown.substr(0, 10) + "...";
-    if (!shown.empty()) st.pasteCaption += " \"" + shown + "\"";
+    if (utf8Length(shown) > kPasteShown) shown = shown.substr(0, utf8Prefix(shown, kPasteShown)) + "...";
+    st.pasteCaption += quoted(shown);
     st.cutCopy = in.selLength > 0;
-    st.selectAll = !in.textEmpty;
+    st.find = !in.textEmpty;
+    st.findNextCaption += quoted(in.findtext);
+    st.findPreviousCaption += quoted(in.findtext);
+    st.unstrike = in.selHasStrike;
     st.undo = in.canUndo;
     st.gotoLine = in.linecount > 1;
     return st;
 }
 
-void mnuCopy_Click(RichTextBox& rtb, Services& services) {
-    const std::string sel = rtb.SelText();
-    if (!sel.empty()) services.SetClipboardText(sel);
+void mnuCopy_Click(Workspace& ws) {
+    const std::string sel = ws.mergedoc.SelText();
+    if (!sel.empty()) ws.services.SetClipboardText(documentToUtf8(sel, ws.mergedoc.IsUtf8()));
 }
 
-void mnuCut_Click(RichTextBox& rtb, Services& services) {
-    const std::string sel = rtb.SelText();
+void mnuCut_Click(Workspace& ws) {
+    const std::string sel = ws.mergedoc.SelText();
     if (sel.empty()) return;
-    services.SetClipboardText(sel);
-    rtb.SetSelText("");
-}
-
-void mnuPaste_Click(RichTextBox& rtb, Services& services) {
-    rtb.SetSelText(services.ClipboardText());
+    setundobuffer(ws.undo, ws.mergedoc, ws.trackChanges);
+    ws.services.SetClipboardText(documentToUtf8(sel, ws.mergedoc.IsUtf8()));
+    ws.mergedoc.SetSelText("");
+    ws.view.ArmTimer();
 }
 
 }  // namespace scrivane

@@ -1,7 +1,7 @@
 #include <random>
 
 #include "app/caption.h"
-#include "app/modified_check.h"
+#include "tracking/modified_check.h"
 #include "app/opening.h"
 #include "app_fixture.h"
 #include "compare/markup_format.h"

@@ -1,6 +1,6 @@
 #include <unistd.h>
 
-#include "app/modified_check.h"
+#include "tracking/modified_check.h"
 #include "app/opening.h"
 #include "app/saving.h"
 #include "app_fixture.h"

@@ -1,3 +1,4 @@
+#include "tracking/undo_buffer.h"
 #include "app/menu_commands.h"
 #include "app/opening.h"
 #include "app/startup.h"

@@ -261,6 +261,7 @@ class RtfOnlyBox : public RichTextBox {
     void SetSelColor(Colour) override {}
     bool SelStrikeThru() const override { return false; }
     void SetSelStrikeThru(bool) override {}
+    void SetTypingColour(Colour) override {}
     FontSpec Font() const override { return {}; }
     void SetFont(const FontSpec&) override {}
     void SetRightMargin(float) override {}
@@ -276,6 +277,8 @@ class RtfOnlyBox : public RichTextBox {
     std::string_view TextRange(Pos, Pos) const override { return {}; }
     bool HasStrike() const override { return false; }
     bool IsUtf8() const override { return false; }
+    bool SelHasStrike() const override { return false; }
+    Pos ColourRunEnd(Pos) const override { return 0; }
 
   private:
     RichText doc_;

@@ -560,7 +560,7 @@ ScintillaSurface::Marking ScintillaSurface::insertionMarking() const {
     if (ref < length) marking = markingAt(ref);
     // New text is never shown as deleted: next to struck text it starts out plain.
     if (marking.strike) marking = Marking{};
-    if (start == end && pending_ && pending_->at == start) {
+    if (pending_ && pending_->at == start && (start == end || pending_->overSelection)) {
         if (pending_->colour) marking.colour = *pending_->colour;
         if (pending_->strike) marking.strike = *pending_->strike;
     }
@@ -594,6 +594,10 @@ void ScintillaSurface::SetSelColor(Colour colour) {
     if (rgb != kPlain) mayHoldStyles_ = true;
 }
 
+void ScintillaSurface::SetTypingColour(Colour colour) {
+    pending_ = PendingMarking{SelStart(), rgbOf(colour), false, true};
+}
+
 bool ScintillaSurface::SelStrikeThru() const {
     const Pos start = SelStart();
     const Pos end = selEnd();
@@ -623,6 +627,35 @@ bool ScintillaSurface::HasStrike() const {
     if (strikeAt(0)) return true;
     const Pos firstEnd = sci(Sci::SCI_INDICATOREND, kStrikeIndicator, 0);
     return firstEnd > 0 && firstEnd < length;
+}
+
+bool ScintillaSurface::SelHasStrike() const {
+    const Pos start = SelStart();
+    const Pos end = selEnd();
+    if (start == end) return false;
+    if (strikeAt(start)) return true;
+    const Pos next = sci(Sci::SCI_INDICATOREND, kStrikeIndicator, static_cast<long>(start));
+    return next > start && next < end;
+}
+
+Pos ScintillaSurface::ColourRunEnd(Pos pos) const {
+    const Pos length = TextLength();
+    pos = clampPos(pos);
+    if (!mayHoldStyles_ || pos >= length) return length;
+    const char style = static_cast<char>(sci(Sci::SCI_GETSTYLEAT, static_cast<unsigned long>(pos)));
+    // Runs are mostly short: read the styles in chunks that grow, not byte by byte.
+    std::vector<char> styled;
+    Pos chunk = 1 << 12;
+    for (Pos from = pos; from < length; from += chunk, chunk = std::min(chunk * 2, kStyleChunk)) {
+        const Pos to = std::min(length, from + chunk);
+        styled.assign(static_cast<std::size_t>(2 * (to - from) + 2), 0);
+        editor_->SendScintilla(Sci::SCI_GETSTYLEDTEXT, static_cast<long>(from),
+                               static_cast<long>(to), styled.data());
+        for (Pos i = 0; i < to - from; ++i) {
+            if (styled[static_cast<std::size_t>(2 * i + 1)] != style) return from + i;
+        }
+    }
+    return length;
 }
 
 bool ScintillaSurface::IsUtf8() const {

@@ -49,6 +49,7 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
     void SetSelColor(Colour colour) override;
     bool SelStrikeThru() const override;
     void SetSelStrikeThru(bool on) override;
+    void SetTypingColour(Colour colour) override;
 
     FontSpec Font() const override;
     void SetFont(const FontSpec& font) override;
@@ -70,6 +71,8 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
     std::string_view TextRange(Pos pos, Pos len) const override;
     bool HasStrike() const override;
     bool IsUtf8() const override;
+    bool SelHasStrike() const override;
+    Pos ColourRunEnd(Pos pos) const override;
 
   private:
     struct Marking {
@@ -81,6 +84,7 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
         Pos at = 0;
         std::optional<Colour> colour;
         std::optional<bool> strike;
+        bool overSelection = false;  // also for text typed over a selection
     };
     // An insertion or deletion the editor made by itself (typing, input methods).
     struct InputEdit {

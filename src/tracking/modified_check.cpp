@@ -1,4 +1,4 @@
-#include "app/modified_check.h"
+#include "tracking/modified_check.h"
 
 #include "compare/markup_format.h"
 

@@ -1,0 +1,191 @@
+#include "tracking/track_changes.h"
+
+#include <cstring>
+#include <new>
+#include <stdexcept>
+
+#include "compare/markup_format.h"
+#include "compare/marked_content.h"
+#include "navigate/goto_line.h"
+#include "tracking/block_check.h"
+#include "tracking/modified_check.h"
+
+namespace scrivane {
+namespace {
+
+// The comparison as styled runs, with its block dump when Block Check wants it. False, with
+// the reason in `error`, when the engine gave up.
+bool compareToRuns(Workspace& ws, std::string_view docnew, std::string_view docold,
+                   RichText& marked, std::int64_t& count, std::string& dump, std::string& error) {
+    try {
+        CompareEngine engine;
+        marked = markedContent(engine, docnew, docold, count);
+        if (ws.blockCheck) dump = engine.dumpblocks(docnew, docold);
+        return true;
+    } catch (const std::length_error&) {
+        error = "The texts differ in too many places to be compared.";
+    } catch (const std::bad_alloc&) {
+        error = "There is not enough memory to compare the texts.";
+    }
+    return false;
+}
+
+void showBlocks(Workspace& ws, const std::string& dump) {
+    std::string path;
+    std::string error;
+    if (writeBlockCheckFile(dump, path, error)) {
+        ws.services.OpenInViewer(path);
+    } else {
+        ws.services.MessageBox(error + " opening " + path, Buttons::Ok, Icon::None);
+    }
+}
+
+// Replaces the content with `doc` while the change handler keeps still.
+void rewrite(RichTextBox& rtb, const RichText& doc) {
+    rtb.SetEnabled(false);
+    rtb.SetContent(doc);
+    rtb.SetEnabled(true);
+}
+
+// Shows a comparison computed by compareToRuns.
+void showComparison(Workspace& ws, const RichText& marked, std::int64_t count) {
+    const Pos caret = ws.mergedoc.SelStart();
+    rewrite(ws.mergedoc, marked);
+    ws.view.SetStatusLabel(differencesText(count));
+    ws.mergedoc.SetSelStart(caret);
+    ws.mergedoc.SetFocus();
+}
+
+}  // namespace
+
+bool mergetext(Workspace& ws, std::string_view docnew, std::string_view docold) {
+    RichText marked;
+    std::int64_t count = 0;
+    std::string dump;
+    std::string error;
+    if (!compareToRuns(ws, docnew, docold, marked, count, dump, error)) {
+        ws.services.MessageBox(error, Buttons::Ok, Icon::None);
+        return false;
+    }
+    showComparison(ws, marked, count);
+    if (ws.blockCheck) showBlocks(ws, dump);
+    return true;
+}
+
+void mnuTrackChanges_Click(Workspace& ws) {
+    RichTextBox& rtb = ws.mergedoc;
+    Pos caret = rtb.SelStart();
+    const Pos line = rtb.GetLineFromChar(caret) + 1;
+    const bool marked = !rtb.Runs().empty();
+    std::string real = realContent(rtb);
+    // Struck text or markers went: the caret's offset means nothing any more.
+    if (static_cast<Pos>(real.size()) != rtb.TextLength()) caret = 0;
+
+    if (!ws.trackChanges) {
+        // Compare first: if that fails, the document and the mode stay as they were.
+        RichText result;
+        std::int64_t count = 0;
+        std::string dump;
+        std::string error;
+        const std::shared_ptr<const std::string> stored = rtb.SharedTag();
+        if (!compareToRuns(ws, real, *stored, result, count, dump, error)) {
+            ws.services.MessageBox(error, Buttons::Ok, Icon::None);
+            return;
+        }
+        real = std::string();  // the result holds it now; free it before the surface copies
+        ws.trackChanges = true;
+        rewrite(rtb, result);
+        ws.view.SetStatusLabel(differencesText(count));
+        if (ws.blockCheck) showBlocks(ws, dump);
+    } else {
+        ws.trackChanges = false;
+        // An unmarked document already is its real content.
+        if (marked) rewrite(rtb, RichText{std::move(real), {}});
+    }
+    ws.view.OptionsChanged();
+    if (caret != 0) {
+        rtb.SetSelStart(caret);
+    } else {
+        gotoline(rtb, line);
+    }
+    rtb.SetSelLength(0);
+    rtb.SetFocus();
+}
+
+void mnuCompareTo_Click(Workspace& ws) {
+    const std::string chosen = ws.services.ShowOpen(ws.doc.filename);
+    if (chosen.empty()) return;
+    if (ws.trackChanges) {
+        mnuTrackChanges_Click(ws);
+        ws.services.ProcessEvents();
+    }
+    std::string error;
+    if (!ws.txt.LoadFile(chosen, error)) {
+        ws.services.MessageBox(error + " opening " + chosen, Buttons::Ok, Icon::None);
+        return;
+    }
+    const std::string docnew = realContent(ws.mergedoc);
+    const bool shown = mergetext(ws, docnew, ws.txt.TextRange(0, ws.txt.TextLength()));
+    ws.txt.SetText("");
+    if (shown) {
+        ws.trackChanges = true;
+        ws.view.OptionsChanged();
+    }
+}
+
+void unstrike(Workspace& ws) {
+    RichTextBox& rtb = ws.mergedoc;
+    const Pos start = rtb.SelStart();
+    Pos length = rtb.SelLength();
+    if (length > 0) {
+        const std::string_view selected = rtb.TextRange(start, length);
+        if (selected.find(kChangeMarker) != std::string_view::npos) {
+            std::string kept;
+            kept.reserve(selected.size());
+            for (const char c : selected) {
+                if (c != kChangeMarker) kept.push_back(c);
+            }
+            rtb.SetSelText(kept);
+            length = static_cast<Pos>(kept.size());
+            rtb.SetSelStart(start);
+            rtb.SetSelLength(length);
+        }
+    }
+    rtb.SetSelColor(kPlain);
+    rtb.SetSelStrikeThru(false);
+    if (length > 0) rtb.SetSelStart(start);
+    ws.view.ArmTimer();
+}
+
+void findnextchange(Workspace& ws, bool irestart) {
+    RichTextBox& rtb = ws.mergedoc;
+    if (irestart) rtb.SetSelStart(0);
+    if (!ws.trackChanges) mnuTrackChanges_Click(ws);
+    const Pos from = rtb.SelStart() + 1;
+    const Pos length = rtb.TextLength();
+    const std::string_view rest = rtb.TextRange(from, length - from);
+    const void* hit = rest.empty() ? nullptr : std::memchr(rest.data(), kChangeMarker, rest.size());
+    if (hit == nullptr) {
+        if (!irestart) findnextchange(ws, true);
+        return;
+    }
+    const Pos p = from + (static_cast<const char*>(hit) - rest.data()) + 1;
+    rtb.SetSelStart(p);
+    if (p >= length) return;
+    rtb.SetSelLength(1);
+    const Colour c = rtb.SelColor();
+    if (c != kInsertedBlue && c != kDeletedRed) return;
+    textgotochar(rtb, p, rtb.ColourRunEnd(p) - p);
+    ws.view.ArmTimer();
+}
+
+void optBlockCheck_Click(Workspace& ws) {
+    ws.blockCheck = !ws.blockCheck;
+    ws.view.OptionsChanged();
+    if (!ws.blockCheck) return;
+    ws.services.MessageBox("Next time you compare your document, the file \"" +
+                               blockCheckPath() + "\" will be created.",
+                           Buttons::Ok, Icon::None);
+}
+
+}  // namespace scrivane

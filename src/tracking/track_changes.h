@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string_view>
+
+#include "document/workspace.h"
+
+namespace scrivane {
+
+// Compares `docnew` with `docold` and shows the result in place of the document: inserted text
+// blue, deleted text red and struck through, each change begun by a marker. The status label
+// tells the number of differences; the caret keeps its offset. With Block Check on, the blocks
+// are written to the block-check file and shown. When the comparison cannot be completed the
+// document stays as it was, a message says why, and the result is false.
+bool mergetext(Workspace& ws, std::string_view docnew, std::string_view docold);
+
+// Track Changes: switches the mode. On, the document becomes the marked comparison of its real
+// content with the text as last opened or saved; off, struck text goes and the rest is plain.
+void mnuTrackChanges_Click(Workspace& ws);
+
+// Compare to...: the document (without marks) against a chosen file; tracking is on afterwards.
+void mnuCompareTo_Click(Workspace& ws);
+
+// Restores the selected text: markers inside it removed, the rest plain and unstruck. The
+// caret ends before it.
+void unstrike(Workspace& ws);
+
+// Next Change: selects the run after the next change marker behind the caret, wrapping once to
+// the top (`irestart` true: search from the top, no wrap). Switches tracking on first.
+void findnextchange(Workspace& ws, bool irestart);
+
+// Block Check: flips the switch; switched on, says where the next comparison writes its blocks.
+void optBlockCheck_Click(Workspace& ws);
+
+}  // namespace scrivane
