@@ -161,7 +161,9 @@ void findnextchange(Workspace& ws, bool irestart) {
     RichTextBox& rtb = ws.mergedoc;
     if (irestart) rtb.SetSelStart(0);
     if (!ws.trackChanges) mnuTrackChanges_Click(ws);
-    const Pos from = rtb.SelStart() + 1;
+    // The character at the caret is passed over, except from the top: a change at the very
+    // start of the document would otherwise never be reached.
+    const Pos from = irestart ? 0 : rtb.SelStart() + 1;
     const Pos length = rtb.TextLength();
     const std::string_view rest = rtb.TextRange(from, length - from);
     const void* hit = rest.empty() ? nullptr : std::memchr(rest.data(), kChangeMarker, rest.size());

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QTest>
+#include <string>
+
+#include "app/app_fixture.h"
+#include "tracking/edit_menu.h"
+#include "tracking/track_changes.h"
+#include "tracking/tracked_keys.h"
+#include "tracking/undo_buffer.h"
+
+namespace scrivane {
+
+// The window's forwarding of surface events to the tracked handlers.
+class ForwardToHandlers : public SurfaceEvents {
+  public:
+    explicit ForwardToHandlers(Workspace& ws) : ws_(ws) {}
+    void Change() override { mergedoc_Change(ws_); }
+    void KeyDown(int& keyCode, int shift) override { mergedoc_KeyDown(ws_, keyCode, shift); }
+    void KeyPress(int& keyAscii) override { mergedoc_KeyPress(ws_, keyAscii); }
+    void KeyUp(int&, int) override { mergedoc_KeyUp(ws_); }
+    void MouseUp(int, int, int, int) override { mergedoc_MouseUp(ws_); }
+
+  private:
+    Workspace& ws_;
+};
+
+// The document's marking, one letter a byte: '.' plain, 'r' red and struck, 'b' blue,
+// 's' struck but not red, '?' anything else.
+inline std::string marksOf(const RichText& doc) {
+    if (doc.runs.empty()) return std::string(doc.text.size(), '.');
+    std::string out;
+    for (const TextRun& run : doc.runs) {
+        char c = '?';
+        if (run.colour == kPlain && !run.strike) c = '.';
+        if (run.colour == kDeletedRed && run.strike) c = 'r';
+        if (run.colour == kInsertedBlue && !run.strike) c = 'b';
+        if (run.colour != kDeletedRed && run.strike) c = 's';
+        out.append(run.length, c);
+    }
+    return out;
+}
+
+// Styled text from a text and its marking letters ('.', 'r', 'b').
+inline RichText withMarks(const std::string& text, const std::string& marks) {
+    RichText doc{text, {}};
+    for (std::size_t i = 0; i < marks.size(); ++i) {
+        const Colour c = marks[i] == 'r' ? kDeletedRed : marks[i] == 'b' ? kInsertedBlue : kPlain;
+        const bool strike = marks[i] == 'r';
+        if (!doc.runs.empty() && doc.runs.back().colour == c && doc.runs.back().strike == strike) {
+            ++doc.runs.back().length;
+        } else {
+            doc.runs.push_back(TextRun{1, c, strike});
+        }
+    }
+    return doc;
+}
+
+class TrackingTest : public AppTest {
+  protected:
+    TrackingTest() { mergedoc.SetEvents(&forward); }
+    ~TrackingTest() override { mergedoc.SetEvents(nullptr); }
+
+    void load(const std::string& text, const std::string& marks) {
+        mergedoc.SetEnabled(false);
+        mergedoc.SetContent(withMarks(text, marks));
+        mergedoc.SetEnabled(true);
+        QCoreApplication::processEvents();
+    }
+    void select(Pos start, Pos length) {
+        mergedoc.SetSelStart(start);
+        mergedoc.SetSelLength(length);
+    }
+    void press(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::keyClick(mergedoc.widget(), key, mods);
+        QCoreApplication::processEvents();
+    }
+    void typeChar(char c) {
+        QTest::keyClick(mergedoc.widget(), c);
+        QCoreApplication::processEvents();
+    }
+    std::string marks() const { return marksOf(mergedoc.Content()); }
+
+    ForwardToHandlers forward{ws};
+};
+
+}  // namespace scrivane
