@@ -1,0 +1,175 @@
+#include <random>
+
+#include "tracking/tracking_fixture.h"
+
+namespace scrivane {
+namespace {
+
+// The tracked-editing rules on plain bytes: each byte with its marking letter, and a selection.
+struct Model {
+    std::string text, marks;
+    Pos start = 0, length = 0;
+    std::string clipboard;
+
+    bool pairAt(Pos i) const {
+        return i >= 0 && i + 1 < static_cast<Pos>(text.size()) && text[i] == '\r' &&
+               text[i + 1] == '\n';
+    }
+    void erase(Pos from, Pos n) {
+        text.erase(static_cast<std::size_t>(from), static_cast<std::size_t>(n));
+        marks.erase(static_cast<std::size_t>(from), static_cast<std::size_t>(n));
+    }
+    void insert(Pos at, const std::string& s, char mark) {
+        text.insert(static_cast<std::size_t>(at), s);
+        marks.insert(static_cast<std::size_t>(at), s.size(), mark);
+    }
+    void unstrikeRange(Pos from, Pos n) {
+        Pos kept = n;
+        for (Pos i = from + n - 1; i >= from; --i) {
+            if (text[static_cast<std::size_t>(i)] == '\x06') {
+                erase(i, 1);
+                --kept;
+            }
+        }
+        for (Pos i = from; i < from + kept; ++i) marks[static_cast<std::size_t>(i)] = '.';
+    }
+
+    void deletion(bool backspace, bool shift, bool ctrl) {
+        if (shift && !ctrl && length > 0) clipboard = text.substr(start, length);
+        if (length == 0) {
+            const Pos size = static_cast<Pos>(text.size());
+            if (backspace) {
+                if (start == 0) return;
+                length = pairAt(start - 2) ? 2 : 1;
+                start -= length;
+            } else {
+                if (start >= size) return;
+                length = pairAt(start) ? 2 : 1;
+            }
+        }
+        Pos skip = backspace ? 0 : length;
+        if (!ctrl) {
+            const std::string sel = text.substr(start, length);
+            const std::string selMarks = marks.substr(start, length);
+            if (sel == "\x06" || selMarks == std::string(length, 'b')) {
+                erase(start, length);
+                length = 0;
+                return;
+            }
+            marks.replace(static_cast<std::size_t>(start), static_cast<std::size_t>(length),
+                          length, 'r');
+        } else if (!shift) {
+            unstrikeRange(start, length);
+        }
+        length = 0;
+        start = std::min<Pos>(start + skip, static_cast<Pos>(text.size()));
+    }
+    void replaceSelection(const std::string& s, char mark) {
+        erase(start, length);
+        insert(start, s, mark);
+        start += static_cast<Pos>(s.size());
+        length = 0;
+    }
+    void unstrikeSelection() {
+        unstrikeRange(start, length);
+        length = 0;
+    }
+    std::string unstruck() const {
+        std::string out;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (marks[i] != 'r' && text[i] != '\x06') out.push_back(text[i]);
+        }
+        return out;
+    }
+};
+
+// Random keys, pastes and unstrikes on the real window's handlers and on the model agree
+// after every step; switching tracking off then leaves the model's unstruck text.
+TEST_F(TrackingTest, RandomEditsAgreeWithTheModel) {
+    std::mt19937 rng(20261208);
+    const std::string alphabet = "ab\x06\r\n";
+    auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    for (int round = 0; round < 60; ++round) {
+        Model m;
+        const int size = pick(24);
+        for (int i = 0; i < size; ++i) {
+            if (pick(6) == 0) {
+                m.text += "\r\n";
+                m.marks += std::string(2, ".rb"[pick(3)]);
+            } else {
+                m.text.push_back("abc\x06"[pick(4)]);
+                m.marks.push_back(".rb"[pick(3)]);
+            }
+        }
+        ws.trackChanges = true;
+        load(m.text, m.marks);
+        services.clipboard.clear();
+        for (int step = 0; step < 25; ++step) {
+            // A selection that never starts or ends inside a line break.
+            auto border = [&] {
+                Pos p = pick(static_cast<int>(m.text.size()) + 1);
+                if (m.pairAt(p - 1)) --p;
+                return p;
+            };
+            Pos a = border(), b = border();
+            if (pick(2) == 0) b = a;
+            m.start = std::min(a, b);
+            m.length = std::max(a, b) - m.start;
+            select(m.start, m.length);
+            std::string what;
+            const std::string before = "[" + m.text + "|" + m.marks + "|" + std::to_string(m.start) + "+" + std::to_string(m.length) + "] ";
+            switch (pick(6)) {
+                case 0:
+                case 1: {
+                    const bool backspace = pick(2) == 0;
+                    const int mods = pick(4);
+                    what = std::string(backspace ? "Backspace" : "Delete") + " mods " +
+                           std::to_string(mods);
+                    press(backspace ? Qt::Key_Backspace : Qt::Key_Delete,
+                          Qt::KeyboardModifiers((mods & 1 ? Qt::ShiftModifier : Qt::NoModifier) |
+                                                (mods & 2 ? Qt::ControlModifier : Qt::NoModifier)));
+                    m.deletion(backspace, mods & 1, mods & 2);
+                    break;
+                }
+                case 2: {
+                    const char c = "xyz"[pick(3)];
+                    what = std::string("type ") + c;
+                    typeChar(c);
+                    m.replaceSelection(std::string(1, c), 'b');
+                    break;
+                }
+                case 3: {
+                    services.clipboard = pick(2) == 0 ? "P\r\nQ" : "pq";
+                    what = "paste";
+                    plainPaste(ws);
+                    m.replaceSelection(services.clipboard, 'b');
+                    break;
+                }
+                case 4:
+                    what = "unstrike";
+                    unstrike(ws);
+                    m.unstrikeSelection();
+                    break;
+                default: {
+                    what = "copy";
+                    mnuCopy_Click(ws);
+                    if (m.length > 0) m.clipboard = m.text.substr(m.start, m.length);
+                    break;
+                }
+            }
+            QCoreApplication::processEvents();
+            ASSERT_EQ(mergedoc.Text(), m.text) << "round " << round << " step " << step << ": " << what;
+            ASSERT_EQ(marks(), m.marks) << before << "round " << round << " step " << step << ": " << what;
+            ASSERT_EQ(mergedoc.SelStart(), m.start) << "round " << round << " step " << step << ": " << what;
+            ASSERT_EQ(mergedoc.SelLength(), m.length) << "round " << round << " step " << step;
+        }
+        mergedoc.SetTag(m.unstruck() + "tail");  // the comparison itself is not what is tested
+        mnuTrackChanges_Click(ws);
+        ASSERT_FALSE(ws.trackChanges);
+        EXPECT_EQ(mergedoc.Text(), m.unstruck()) << "round " << round;
+        EXPECT_TRUE(mergedoc.Runs().empty());
+    }
+}
+
+}  // namespace
+}  // namespace scrivane
