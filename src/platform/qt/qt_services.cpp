@@ -179,7 +179,10 @@ std::string QtServices::showFileDialog(FileDialog kind, const std::string& start
             dialog.selectFile(start.fileName());
         }
     }
-    if (dialog.exec() != QDialog::Accepted) return {};
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    // Give the keyboard back to the window: without a window manager nothing else does.
+    if (parent_ != nullptr) parent_->activateWindow();
+    if (!accepted) return {};
     const QStringList chosen = dialog.selectedFiles();
     return chosen.isEmpty() ? std::string() : toUtf8(chosen.front());
 }

@@ -1,0 +1,188 @@
+// Change tracking on a shown editing surface (offscreen platform), Wrap Text off, Release
+// build. Each figure runs from the command until the event loop is idle again:
+//   build/bench/bench/tracking_bench
+// Ctrl+T on and off over a 100 MB document of 1.5 million lines with 100 scattered edits,
+// tracked keys, Next Change to a change at the end, Unstrike over 10 MB, Ctrl+V of 1 MB, and
+// Compare to between two similar 10 MB files. Prints each figure beside its target.
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <random>
+
+#include "app/opening.h"
+#include "platform/qt/scintilla_surface.h"
+#include "settings/display_options.h"
+#include "support/recording_view.h"
+#include "support/scripted_services.h"
+#include "tracking/track_changes.h"
+#include "tracking/tracked_keys.h"
+
+namespace scrivane {
+namespace {
+
+double peakRssMb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+std::string words(std::size_t lines, std::size_t perLine, unsigned seed) {
+    static const char* kWords[] = {"the", "quick",  "brown", "fox",    "jumps",  "over",     "lazy",
+                                   "dog", "editor", "line",  "change", "marked", "document", "text"};
+    std::mt19937 rng(seed);
+    std::string data;
+    data.reserve(lines * perLine);
+    for (std::size_t i = 0; i < lines; ++i) {
+        const std::size_t start = data.size();
+        while (data.size() - start + 1 < perLine) {
+            data += kWords[rng() % 14];
+            data += ' ';
+        }
+        data.resize(start + perLine - 1);
+        data += '\n';
+    }
+    return data;
+}
+
+void idle() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+double msOf(const std::function<void()>& action) {
+    QElapsedTimer t;
+    t.start();
+    action();
+    idle();
+    return static_cast<double>(t.nsecsElapsed()) / 1e6;
+}
+
+void report(const char* what, double ms, double targetMs) {
+    std::printf("%-58s %9.1f ms   target %7.0f ms   %s\n", what, ms, targetMs,
+                ms <= targetMs ? "ok" : "OVER");
+}
+
+struct Forward : SurfaceEvents {
+    explicit Forward(Workspace& w) : ws(w) {}
+    void Change() override { mergedoc_Change(ws); }
+    void KeyDown(int& k, int s) override { mergedoc_KeyDown(ws, k, s); }
+    void KeyPress(int& a) override { mergedoc_KeyPress(ws, a); }
+    void KeyUp(int&, int) override { mergedoc_KeyUp(ws); }
+    Workspace& ws;
+};
+
+struct Editor {
+    Editor() {
+        mergedoc.SetEvents(&forward);
+        mergedoc.widget()->resize(1000, 700);
+        mergedoc.widget()->show();
+        mergedoc.SetRightMargin(rightMarginFor(false));
+    }
+    ~Editor() { mergedoc.SetEvents(nullptr); }
+    ScintillaSurface mergedoc;
+    ScintillaSurface txt;
+    ScriptedServices services;
+    RecordingView view;
+    Workspace ws{mergedoc, txt, services, view};
+    Forward forward{ws};
+};
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+}  // namespace
+}  // namespace scrivane
+
+int main(int argc, char** argv) {
+    using namespace scrivane;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir tmp;
+    const std::string dir = tmp.path().toStdString();
+
+    {
+        const std::string path = dir + "/large.txt";
+        std::ofstream(path, std::ios::binary) << words(1'500'000, 66, 42);
+        auto editor = std::make_unique<Editor>();
+        Workspace& ws = editor->ws;
+        editor->services.configDir = dir;
+        editor->services.programDir = dir;
+        openfile(ws, path);
+        idle();
+        const double docMb = static_cast<double>(ws.mergedoc.TextLength()) / (1024.0 * 1024.0);
+        std::mt19937 rng(7);
+        for (int i = 0; i < 100; ++i) {
+            ws.mergedoc.SetSelStart(static_cast<Pos>(rng() % static_cast<unsigned>(ws.mergedoc.TextLength())));
+            ws.mergedoc.SetSelLength(i % 2 == 0 ? 5 : 0);
+            ws.mergedoc.SetSelText(i % 3 == 0 ? "" : "edit");
+        }
+        idle();
+        const double before = peakRssMb();
+        report("Ctrl+T on, 100 MB, 100 edits", msOf([&] { mnuTrackChanges_Click(ws); }), 2000);
+        std::printf("%-58s %9.0f MB   %.2fx the document (target 6x; %.0f MB before)\n",
+                    "  peak memory", peakRssMb(), peakRssMb() / docMb, before);
+
+        ws.mergedoc.SetSelStart(ws.mergedoc.TextLength() / 2);
+        mergedoc_MouseUp(ws);
+        report("first typed key of a run (snapshot), 100 MB",
+               msOf([&] { QTest::keyClick(editor->mergedoc.widget(), 'x'); }), 50);
+        std::vector<double> keys;
+        for (int i = 0; i < 21; ++i) {
+            const auto key = i % 3 == 0 ? Qt::Key_Delete : i % 3 == 1 ? Qt::Key_Backspace : Qt::Key_Y;
+            keys.push_back(msOf([&] { QTest::keyClick(editor->mergedoc.widget(), key); }));
+        }
+        report("tracked Delete/Backspace/typing, median of 21", median(keys), 5);
+
+        const std::string clip(1 << 20, 'p');
+        editor->services.clipboard = clip;
+        report("Ctrl+V of 1 MB with tracking on", msOf([&] { plainPaste(ws); }), 100);
+
+        ws.mergedoc.SetSelStart(1000);
+        ws.mergedoc.SetSelLength(10'000'000);
+        ws.mergedoc.SetSelColor(kDeletedRed);
+        ws.mergedoc.SetSelStrikeThru(true);
+        report("Unstrike over 10 MB", msOf([&] { unstrike(ws); }), 500);
+
+        report("Ctrl+T off, 100 MB", msOf([&] { mnuTrackChanges_Click(ws); }), 1000);
+
+        // One change, at the very end: Next Change from the top.
+        ws.mergedoc.SetTag(std::string(ws.mergedoc.TextRange(0, ws.mergedoc.TextLength())));
+        ws.mergedoc.SetSelStart(ws.mergedoc.TextLength());
+        ws.mergedoc.SetSelText("Z");
+        mnuTrackChanges_Click(ws);
+        idle();
+        ws.mergedoc.SetSelStart(0);
+        report("F2 from the top to one change at the end, 100 MB",
+               msOf([&] { findnextchange(ws, false); }), 50);
+        if (ws.mergedoc.SelText() != "Z") std::printf("  (F2 selected the wrong text)\n");
+    }
+    {
+        std::string older = words(150'000, 66, 5);
+        std::string newer = older;
+        std::mt19937 rng(9);
+        for (int i = 0; i < 1000; ++i) newer[rng() % newer.size()] = '#';
+        const std::string oldPath = dir + "/old.txt";
+        const std::string newPath = dir + "/new.txt";
+        std::ofstream(oldPath, std::ios::binary) << older;
+        std::ofstream(newPath, std::ios::binary) << newer;
+        auto editor = std::make_unique<Editor>();
+        editor->services.configDir = dir;
+        editor->services.programDir = dir;
+        openfile(editor->ws, newPath);
+        idle();
+        editor->services.openNames = {oldPath};
+        report("Compare to, two similar 10 MB files",
+               msOf([&] { mnuCompareTo_Click(editor->ws); }), 500);
+        std::printf("  %s\n", editor->view.statusLabel.c_str());
+    }
+    return 0;
+}
