@@ -34,8 +34,9 @@ double peakRssMb() {
 }
 
 std::string words(std::size_t lines, std::size_t perLine, unsigned seed) {
-    static const char* kWords[] = {"the", "quick",  "brown", "fox",    "jumps",  "over",     "lazy",
-                                   "dog", "editor", "line",  "change", "marked", "document", "text"};
+    static const char* kWords[] = {"the",    "quick",  "brown",    "fox",    "jumps",
+                                   "over",   "lazy",   "dog",      "editor", "line",
+                                   "change", "marked", "document", "text"};
     std::mt19937 rng(seed);
     std::string data;
     data.reserve(lines * perLine);
@@ -121,7 +122,8 @@ int main(int argc, char** argv) {
         const double docMb = static_cast<double>(ws.mergedoc.TextLength()) / (1024.0 * 1024.0);
         std::mt19937 rng(7);
         for (int i = 0; i < 100; ++i) {
-            ws.mergedoc.SetSelStart(static_cast<Pos>(rng() % static_cast<unsigned>(ws.mergedoc.TextLength())));
+            ws.mergedoc.SetSelStart(
+                static_cast<Pos>(rng() % static_cast<unsigned>(ws.mergedoc.TextLength())));
             ws.mergedoc.SetSelLength(i % 2 == 0 ? 5 : 0);
             ws.mergedoc.SetSelText(i % 3 == 0 ? "" : "edit");
         }
@@ -137,7 +139,9 @@ int main(int argc, char** argv) {
                msOf([&] { QTest::keyClick(editor->mergedoc.widget(), 'x'); }), 50);
         std::vector<double> keys;
         for (int i = 0; i < 21; ++i) {
-            const auto key = i % 3 == 0 ? Qt::Key_Delete : i % 3 == 1 ? Qt::Key_Backspace : Qt::Key_Y;
+            const auto key = i % 3 == 0   ? Qt::Key_Delete
+                             : i % 3 == 1 ? Qt::Key_Backspace
+                                          : Qt::Key_Y;
             keys.push_back(msOf([&] { QTest::keyClick(editor->mergedoc.widget(), key); }));
         }
         report("tracked Delete/Backspace/typing, median of 21", median(keys), 5);
@@ -180,8 +184,8 @@ int main(int argc, char** argv) {
         openfile(editor->ws, newPath);
         idle();
         editor->services.openNames = {oldPath};
-        report("Compare to, two similar 10 MB files",
-               msOf([&] { mnuCompareTo_Click(editor->ws); }), 500);
+        report("Compare to, two similar 10 MB files", msOf([&] { mnuCompareTo_Click(editor->ws); }),
+               500);
         std::printf("  %s\n", editor->view.statusLabel.c_str());
     }
     return 0;

@@ -2,8 +2,8 @@
 
 #include <ctime>
 
-#include "tracking/modified_check.h"
 #include "navigate/goto_line.h"
+#include "tracking/modified_check.h"
 
 namespace scrivane {
 

@@ -1,5 +1,5 @@
-#include "tracking/undo_buffer.h"
 #include "app/menu_commands.h"
+#include "tracking/undo_buffer.h"
 
 #include "app/settings_store.h"
 #include "navigate/goto_line.h"

@@ -1,10 +1,10 @@
-#include "tracking/undo_buffer.h"
 #include "app/opening.h"
+#include "tracking/undo_buffer.h"
 
 #include "app/file_io.h"
-#include "tracking/modified_check.h"
 #include "app/saving.h"
 #include "app/settings_store.h"
+#include "tracking/modified_check.h"
 
 namespace scrivane {
 

@@ -2,8 +2,8 @@
 
 #include "app/caption.h"
 #include "app/file_io.h"
-#include "tracking/modified_check.h"
 #include "app/settings_store.h"
+#include "tracking/modified_check.h"
 
 namespace scrivane {
 namespace {

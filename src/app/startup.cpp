@@ -1,5 +1,5 @@
-#include "tracking/undo_buffer.h"
 #include "app/startup.h"
+#include "tracking/undo_buffer.h"
 
 #include "app/command_line.h"
 #include "app/menu_commands.h"

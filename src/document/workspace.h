@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "document/undo_entry.h"
 #include "platform/pure/line_ends.h"
 #include "platform/rich_text_box.h"
 #include "platform/services.h"
 #include "settings/recent_list.h"
 #include "settings/settings_file.h"
-#include "document/undo_entry.h"
 
 namespace scrivane {
 

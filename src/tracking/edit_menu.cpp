@@ -33,7 +33,8 @@ EditMenuState mnuEdit_Click(const EditMenuInputs& in) {
     EditMenuState st;
     st.paste = !in.clipboard.empty();
     std::string shown = in.clipboard;
-    if (utf8Length(shown) > kPasteShown) shown = shown.substr(0, utf8Prefix(shown, kPasteShown)) + "...";
+    if (utf8Length(shown) > kPasteShown)
+        shown = shown.substr(0, utf8Prefix(shown, kPasteShown)) + "...";
     st.pasteCaption += quoted(shown);
     st.cutCopy = in.selLength > 0;
     st.find = !in.textEmpty;

@@ -4,8 +4,8 @@
 #include <new>
 #include <stdexcept>
 
-#include "compare/markup_format.h"
 #include "compare/marked_content.h"
+#include "compare/markup_format.h"
 #include "navigate/goto_line.h"
 #include "tracking/block_check.h"
 #include "tracking/modified_check.h"
@@ -185,8 +185,8 @@ void optBlockCheck_Click(Workspace& ws) {
     ws.blockCheck = !ws.blockCheck;
     ws.view.OptionsChanged();
     if (!ws.blockCheck) return;
-    ws.services.MessageBox("Next time you compare your document, the file \"" +
-                               blockCheckPath() + "\" will be created.",
+    ws.services.MessageBox("Next time you compare your document, the file \"" + blockCheckPath() +
+                               "\" will be created.",
                            Buttons::Ok, Icon::None);
 }
 

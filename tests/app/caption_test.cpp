@@ -1,10 +1,10 @@
 #include <random>
 
 #include "app/caption.h"
-#include "tracking/modified_check.h"
 #include "app/opening.h"
 #include "app_fixture.h"
 #include "compare/markup_format.h"
+#include "tracking/modified_check.h"
 
 namespace scrivane {
 namespace {

@@ -1,9 +1,9 @@
 #include <unistd.h>
 
-#include "tracking/modified_check.h"
 #include "app/opening.h"
 #include "app/saving.h"
 #include "app_fixture.h"
+#include "tracking/modified_check.h"
 
 namespace scrivane {
 namespace {

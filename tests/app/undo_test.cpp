@@ -1,8 +1,8 @@
-#include "tracking/undo_buffer.h"
 #include "app/menu_commands.h"
 #include "app/opening.h"
 #include "app/startup.h"
 #include "app_fixture.h"
+#include "tracking/undo_buffer.h"
 
 namespace scrivane {
 namespace {

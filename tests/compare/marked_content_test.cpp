@@ -16,9 +16,10 @@ TEST(MarkedContent, ReadsAsTheMarkedUpDocument) {
     PairGenerator gen(77);
     const std::string defrtf = setdefrtf(FontSpec{});
     for (int n = 0; n < 1500; ++n) {
-        const auto pair = n % 3 == 0 ? gen.unrelated(gen.anyAlphabet(), gen.below(40), gen.below(40))
-                                     : gen.similar(gen.anyAlphabet(), gen.below(600),
-                                                   1 + gen.below(5), 1 + gen.below(20));
+        const auto pair = n % 3 == 0
+                              ? gen.unrelated(gen.anyAlphabet(), gen.below(40), gen.below(40))
+                              : gen.similar(gen.anyAlphabet(), gen.below(600), 1 + gen.below(5),
+                                            1 + gen.below(20));
         CompareEngine viaRtf;
         std::int64_t rtfCount = 0;
         const std::string rtf = viaRtf.comparedocs(pair.docnew, pair.docold, defrtf, rtfCount);

@@ -33,20 +33,27 @@ const std::vector<KeyCase>& keyCases() {
          kNone, "ab\r\ncd", "..rr..", 2},
         {"Delete between CR and LF takes the pair", true, "ab\r\ncd", "......", 3, 0,
          Qt::Key_Delete, kNone, "ab\r\ncd", "..rr..", 4},
-        {"Delete on blue text removes it", true, "abXc", "..b.", 2, 0, Qt::Key_Delete, kNone,
-         "abc", "...", 2},
+        {"Delete on blue text removes it", true, "abXc", "..b.", 2, 0, Qt::Key_Delete, kNone, "abc",
+         "...", 2},
         {"Backspace on blue text removes it", true, "abX", "..b", 3, 0, Qt::Key_Backspace, kNone,
          "ab", "..", 2},
-        {"Delete on a lone marker removes it", true, "a\x06" "b", "...", 1, 0, Qt::Key_Delete,
-         kNone, "ab", "..", 1},
+        {"Delete on a lone marker removes it", true,
+         "a\x06"
+         "b",
+         "...", 1, 0, Qt::Key_Delete, kNone, "ab", "..", 1},
         {"Delete over a mixed selection strikes it whole", true, "abXcd", "..b..", 1, 3,
          Qt::Key_Delete, kNone, "abXcd", ".rrr.", 4},
-        {"Backspace at the start strikes nothing", true, "ab", "..", 0, 0, Qt::Key_Backspace,
-         kNone, "ab", "..", 0},
+        {"Backspace at the start strikes nothing", true, "ab", "..", 0, 0, Qt::Key_Backspace, kNone,
+         "ab", "..", 0},
         {"Delete at the end strikes nothing", true, "ab", "..", 2, 0, Qt::Key_Delete, kNone, "ab",
          "..", 2},
-        {"Delete takes a whole UTF-8 character", true, "a\xC3\xA9" "b", "....", 1, 0,
-         Qt::Key_Delete, kNone, "a\xC3\xA9" "b", ".rr.", 3},
+        {"Delete takes a whole UTF-8 character", true,
+         "a\xC3\xA9"
+         "b",
+         "....", 1, 0, Qt::Key_Delete, kNone,
+         "a\xC3\xA9"
+         "b",
+         ".rr.", 3},
         {"Backspace takes a whole UTF-8 character", true, "a\xE2\x82\xAC", "....", 4, 0,
          Qt::Key_Backspace, kNone, "a\xE2\x82\xAC", ".rrr", 1},
         {"Shift+Delete copies and strikes", true, "abcd", "....", 1, 2, Qt::Key_Delete, kShift,
@@ -54,16 +61,16 @@ const std::vector<KeyCase>& keyCases() {
         {"Shift+Backspace copies and strikes, caret before", true, "abcd", "....", 1, 2,
          Qt::Key_Backspace, kShift, "abcd", ".rr.", 1, "bc"},
         {"Ctrl+Delete unstrikes", true, "abc", ".r.", 1, 0, Qt::Key_Delete, kCtrl, "abc", "...", 2},
-        {"Ctrl+Backspace unstrikes the letter before", true, "abc", "..r", 3, 0,
-         Qt::Key_Backspace, kCtrl, "abc", "...", 2},
+        {"Ctrl+Backspace unstrikes the letter before", true, "abc", "..r", 3, 0, Qt::Key_Backspace,
+         kCtrl, "abc", "...", 2},
         {"Ctrl+Shift+Delete only moves", true, "abc", "...", 0, 0, Qt::Key_Delete, kCtrlShift,
          "abc", "...", 1},
-        {"Ctrl+Shift+Backspace only moves", true, "abc", "...", 2, 0, Qt::Key_Backspace,
-         kCtrlShift, "abc", "...", 1},
+        {"Ctrl+Shift+Backspace only moves", true, "abc", "...", 2, 0, Qt::Key_Backspace, kCtrlShift,
+         "abc", "...", 1},
         {"Delete without tracking deletes", false, "abc", "...", 1, 0, Qt::Key_Delete, kNone, "ac",
          "..", 1},
-        {"Backspace without tracking deletes", false, "abc", "...", 3, 0, Qt::Key_Backspace,
-         kNone, "ab", "..", 2},
+        {"Backspace without tracking deletes", false, "abc", "...", 3, 0, Qt::Key_Backspace, kNone,
+         "ab", "..", 2},
         {"F2 passes through untouched", true, "abc", "...", 1, 0, Qt::Key_F2, kNone, "abc", "...",
          1},
         {"Alt+Delete passes through", true, "abc", "...", 1, 0, Qt::Key_Delete, Qt::AltModifier,
@@ -171,10 +178,14 @@ TEST_F(TrackingTest, ClipboardTextFollowsALatin1Document) {
     EXPECT_EQ(services.clipboard, "caf\xC3\xA9");
     select(4, 0);
     plainPaste(ws);
-    EXPECT_EQ(mergedoc.Text(), "caf\xE9" "caf\xE9");
+    EXPECT_EQ(mergedoc.Text(),
+              "caf\xE9"
+              "caf\xE9");
     services.clipboard = "\xE2\x82\xAC";  // the euro sign has no Latin-1 byte
     plainPaste(ws);
-    EXPECT_EQ(mergedoc.Text(), "caf\xE9" "caf\xE9?");
+    EXPECT_EQ(mergedoc.Text(),
+              "caf\xE9"
+              "caf\xE9?");
 }
 
 }  // namespace

@@ -56,8 +56,8 @@ struct Model {
                 length = 0;
                 return;
             }
-            marks.replace(static_cast<std::size_t>(start), static_cast<std::size_t>(length),
-                          length, 'r');
+            marks.replace(static_cast<std::size_t>(start), static_cast<std::size_t>(length), length,
+                          'r');
         } else if (!shift) {
             unstrikeRange(start, length);
         }
@@ -117,7 +117,9 @@ TEST_F(TrackingTest, RandomEditsAgreeWithTheModel) {
             m.length = std::max(a, b) - m.start;
             select(m.start, m.length);
             std::string what;
-            const std::string before = "[" + m.text + "|" + m.marks + "|" + std::to_string(m.start) + "+" + std::to_string(m.length) + "] ";
+            const std::string before = "[" + m.text + "|" + m.marks + "|" +
+                                       std::to_string(m.start) + "+" + std::to_string(m.length) +
+                                       "] ";
             switch (pick(6)) {
                 case 0:
                 case 1: {
@@ -158,9 +160,12 @@ TEST_F(TrackingTest, RandomEditsAgreeWithTheModel) {
                 }
             }
             QCoreApplication::processEvents();
-            ASSERT_EQ(mergedoc.Text(), m.text) << "round " << round << " step " << step << ": " << what;
-            ASSERT_EQ(marks(), m.marks) << before << "round " << round << " step " << step << ": " << what;
-            ASSERT_EQ(mergedoc.SelStart(), m.start) << "round " << round << " step " << step << ": " << what;
+            ASSERT_EQ(mergedoc.Text(), m.text)
+                << "round " << round << " step " << step << ": " << what;
+            ASSERT_EQ(marks(), m.marks)
+                << before << "round " << round << " step " << step << ": " << what;
+            ASSERT_EQ(mergedoc.SelStart(), m.start)
+                << "round " << round << " step " << step << ": " << what;
             ASSERT_EQ(mergedoc.SelLength(), m.length) << "round " << round << " step " << step;
         }
         mergedoc.SetTag(m.unstruck() + "tail");  // the comparison itself is not what is tested

@@ -33,7 +33,11 @@ TEST_F(TrackingTest, SwitchingOnMarksEditsSinceOpeningAndKeepsTheCaret) {
 
 TEST_F(TrackingTest, NextChangeWalksTheRunsAndWrapsOnce) {
     ws.trackChanges = true;
-    load("\x06" "ab cd\x06" "efg", "bbb...rrrr");
+    load(
+        "\x06"
+        "ab cd\x06"
+        "efg",
+        "bbb...rrrr");
     struct Step {
         Pos caret, selStart, selLength;
     };
@@ -60,7 +64,11 @@ TEST_F(TrackingTest, NextChangeWithTrackingOffSwitchesItOn) {
 }
 
 TEST_F(TrackingTest, UnstrikeRestoresTheSelectionWithoutMarkers) {
-    load("a\x06" "bc\x06" "d", ".rrrbb");
+    load(
+        "a\x06"
+        "bc\x06"
+        "d",
+        ".rrrbb");
     select(1, 5);
     unstrike(ws);
     EXPECT_EQ(mergedoc.Text(), "abcd");
@@ -108,8 +116,8 @@ TEST_F(TrackingTest, BlockCheckWritesThePrivateFileAndShowsIt) {
     ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     optBlockCheck_Click(ws);
     EXPECT_TRUE(ws.blockCheck);
-    EXPECT_EQ(services.lastMessage(), "Next time you compare your document, the file \"" +
-                                          runtime + "/scrivane/blocks.txt\" will be created.");
+    EXPECT_EQ(services.lastMessage(), "Next time you compare your document, the file \"" + runtime +
+                                          "/scrivane/blocks.txt\" will be created.");
     mergetext(ws, "new text here!", "old text there");
     ASSERT_EQ(services.viewerOpened.size(), 1u);
     EXPECT_EQ(services.viewerOpened[0], runtime + "/scrivane/blocks.txt");
