@@ -18,6 +18,7 @@
 #include "platform/pure/line_ends.h"
 #include "platform/pure/rtf_reader.h"
 #include "platform/pure/rtf_writer.h"
+#include "platform/pure/text_runs.h"
 #include "platform/pure/utf8.h"
 #include "platform/qt/key_translation.h"
 #include "platform/qt/rich_text_crlf.h"
@@ -31,7 +32,11 @@ constexpr long kWhite = 0xFFFFFF;
 constexpr long kStrikeLine = 0x000080;  // dark red, 0xBBGGRR
 constexpr Pos kStyleChunk = 1 << 20;
 constexpr std::size_t kAllocationSlack = 1 << 16;
-constexpr long kAnnouncedChanges = Sci::SC_MOD_INSERTTEXT | Sci::SC_MOD_DELETETEXT;
+// Edits are heard of just before they are made. The widget answers every announced
+// insertion or deletion by counting the characters from the start of the document up to it
+// (for assistive technology), so a key in the middle of 100 MB would cost a third of a
+// second; the "before" announcements carry the same position and length without that.
+constexpr long kAnnouncedChanges = Sci::SC_MOD_BEFOREINSERT | Sci::SC_MOD_BEFOREDELETE;
 
 // Menu shortcuts of the editor window; the editor widget must neither act on them nor
 // claim them before the window's actions see them.
@@ -101,15 +106,6 @@ int shiftBitsOf(Qt::KeyboardModifiers modifiers) {
     if (modifiers & Qt::ControlModifier) bits |= shift::Ctrl;
     if (modifiers & Qt::AltModifier) bits |= shift::Alt;
     return bits;
-}
-
-void appendRun(std::vector<TextRun>& runs, std::size_t length, Colour colour, bool strike) {
-    if (length == 0) return;
-    if (!runs.empty() && runs.back().colour == colour && runs.back().strike == strike) {
-        runs.back().length += length;
-    } else {
-        runs.push_back(TextRun{length, colour, strike});
-    }
 }
 
 // Joins colour runs and strike runs over the same text; an empty list stands for one plain run.
@@ -231,6 +227,10 @@ void ScintillaSurface::configureEditor() {
     sci(Sci::SCI_SETCODEPAGE, 0);
     showChangeMarker();
 
+    // Colour is an indicator that draws the text in its value's colour: runs of it are kept
+    // run-length, so reading the marking of 100 MB costs its runs, not its bytes.
+    sci(Sci::SCI_INDICSETSTYLE, kColourIndicator, Sci::INDIC_TEXTFORE);
+    sci(Sci::SCI_INDICSETFLAGS, kColourIndicator, Sci::SC_INDICFLAG_VALUEBEFORE);
     sci(Sci::SCI_INDICSETSTYLE, kStrikeIndicator, Sci::INDIC_STRIKE);
     sci(Sci::SCI_INDICSETFORE, kStrikeIndicator, kStrikeLine);
     sci(Sci::SCI_INDICSETUNDER, kStrikeIndicator, 0);
@@ -284,17 +284,10 @@ void ScintillaSurface::setStyleFont(int style) {
     sci(Sci::SCI_STYLESETITALIC, s, font_.italic ? 1 : 0);
 }
 
-void ScintillaSurface::applyStyle(int style) {
-    const auto s = static_cast<unsigned long>(style);
-    sci(Sci::SCI_STYLESETFORE, s, static_cast<long>(styles_.colourOf(style)));
-    sci(Sci::SCI_STYLESETBACK, s, kWhite);
-    setStyleFont(style);
-}
-
 void ScintillaSurface::applyFont() {
     setStyleFont(Sci::STYLE_DEFAULT);
     setStyleFont(Sci::STYLE_CONTROLCHAR);
-    for (int style : styles_.styles()) applyStyle(style);
+    setStyleFont(0);
 }
 
 // ---- positions and selection ----
@@ -447,7 +440,6 @@ void ScintillaSurface::replaceAll(std::string_view text, const std::vector<TextR
     sci(Sci::SCI_SETMODEVENTMASK, 0);
     sci(Sci::SCI_CLEARALL);
     setCodePageFor(text);
-    mayHoldStyles_ = false;
     if (!text.empty()) {
         // Room beyond the text, or the first edit or read would copy the whole buffer again.
         sci(Sci::SCI_ALLOCATE, static_cast<unsigned long>(text.size() + kAllocationSlack));
@@ -498,11 +490,16 @@ bool ScintillaSurface::LoadFile(const std::string& path, std::string& error) {
 
 // ---- colour and strike-through ----
 
-int ScintillaSurface::styleOf(Colour colour) {
-    bool added = false;
-    const int style = styles_.styleFor(colour, added);
-    if (added) applyStyle(style);
-    return style;
+void ScintillaSurface::setColour(Pos pos, Pos length, Colour colour) {
+    if (length <= 0) return;
+    sci(Sci::SCI_SETINDICATORCURRENT, kColourIndicator);
+    if (colour == kPlain) {
+        sci(Sci::SCI_INDICATORCLEARRANGE, static_cast<unsigned long>(pos),
+            static_cast<long>(length));
+        return;
+    }
+    sci(Sci::SCI_SETINDICATORVALUE, static_cast<unsigned long>(Sci::SC_INDICVALUEBIT | colour));
+    sci(Sci::SCI_INDICATORFILLRANGE, static_cast<unsigned long>(pos), static_cast<long>(length));
 }
 
 void ScintillaSurface::setStrike(Pos pos, Pos length, bool on) {
@@ -520,20 +517,14 @@ void ScintillaSurface::setStrike(Pos pos, Pos length, bool on) {
 
 void ScintillaSurface::paintRun(Pos pos, Pos length, const Marking& marking) {
     if (length <= 0) return;
-    const Colour colour = rgbOf(marking.colour);
-    if (colour != kPlain || mayHoldStyles_) {
-        const int style = styleOf(colour);
-        sci(Sci::SCI_STARTSTYLING, static_cast<unsigned long>(pos), 0xFF);
-        sci(Sci::SCI_SETSTYLING, static_cast<unsigned long>(length), style);
-        if (colour != kPlain) mayHoldStyles_ = true;
-    }
+    setColour(pos, length, rgbOf(marking.colour));
     setStrike(pos, length, marking.strike);
 }
 
 Colour ScintillaSurface::colourAt(Pos pos) const {
-    if (!mayHoldStyles_) return kPlain;
-    return styles_.colourOf(
-        static_cast<int>(sci(Sci::SCI_GETSTYLEAT, static_cast<unsigned long>(pos)) & 0xFF));
+    return static_cast<Colour>(
+               sci(Sci::SCI_INDICATORVALUEAT, kColourIndicator, static_cast<long>(pos))) &
+           kColourMask;
 }
 
 bool ScintillaSurface::strikeAt(Pos pos) const {
@@ -545,10 +536,11 @@ ScintillaSurface::Marking ScintillaSurface::markingAt(Pos pos) const {
 }
 
 std::optional<Colour> ScintillaSurface::uniformColour(Pos start, Pos end) const {
-    if (!mayHoldStyles_) return kPlain;
-    const std::vector<TextRun> runs = colourRuns(start, end);
-    if (runs.size() > 1) return std::nullopt;
-    return runs.empty() ? kPlain : runs.front().colour;
+    if (start >= end) return kPlain;
+    if (sci(Sci::SCI_INDICATOREND, kColourIndicator, static_cast<long>(start)) < end &&
+        start + 1 < end)
+        return std::nullopt;
+    return colourAt(start);
 }
 
 ScintillaSurface::Marking ScintillaSurface::insertionMarking() const {
@@ -587,11 +579,7 @@ void ScintillaSurface::SetSelColor(Colour colour) {
         pending_->colour = rgbOf(colour);
         return;
     }
-    const Colour rgb = rgbOf(colour);
-    if (rgb == kPlain && !mayHoldStyles_) return;
-    sci(Sci::SCI_STARTSTYLING, static_cast<unsigned long>(start), 0xFF);
-    sci(Sci::SCI_SETSTYLING, static_cast<unsigned long>(end - start), styleOf(rgb));
-    if (rgb != kPlain) mayHoldStyles_ = true;
+    setColour(start, end - start, rgbOf(colour));
 }
 
 void ScintillaSurface::SetTypingColour(Colour colour) {
@@ -641,21 +629,9 @@ bool ScintillaSurface::SelHasStrike() const {
 Pos ScintillaSurface::ColourRunEnd(Pos pos) const {
     const Pos length = TextLength();
     pos = clampPos(pos);
-    if (!mayHoldStyles_ || pos >= length) return length;
-    const char style = static_cast<char>(sci(Sci::SCI_GETSTYLEAT, static_cast<unsigned long>(pos)));
-    // Runs are mostly short: read the styles in chunks that grow, not byte by byte.
-    std::vector<char> styled;
-    Pos chunk = 1 << 12;
-    for (Pos from = pos; from < length; from += chunk, chunk = std::min(chunk * 2, kStyleChunk)) {
-        const Pos to = std::min(length, from + chunk);
-        styled.assign(static_cast<std::size_t>(2 * (to - from) + 2), 0);
-        editor_->SendScintilla(Sci::SCI_GETSTYLEDTEXT, static_cast<long>(from),
-                               static_cast<long>(to), styled.data());
-        for (Pos i = 0; i < to - from; ++i) {
-            if (styled[static_cast<std::size_t>(2 * i + 1)] != style) return from + i;
-        }
-    }
-    return length;
+    if (pos >= length) return length;
+    const Pos end = sci(Sci::SCI_INDICATOREND, kColourIndicator, static_cast<long>(pos));
+    return end <= pos || end > length ? length : end;
 }
 
 bool ScintillaSurface::IsUtf8() const {
@@ -664,25 +640,16 @@ bool ScintillaSurface::IsUtf8() const {
 
 std::vector<TextRun> ScintillaSurface::colourRuns(Pos start, Pos end) const {
     std::vector<TextRun> runs;
-    if (!mayHoldStyles_ || start >= end) return runs;
-    std::vector<char> styled;
-    for (Pos chunk = start; chunk < end; chunk += kStyleChunk) {
-        const Pos chunkEnd = std::min(end, chunk + kStyleChunk);
-        styled.assign(static_cast<std::size_t>(2 * (chunkEnd - chunk) + 2), 0);
-        editor_->SendScintilla(Sci::SCI_GETSTYLEDTEXT, static_cast<long>(chunk),
-                               static_cast<long>(chunkEnd), styled.data());
-        const Pos count = chunkEnd - chunk;
-        Pos i = 0;
-        while (i < count) {
-            const char style = styled[static_cast<std::size_t>(2 * i + 1)];
-            Pos j = i + 1;
-            while (j < count && styled[static_cast<std::size_t>(2 * j + 1)] == style) ++j;
-            appendRun(runs, static_cast<std::size_t>(j - i),
-                      styles_.colourOf(static_cast<unsigned char>(style)), false);
-            i = j;
-        }
+    bool any = false;
+    for (Pos pos = start; pos < end;) {
+        const Colour colour = colourAt(pos);
+        Pos runEnd = sci(Sci::SCI_INDICATOREND, kColourIndicator, static_cast<long>(pos));
+        if (runEnd <= pos || runEnd > end) runEnd = end;
+        appendRun(runs, static_cast<std::size_t>(runEnd - pos), colour, false);
+        any = any || colour != kPlain;
+        pos = runEnd;
     }
-    if (runs.size() == 1 && runs.front().colour == kPlain) runs.clear();
+    if (!any) runs.clear();
     return runs;
 }
 
@@ -754,8 +721,8 @@ Pos ScintillaSurface::repairLineEnds(Pos from, Pos to) {
 // ---- change reports ----
 
 void ScintillaSurface::onModified(int position, int type, int length) {
-    const bool insertion = (type & Sci::SC_MOD_INSERTTEXT) != 0;
-    if (!insertion && (type & Sci::SC_MOD_DELETETEXT) == 0) return;
+    const bool insertion = (type & Sci::SC_MOD_BEFOREINSERT) != 0;
+    if (!insertion && (type & Sci::SC_MOD_BEFOREDELETE) == 0) return;
     ++pendingChanges_;
     if (writeDepth_ == 0) {
         for (InputEdit& edit : inputEdits_) {
@@ -784,7 +751,7 @@ void ScintillaSurface::onModified(int position, int type, int length) {
 }
 
 void ScintillaSurface::onStyleNeeded(int position) {
-    // Colours are set by this class alone: mark the text as styled without touching it.
+    // Every byte keeps style 0 (colour is an indicator): mark the text as styled as it is.
     sci(Sci::SCI_STARTSTYLING, static_cast<unsigned long>(position), 0xFF);
 }
 

@@ -23,6 +23,8 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
   public:
     // The indicator that draws strike-through.
     static constexpr int kStrikeIndicator = 8;
+    // The indicator whose value is the colour of the text.
+    static constexpr int kColourIndicator = 9;
 
     explicit ScintillaSurface(QWidget* parent = nullptr);
     ~ScintillaSurface() override;
@@ -105,7 +107,6 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
     void configureEditor();
     void removeClashingKeys();
     void applyFont();
-    void applyStyle(int style);
     void setStyleFont(int style);
     void showChangeMarker();
 
@@ -119,7 +120,7 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
     void setCodePageFor(std::string_view bytes);
     void paintRun(Pos pos, Pos length, const Marking& marking);
     void setStrike(Pos pos, Pos length, bool on);
-    int styleOf(Colour colour);
+    void setColour(Pos pos, Pos length, Colour colour);
     Marking markingAt(Pos pos) const;
     bool strikeAt(Pos pos) const;
     Colour colourAt(Pos pos) const;
@@ -139,10 +140,6 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
 
     QPointer<SurfaceWidget> editor_;
     FontSpec font_;
-    StyleTable styles_;
-    // False while every byte is known to carry style 0, so that plain documents are never
-    // scanned style by style.
-    bool mayHoldStyles_ = false;
     bool enabled_ = true;
     std::optional<PendingMarking> pending_;
     std::optional<Marking> inputMarking_;

@@ -1,5 +1,7 @@
 #include "platform/qt/surface_widget.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -8,6 +10,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QUrl>
+#include <algorithm>
 
 namespace scrivane {
 namespace {
@@ -36,8 +39,28 @@ std::vector<std::string> localFilesOf(const QMimeData* data) {
     return paths;
 }
 
+namespace {
+
+// The editor's own accessible counts every character from the start of the document to the
+// caret at each repaint, a fifth of a second in the middle of 100 MB: the surface is offered
+// to assistive technology as a plain editable-text widget instead.
+QAccessibleInterface* surfaceAccessible(const QString& /*className*/, QObject* object) {
+    auto* widget = dynamic_cast<SurfaceWidget*>(object);
+    return widget != nullptr ? new QAccessibleWidget(widget, QAccessible::EditableText) : nullptr;
+}
+
+}  // namespace
+
 SurfaceWidget::SurfaceWidget(SurfaceInput& input, QWidget* parent)
-    : QsciScintilla(parent), input_(input) {}
+    : QsciScintilla(parent), input_(input) {
+    // Installed after the editor's own factory, which the editor's constructor installs: the
+    // factory installed last is asked first.
+    static const bool installed = [] {
+        QAccessible::installFactory(surfaceAccessible);
+        return true;
+    }();
+    (void)installed;
+}
 
 void SurfaceWidget::keyPressEvent(QKeyEvent* event) {
     InputScope scope(input_);
@@ -60,6 +83,56 @@ void SurfaceWidget::keyReleaseEvent(QKeyEvent* event) {
 void SurfaceWidget::inputMethodEvent(QInputMethodEvent* event) {
     InputScope scope(input_);
     QsciScintilla::inputMethodEvent(event);
+}
+
+QString SurfaceWidget::textBetween(long from, long to) const {
+    if (to <= from) return {};
+    const auto* bytes = reinterpret_cast<const char*>(SendScintilla(
+        SCI_GETRANGEPOINTER, static_cast<unsigned long>(from), static_cast<long>(to - from)));
+    const auto length = static_cast<qsizetype>(to - from);
+    return SendScintilla(SCI_GETCODEPAGE) == SC_CP_UTF8 ? QString::fromUtf8(bytes, length)
+                                                        : QString::fromLatin1(bytes, length);
+}
+
+QVariant SurfaceWidget::inputMethodQuery(Qt::InputMethodQuery query) const {
+    constexpr long kContext = 256;
+    switch (query) {
+        case Qt::ImCursorPosition:
+        case Qt::ImAnchorPosition:
+        case Qt::ImSurroundingText:
+        case Qt::ImTextBeforeCursor:
+        case Qt::ImTextAfterCursor:
+        case Qt::ImCurrentSelection:
+            break;
+        default:
+            return QsciScintilla::inputMethodQuery(query);
+    }
+    const long pos = SendScintilla(SCI_GETCURRENTPOS);
+    const long line = SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(pos));
+    const long lineStart = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+    const long lineEnd = SendScintilla(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line));
+    // Whole characters only: the start of the character holding `from`, the end of the one
+    // holding `to` - 1.
+    long from = std::max(lineStart, pos - kContext);
+    if (from > lineStart)
+        from = SendScintilla(SCI_POSITIONBEFORE, static_cast<unsigned long>(from + 1));
+    long to = std::min(lineEnd, pos + kContext);
+    if (to < lineEnd) to = SendScintilla(SCI_POSITIONAFTER, static_cast<unsigned long>(to - 1));
+    const long anchor = std::clamp(SendScintilla(SCI_GETANCHOR), from, to);
+    switch (query) {
+        case Qt::ImCursorPosition:
+            return static_cast<int>(textBetween(from, pos).size());
+        case Qt::ImAnchorPosition:
+            return static_cast<int>(textBetween(from, anchor).size());
+        case Qt::ImSurroundingText:
+            return textBetween(from, to);
+        case Qt::ImTextBeforeCursor:
+            return textBetween(from, pos);
+        case Qt::ImTextAfterCursor:
+            return textBetween(pos, to);
+        default:  // the selection, as far as it lies in the same stretch
+            return textBetween(std::min(pos, anchor), std::max(pos, anchor));
+    }
 }
 
 void SurfaceWidget::mousePressEvent(QMouseEvent* event) {

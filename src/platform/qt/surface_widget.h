@@ -33,6 +33,12 @@ class SurfaceWidget : public QsciScintilla {
   public:
     SurfaceWidget(SurfaceInput& input, QWidget* parent);
 
+    // What input methods ask about the text around the caret, from the caret's line and a
+    // few hundred bytes either side at most: the editor's own answer copies the whole
+    // paragraph, which in a large file without blank lines is the whole document, on every
+    // key and repaint.
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
@@ -47,6 +53,7 @@ class SurfaceWidget : public QsciScintilla {
     void dropEvent(QDropEvent* event) override;
 
   private:
+    QString textBetween(long from, long to) const;
     bool acceptFileDrag(QDropEvent& event) const;
 
     SurfaceInput& input_;
