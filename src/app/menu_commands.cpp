@@ -3,6 +3,7 @@
 #include "app/settings_store.h"
 #include "navigate/goto_line.h"
 #include "settings/display_options.h"
+#include "tracking/undo_buffer.h"
 
 namespace scrivane {
 
