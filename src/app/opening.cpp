@@ -4,6 +4,7 @@
 #include "app/modified_check.h"
 #include "app/saving.h"
 #include "app/settings_store.h"
+#include "tracking/undo_buffer.h"
 
 namespace scrivane {
 

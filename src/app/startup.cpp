@@ -4,6 +4,7 @@
 #include "app/menu_commands.h"
 #include "app/opening.h"
 #include "app/settings_store.h"
+#include "tracking/undo_buffer.h"
 
 namespace scrivane {
 

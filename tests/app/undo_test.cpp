@@ -2,6 +2,7 @@
 #include "app/opening.h"
 #include "app/startup.h"
 #include "app_fixture.h"
+#include "tracking/undo_buffer.h"
 
 namespace scrivane {
 namespace {
