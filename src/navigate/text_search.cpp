@@ -1,6 +1,7 @@
 #include "navigate/text_search.h"
 
 #include <QChar>
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -70,6 +71,27 @@ std::string toDocumentBytes(std::string_view utf8, Encoding encoding) {
         const auto [c, length] = decodeUtf8(utf8, i);
         latin1 += c <= 0xFF ? static_cast<char>(c) : '?';
         i += length;
+    }
+    return toCrLf(latin1);
+}
+
+std::optional<std::string> searchBytes(std::string_view utf8, Encoding encoding, bool exact) {
+    if (encoding == Encoding::Utf8) return toCrLf(utf8);
+    std::string latin1;
+    latin1.reserve(utf8.size());
+    const auto& folds = latin1Folds();
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto [c, length] = decodeUtf8(utf8, i);
+        i += length;
+        if (c <= 0xFF) {
+            latin1 += static_cast<char>(c);
+            continue;
+        }
+        if (exact) return std::nullopt;
+        const char32_t folded = foldCase(c);
+        const auto alike = std::find(folds.begin(), folds.end(), folded);
+        if (alike == folds.end()) return std::nullopt;
+        latin1 += static_cast<char>(alike - folds.begin());
     }
     return toCrLf(latin1);
 }

@@ -24,6 +24,13 @@ struct ByteRange {
 // for Latin-1 every character above U+00FF becomes '?'. Line ends become CR LF.
 std::string toDocumentBytes(std::string_view utf8, Encoding encoding);
 
+// A search text (typed, UTF-8) as the document bytes to look for, line ends as CR LF. A
+// character the document's encoding cannot hold never occurs in the document: nullopt, so that
+// nothing is found (rather than the '?' it would be stored as). With letter case ignored, such a
+// character stands for a Latin-1 one that folds alike (U+0178 for byte FF, the Kelvin sign for
+// 'k').
+std::optional<std::string> searchBytes(std::string_view utf8, Encoding encoding, bool exact);
+
 // Simple Unicode case folding of one character (so 'É' and 'é', 'Ω' and 'ω', the Kelvin sign
 // and 'k' fold alike).
 char32_t foldCase(char32_t c);

@@ -195,6 +195,30 @@ TEST(TextSearch, BoxTextInTheDocumentsEncoding) {
     for (const auto& c : cases) EXPECT_EQ(toDocumentBytes(c.utf8, c.encoding), c.bytes) << c.utf8;
 }
 
+TEST(TextSearch, SearchTextTheDocumentCannotHoldFindsNothing) {
+    const struct {
+        std::string utf8;
+        Encoding encoding;
+        bool exact;
+        std::optional<std::string> bytes;
+    } cases[] = {
+        {"\u03A9", Encoding::Latin1, false, std::nullopt},  // never the '?' it would be stored as
+        {"\u03A9", Encoding::Latin1, true, std::nullopt},
+        {"\u03A9", Encoding::Utf8, true, "\u03A9"},
+        {"\u0178", Encoding::Latin1, false, "\xFF"},  // folds like the Latin-1 y diaeresis
+        {"\u0178", Encoding::Latin1, true, std::nullopt},
+        {"\u00C9a\n", Encoding::Latin1, true,
+         "\xC9"
+         "a\r\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(searchBytes(c.utf8, c.encoding, c.exact), c.bytes) << c.utf8 << " " << c.exact;
+    }
+    const auto kelvin = searchBytes("o\u212A", Encoding::Latin1, false);
+    ASSERT_TRUE(kelvin);
+    EXPECT_EQ(TextSearch(*kelvin, Encoding::Latin1, false).forward("xOk", 0), (ByteRange{1, 2}));
+}
+
 TEST(TextSearch, AllExactOccurrencesDoNotOverlap) {
     EXPECT_EQ(findAllExact("aaaa", "aa"), (std::vector<ByteRange>{{0, 2}, {2, 2}}));
     EXPECT_EQ(findAllExact("aaa", "aa"), (std::vector<ByteRange>{{0, 2}}));
