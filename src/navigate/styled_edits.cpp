@@ -75,7 +75,12 @@ StyledEdit replaceAllStyled(std::string_view text, const std::vector<TextRun>& r
     if (at == std::string_view::npos) return edit;
     RunCursor cursor(runs, text.size());
     colour &= kColourMask;
-    if (to.size() <= from.size()) edit.doc.text.reserve(text.size());
+    // Counted first, so that the new text is allocated once at its final size.
+    std::size_t count = 0;
+    for (std::size_t i = at; i != std::string_view::npos; i = text.find(from, i + from.size())) {
+        ++count;
+    }
+    edit.doc.text.reserve(text.size() - count * from.size() + count * to.size());
     std::size_t pos = 0;
     for (; at != std::string_view::npos; at = text.find(from, pos)) {
         edit.doc.text.append(text.substr(pos, at - pos));
