@@ -45,6 +45,16 @@ bool documentEmpty(const Workspace& ws) {
     return ws.mergedoc.TextLength() == 0;
 }
 
+// True when the selection is a match of findtext under the current letter-case rule.
+bool selectionIsMatch(const Workspace& ws, const SearchBarView& bar) {
+    const auto search = currentSearch(ws, bar);
+    if (!search) return false;
+    const RichTextBox& rtb = ws.mergedoc;
+    const ByteRange selected{static_cast<std::size_t>(rtb.SelStart()),
+                             static_cast<std::size_t>(rtb.SelLength())};
+    return search->matches(wholeText(rtb), selected);
+}
+
 }  // namespace
 
 Encoding documentEncoding(const RichTextBox& rtb) {
@@ -113,7 +123,9 @@ void mnuFindPrevious_Click(Workspace& ws, SearchBarView& bar) {
 }
 
 void cmdReplace_Click(Workspace& ws, SearchBarView& bar) {
-    if (ws.search.findok) {
+    // findok alone is not enough: a Find that found nothing leaves it set, and the mouse can
+    // move the selection without clearing it. Only a match is ever replaced.
+    if (ws.search.findok && selectionIsMatch(ws, bar)) {
         RichTextBox& rtb = ws.mergedoc;
         const std::string bytes = toDocumentBytes(bar.ReplaceText(), documentEncoding(rtb));
         const Pos start = rtb.SelStart();

@@ -154,6 +154,13 @@ std::size_t TextSearch::matchAt(std::string_view text, std::size_t at) const {
     return j - at;
 }
 
+bool TextSearch::matches(std::string_view text, const ByteRange& range) const {
+    if (pattern_.empty() || range.length == 0 || range.start > text.size() ||
+        range.length > text.size() - range.start)
+        return false;
+    return matchAt(text.substr(0, range.start + range.length), range.start) == range.length;
+}
+
 std::optional<ByteRange> TextSearch::forward(std::string_view text, std::size_t from) const {
     if (pattern_.empty() || from > text.size()) return std::nullopt;
     if (exact_) {

@@ -52,6 +52,9 @@ class TextSearch {
     // bytes of `text`.
     std::optional<ByteRange> backward(std::string_view text, std::size_t end) const;
 
+    // True when `range` of `text` is exactly one match.
+    bool matches(std::string_view text, const ByteRange& range) const;
+
   private:
     // Length in bytes of a match at `at`, or 0 when there is none (the pattern is never empty
     // when this is called).

@@ -251,6 +251,50 @@ TEST_F(FindReplaceTest, ReplaceSearchesFirstThenReplacesMatchAfterMatch) {
     EXPECT_EQ(selection(), (Selection{4, 3}));
 }
 
+// findok stays set after a Find that found nothing, and a mouse click moves the selection
+// without clearing it: Replace writes only over a selection that is a match.
+TEST_F(FindReplaceTest, ReplaceWritesOnlyOverAMatch) {
+    const struct {
+        const char* name;
+        std::string text;
+        Pos selStart, selLength;
+        std::string find;
+        bool exact;
+        std::string after;
+    } cases[] = {
+        {"a match, letter case folded", "x ABC y", 2, 3, "abc", false, "x new y"},
+        {"a match in UTF-8", "x \u00C9t\u00C9 y", 2, 5, "\u00E9T\u00E9", false, "x new y"},
+        {"a selection moved off the match", "abc def abc", 4, 3, "abc", false, "abc def abc"},
+        {"just a caret", "abc def", 0, 0, "abc", false, "abc def"},
+        {"exact ticked since", "x ABC y", 2, 3, "abc", true, "x ABC y"},
+        {"longer than the match", "x abcd y", 2, 4, "abc", false, "x abcd y"},
+    };
+    for (const auto& c : cases) {
+        mergedoc.SetText(c.text);
+        mergedoc.SetSelStart(c.selStart);
+        mergedoc.SetSelLength(c.selLength);
+        bar.find = c.find;
+        bar.replace = "new";
+        bar.exact = c.exact;
+        ws.search.findtext = c.find;
+        ws.search.findok = true;
+        cmdReplace_Click(ws, bar);
+        EXPECT_EQ(mergedoc.Text(), c.after) << c.name;
+    }
+
+    // The Find button's search that finds nothing, then Replace: nothing is overwritten.
+    services.messages.clear();
+    mergedoc.SetText("abc def");
+    mergedoc.SetSelStart(4);
+    mergedoc.SetSelLength(3);
+    bar.type("zzz");
+    cmdFind_Click(ws, bar);
+    EXPECT_TRUE(ws.search.findok);
+    cmdReplace_Click(ws, bar);
+    EXPECT_EQ(mergedoc.Text(), "abc def");
+    EXPECT_EQ(nothingFoundCount(), 2);  // once per search
+}
+
 TEST_F(FindReplaceTest, ReplacementTakesTheTypingColourAndTheDocumentsEncoding) {
     for (const bool tracking : {false, true}) {
         // The match sits inside red text, so it would inherit red without its own colour.

@@ -140,6 +140,16 @@ void checkAgainstReference(Encoding encoding,
                 << "round " << round << " backward to " << at;
         }
         ASSERT_EQ(search.forward(text, text.size() + 1), std::nullopt);
+        // A range is a match exactly when a match starts there with that length.
+        for (std::size_t b = 0; b + 1 < t.offsets.size(); ++b) {
+            const std::size_t at = t.offsets[b];
+            const bool starts = !p.chars.empty() && matchesAt(t, p, b);
+            const std::size_t length = starts ? t.offsets[b + p.chars.size()] - at : 0;
+            for (const std::size_t len : {length, length + 1, std::size_t{1}}) {
+                ASSERT_EQ(search.matches(text, ByteRange{at, len}), len > 0 && len == length)
+                    << "round " << round << " range " << at << "+" << len;
+            }
+        }
     }
 }
 
