@@ -13,6 +13,7 @@
 #include "app/menu_commands.h"
 #include "app/opening.h"
 #include "app/saving.h"
+#include "app/search_bar.h"
 #include "app/startup.h"
 #include "navigate/goto_line.h"
 #include "platform/qt/qt_services.h"
@@ -21,6 +22,7 @@
 #include "tracking/edit_menu.h"
 #include "tracking/track_changes.h"
 #include "tracking/tracked_keys.h"
+#include "tracking/undo_buffer.h"
 
 namespace scrivane {
 namespace {
@@ -92,11 +94,9 @@ void MainWindow::buildSearchBar() {
     lblmod_->move(twipsToPixels(kLblMod.left, dpi), twipsToPixels(kLblMod.top, dpi));
     place(mergedoc_->widget(), kMergedoc, dpi);
 
-    // Find and replace are not built yet.
-    for (QWidget* w : std::initializer_list<QWidget*>{txtFind_, cmdFind_, chkExact_, txtReplace_,
-                                                      cmdReplace_, cmdReplaceAll_}) {
-        w->setEnabled(false);
-    }
+    searchBar_ = new SearchBar(
+        *ws_, txtFind_, cmdFind_, chkExact_, txtReplace_, cmdReplace_, cmdReplaceAll_,
+        [this] { setundobuffer(ws_->undo, *mergedoc_, ws_->trackChanges); }, this);
     // Enter in the go-to box presses its button and goes no further.
     connect(txtGoto_, &QLineEdit::returnPressed, this, &MainWindow::gotoButton);
     connect(cmdGoto_, &QPushButton::clicked, this, &MainWindow::gotoButton);
@@ -107,13 +107,6 @@ QAction* MainWindow::addAction(QMenu* menu, const char* caption, const QKeySeque
     QAction* a = menu->addAction(tr(caption));
     a->setShortcut(keys);
     connect(a, &QAction::triggered, this, slot);
-    return a;
-}
-
-QAction* MainWindow::addLaterAction(QMenu* menu, const char* caption, const QKeySequence& keys) {
-    QAction* a = menu->addAction(tr(caption));
-    a->setShortcut(keys);
-    a->setEnabled(false);  // its command is not built yet
     return a;
 }
 
@@ -139,10 +132,12 @@ void MainWindow::buildMenus() {
     mnuEdit_->addSeparator();
     mnuGotoLine_ = addAction(mnuEdit_, "&Goto Line...", QKeySequence(Qt::CTRL | Qt::Key_G),
                              &MainWindow::gotoLineCommand);
-    mnuFind_ = addLaterAction(mnuEdit_, "&Find", QKeySequence(Qt::CTRL | Qt::Key_F));
-    mnuFindNext_ = addLaterAction(mnuEdit_, "Find &Next", QKeySequence(Qt::Key_F3));
-    mnuFindPrevious_ =
-        addLaterAction(mnuEdit_, "Find &Previous", QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    mnuFind_ =
+        addAction(mnuEdit_, "&Find", QKeySequence(Qt::CTRL | Qt::Key_F), &MainWindow::askAndFind);
+    mnuFindNext_ =
+        addAction(mnuEdit_, "Find &Next", QKeySequence(Qt::Key_F3), &MainWindow::findNext);
+    mnuFindPrevious_ = addAction(mnuEdit_, "Find &Previous", QKeySequence(Qt::SHIFT | Qt::Key_F3),
+                                 &MainWindow::findPrevious);
     mnuEdit_->addSeparator();
     mnuSelectAll_ = addAction(mnuEdit_, "&Select All", QKeySequence(Qt::CTRL | Qt::Key_A),
                               &MainWindow::selectAll);
@@ -150,8 +145,8 @@ void MainWindow::buildMenus() {
     // their shortcuts always reach the commands, which do nothing where nothing applies.
     connect(mnuEdit_, &QMenu::aboutToShow, this, &MainWindow::refreshEditMenu);
     connect(mnuEdit_, &QMenu::aboutToHide, this, [this] {
-        for (QAction* a :
-             {mnuPaste_, mnuCut_, mnuCopy_, mnuUnstrike_, mnuUndo_, mnuGotoLine_, mnuSelectAll_}) {
+        for (QAction* a : {mnuPaste_, mnuCut_, mnuCopy_, mnuUnstrike_, mnuUndo_, mnuGotoLine_,
+                           mnuFind_, mnuFindNext_, mnuFindPrevious_, mnuSelectAll_}) {
             a->setEnabled(true);
         }
     });
@@ -170,9 +165,9 @@ void MainWindow::buildMenus() {
                          &MainWindow::toggleWrap);
     optWrap_->setCheckable(true);
     options->addSeparator();
-    mnuIndent_ = addLaterAction(options, "&Auto-Indent", QKeySequence());
+    mnuIndent_ = addAction(options, "&Auto-Indent", QKeySequence(), &MainWindow::autoIndent);
     mnuIndent_->setCheckable(true);
-    addLaterAction(options, "Fi&x Indents", QKeySequence(Qt::CTRL | Qt::Key_I));
+    addAction(options, "Fi&x Indents", QKeySequence(Qt::CTRL | Qt::Key_I), &MainWindow::fixIndents);
     options->addSeparator();
     addAction(options, "Set F&ont...", QKeySequence(), &MainWindow::chooseFont);
 
@@ -198,6 +193,9 @@ void MainWindow::refreshEditMenu() {
     mnuUndo_->setEnabled(st.undo);
     mnuGotoLine_->setEnabled(st.gotoLine);
     mnuSelectAll_->setEnabled(st.find);
+    mnuFind_->setEnabled(st.find);
+    mnuFindNext_->setEnabled(st.find);
+    mnuFindPrevious_->setEnabled(st.find);
     mnuFindNext_->setText(qs(st.findNextCaption));
     mnuFindPrevious_->setText(qs(st.findPreviousCaption));
 }
@@ -377,6 +375,21 @@ void MainWindow::nextChange() {
 }
 void MainWindow::blockCheck() {
     optBlockCheck_Click(*ws_);
+}
+void MainWindow::askAndFind() {
+    searchBar_->askAndFind();
+}
+void MainWindow::findNext() {
+    searchBar_->findNext();
+}
+void MainWindow::findPrevious() {
+    searchBar_->findPrevious();
+}
+void MainWindow::autoIndent() {
+    searchBar_->toggleAutoIndent();
+}
+void MainWindow::fixIndents() {
+    searchBar_->fixIndents();
 }
 void MainWindow::selectAll() {
     textgotochar(*mergedoc_, 0, mergedoc_->TextLength());

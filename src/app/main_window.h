@@ -16,6 +16,7 @@ class QPushButton;
 namespace scrivane {
 
 class ScintillaSurface;
+class SearchBar;
 class QtServices;
 
 // The one window (frmScrivane): owns the widgets and the workspace, and only wires events to
@@ -59,7 +60,6 @@ class MainWindow final : public QMainWindow, private WindowView, private Surface
     void refreshEditMenu();
     QAction* addAction(QMenu* menu, const char* caption, const QKeySequence& keys,
                        void (MainWindow::*slot)());
-    QAction* addLaterAction(QMenu* menu, const char* caption, const QKeySequence& keys);
 
     void exitProgram();
     void newDocument();
@@ -76,6 +76,11 @@ class MainWindow final : public QMainWindow, private WindowView, private Surface
     void trackChanges();
     void nextChange();
     void blockCheck();
+    void askAndFind();
+    void findNext();
+    void findPrevious();
+    void autoIndent();
+    void fixIndents();
     void selectAll();
     void gotoLineCommand();
     void gotoButton();
@@ -99,6 +104,7 @@ class MainWindow final : public QMainWindow, private WindowView, private Surface
     QLineEdit* txtGoto_ = nullptr;
     QPushButton* cmdGoto_ = nullptr;
     QLabel* lblmod_ = nullptr;
+    SearchBar* searchBar_ = nullptr;
 
     QMenu* mnuFile_ = nullptr;
     QMenu* mnuEdit_ = nullptr;

@@ -1,6 +1,7 @@
 #include "tracking/tracked_keys.h"
 
 #include "compare/markup_format.h"
+#include "navigate/indentation.h"
 #include "platform/pure/encoding.h"
 #include "tracking/track_changes.h"
 #include "tracking/undo_buffer.h"
@@ -109,11 +110,6 @@ bool isTypingKey(int keyCode) {
 
 }  // namespace
 
-std::string_view leadingBlanks(std::string_view line) {
-    const std::size_t end = line.find_first_not_of(" \t");
-    return line.substr(0, end == std::string_view::npos ? line.size() : end);
-}
-
 void mergedoc_KeyDown(Workspace& ws, int& keyCode, int shift) {
     KeyFlags& k = ws.keys;
     k.keyskipped = true;
@@ -174,7 +170,7 @@ void mergedoc_Change(Workspace& ws) {
         rtb.TextRange(caret - 2, 2) == "\r\n") {
         const Pos lineEnd = caret - 2;
         const Pos lineStart = lineStartBefore(rtb, lineEnd);
-        const std::string indent(leadingBlanks(rtb.TextRange(lineStart, lineEnd - lineStart)));
+        const std::string indent(leadingIndent(rtb.TextRange(lineStart, lineEnd - lineStart)));
         if (!indent.empty()) {
             rtb.SetSelText(indent);
             rtb.SetSelStart(caret);

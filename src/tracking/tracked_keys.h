@@ -21,7 +21,4 @@ void mergedoc_Change(Workspace& ws);
 // clipboard (or one holding no text) changes nothing.
 void plainPaste(Workspace& ws);
 
-// Spaces and tabs at the start of `line`.
-std::string_view leadingBlanks(std::string_view line);
-
 }  // namespace scrivane

@@ -62,7 +62,7 @@ TEST_F(MainWindowTest, OpensAtTheLineAndFollowsTyping) {
     EXPECT_TRUE(w.close());
 }
 
-TEST_F(MainWindowTest, MenusAsDesignedWithSearchCommandsDisabled) {
+TEST_F(MainWindowTest, MenusAsDesigned) {
     MainWindow w({});
     w.show();
     QStringList titles;
@@ -87,14 +87,14 @@ TEST_F(MainWindowTest, MenusAsDesignedWithSearchCommandsDisabled) {
                                                          {"", true},
                                                          {"&Wrap Text", true},
                                                          {"", true},
-                                                         {"&Auto-Indent", false},
-                                                         {"Fi&x Indents", false},
+                                                         {"&Auto-Indent", true},
+                                                         {"Fi&x Indents", true},
                                                          {"", true},
                                                          {"Set F&ont...", true}}));
     const Items edit = itemsOf(menuTitled(w, "&Edit"));
     ASSERT_EQ(edit.size(), 12u);
     EXPECT_EQ(edit[3], (std::pair<QString, bool>{"&Unstrike", true}));
-    EXPECT_EQ(edit[7], (std::pair<QString, bool>{"&Find", false}));
+    EXPECT_EQ(edit[7], (std::pair<QString, bool>{"&Find", true}));
 }
 
 TEST_F(MainWindowTest, GotoBoxAndButton) {

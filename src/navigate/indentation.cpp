@@ -1,0 +1,38 @@
+#include "navigate/indentation.h"
+
+#include "navigate/find_replace.h"
+#include "navigate/styled_edits.h"
+
+namespace scrivane {
+
+std::string_view leadingIndent(std::string_view lineAbove) {
+    const std::size_t end = lineAbove.find_first_not_of(" \t");
+    return lineAbove.substr(0, end == std::string_view::npos ? lineAbove.size() : end);
+}
+
+void mnuIndent_Click(Workspace& ws) {
+    ws.settings.autoIndent = !ws.settings.autoIndent;
+    ws.view.OptionsChanged();
+}
+
+std::size_t fixindents(Workspace& ws, char chold, char chnew,
+                       const std::function<void()>& beforeChange) {
+    RichTextBox& rtb = ws.mergedoc;
+    const StyledEdit edit = fixIndentsStyled(rtb.TextRange(0, rtb.TextLength()), rtb.Runs(), chold,
+                                             chnew, typingColour(ws));
+    if (edit.count == 0) return 0;
+    if (beforeChange) beforeChange();
+    rtb.SetEnabled(false);
+    rtb.SetContent(edit.doc);
+    rtb.SetEnabled(true);
+    // The caret is back at the start: whatever was selected is no match to replace any more.
+    ws.search.findok = false;
+    ws.view.ArmTimer();
+    return edit.count;
+}
+
+std::size_t mnuFixIndents_Click(Workspace& ws, const std::function<void()>& beforeChange) {
+    return fixindents(ws, ' ', '\t', beforeChange);
+}
+
+}  // namespace scrivane

@@ -1,0 +1,240 @@
+#include <gtest/gtest.h>
+
+#include <QChar>
+#include <QList>
+#include <QString>
+#include <random>
+
+#include "navigate/text_search.h"
+
+namespace scrivane {
+namespace {
+
+// The slow, obvious search the prepared one must agree with: decode the whole text with Qt,
+// fold every character, compare character arrays at every start.
+struct Decoded {
+    std::vector<char32_t> chars;
+    std::vector<std::size_t> offsets;  // byte offset of each character, plus the end
+};
+
+Decoded decode(std::string_view bytes, Encoding encoding, bool fold) {
+    Decoded d;
+    std::size_t at = 0;
+    if (encoding == Encoding::Latin1) {
+        for (const char b : bytes) d.chars.push_back(static_cast<unsigned char>(b));
+    } else {
+        const QString s = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+        for (const char32_t c : s.toUcs4()) d.chars.push_back(c);
+    }
+    for (const char32_t c : d.chars) {
+        d.offsets.push_back(at);
+        at += encoding == Encoding::Latin1 ? 1 : c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+    }
+    d.offsets.push_back(at);
+    if (fold) {
+        for (char32_t& c : d.chars) c = QChar::toCaseFolded(c);
+    }
+    return d;
+}
+
+bool matchesAt(const Decoded& text, const Decoded& pattern, std::size_t i) {
+    if (i + pattern.chars.size() > text.chars.size()) return false;
+    return std::equal(pattern.chars.begin(), pattern.chars.end(), text.chars.begin() + i);
+}
+
+std::optional<ByteRange> naiveForward(const Decoded& text, const Decoded& pattern,
+                                      std::size_t from) {
+    if (pattern.chars.empty()) return std::nullopt;
+    for (std::size_t i = 0; i < text.chars.size(); ++i) {
+        if (text.offsets[i] < from || !matchesAt(text, pattern, i)) continue;
+        const std::size_t end = text.offsets[i + pattern.chars.size()];
+        return ByteRange{text.offsets[i], end - text.offsets[i]};
+    }
+    return std::nullopt;
+}
+
+std::optional<ByteRange> naiveBackward(const Decoded& text, const Decoded& pattern,
+                                       std::size_t end) {
+    if (pattern.chars.empty()) return std::nullopt;
+    for (std::size_t i = text.chars.size(); i-- > 0;) {
+        if (!matchesAt(text, pattern, i)) continue;
+        const std::size_t matchEnd = text.offsets[i + pattern.chars.size()];
+        if (matchEnd <= end) return ByteRange{text.offsets[i], matchEnd - text.offsets[i]};
+    }
+    return std::nullopt;
+}
+
+// Characters whose folds meet, several of them across byte lengths: the Kelvin sign (3 bytes)
+// folds to 'k', long s (2) to 's', capital sharp s (3) to sharp s (2), the Ohm sign (3) to
+// omega (2), micro sign and capital mu to mu.
+const std::vector<std::vector<std::string>> kUtf8Classes = {
+    {"a", "A"},
+    {"k", "K", "\u212A"},
+    {"s", "S", "\u017F"},
+    {"\u00E9", "\u00C9"},
+    {"\u03C9", "\u03A9", "\u2126"},
+    {"\u03C3", "\u03A3", "\u03C2"},
+    {"\u00DF", "\u1E9E"},
+    {"\u00B5", "\u039C", "\u03BC"},
+    {"\U0001F600"},
+    {"i", "I"},
+    {"\u0130"},
+    {" "},
+    {"\r\n"},
+    {"1"},
+};
+
+const std::vector<std::vector<std::string>> kLatin1Classes = {
+    {"a", "A"}, {"k", "K"}, {"\xE9", "\xC9"}, {"\xE0", "\xC0"},
+    {"\xB5"},   {"\xDF"},   {"\xFF"},         {"\xD7"},
+    {"\xF7"},   {" "},      {"\r\n"},         {"\x80"},
+};
+
+// A text of random characters; `pieces` receives the class of each character.
+std::string randomText(std::mt19937& rng, const std::vector<std::vector<std::string>>& classes,
+                       std::size_t count, std::vector<std::size_t>& pieces) {
+    std::string text;
+    pieces.clear();
+    // A few classes per text, so that matches are frequent.
+    const std::size_t used = 2 + rng() % 4;
+    std::vector<std::size_t> pick;
+    for (std::size_t k = 0; k < used; ++k) pick.push_back(rng() % classes.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t cls = pick[rng() % pick.size()];
+        pieces.push_back(cls);
+        text += classes[cls][rng() % classes[cls].size()];
+    }
+    return text;
+}
+
+void checkAgainstReference(Encoding encoding,
+                           const std::vector<std::vector<std::string>>& classes) {
+    std::mt19937 rng(encoding == Encoding::Utf8 ? 11 : 12);
+    std::vector<std::size_t> textPieces;
+    std::vector<std::size_t> patternPieces;
+    for (int round = 0; round < 6000; ++round) {
+        const std::string text = randomText(rng, classes, rng() % 30, textPieces);
+        std::string pattern;
+        if (!textPieces.empty() && rng() % 4 != 0) {
+            // A stretch of the text, each character possibly swapped for one folding alike.
+            const std::size_t first = rng() % textPieces.size();
+            const std::size_t count =
+                1 + rng() % std::min<std::size_t>(4, textPieces.size() - first);
+            for (std::size_t i = first; i < first + count; ++i) {
+                const auto& cls = classes[textPieces[i]];
+                pattern += cls[rng() % cls.size()];
+            }
+        } else {
+            pattern = randomText(rng, classes, 1 + rng() % 3, patternPieces);
+        }
+        const bool exact = rng() % 3 == 0;
+        const TextSearch search(pattern, encoding, exact);
+        const Decoded t = decode(text, encoding, !exact);
+        const Decoded p = decode(pattern, encoding, !exact);
+        // Every character border, and one past the end.
+        for (std::size_t b = 0; b < t.offsets.size(); ++b) {
+            const std::size_t at = t.offsets[b];
+            ASSERT_EQ(search.forward(text, at), naiveForward(t, p, at))
+                << "round " << round << " forward from " << at;
+            ASSERT_EQ(search.backward(text, at), naiveBackward(t, p, at))
+                << "round " << round << " backward to " << at;
+        }
+        ASSERT_EQ(search.forward(text, text.size() + 1), std::nullopt);
+        // A range is a match exactly when a match starts there with that length.
+        for (std::size_t b = 0; b + 1 < t.offsets.size(); ++b) {
+            const std::size_t at = t.offsets[b];
+            const bool starts = !p.chars.empty() && matchesAt(t, p, b);
+            const std::size_t length = starts ? t.offsets[b + p.chars.size()] - at : 0;
+            for (const std::size_t len : {length, length + 1, std::size_t{1}}) {
+                ASSERT_EQ(search.matches(text, ByteRange{at, len}), len > 0 && len == length)
+                    << "round " << round << " range " << at << "+" << len;
+            }
+        }
+    }
+}
+
+TEST(TextSearch, AgreesWithDecodeFoldCompareInUtf8) {
+    checkAgainstReference(Encoding::Utf8, kUtf8Classes);
+}
+
+TEST(TextSearch, AgreesWithDecodeFoldCompareInLatin1) {
+    checkAgainstReference(Encoding::Latin1, kLatin1Classes);
+}
+
+TEST(TextSearch, FoldsCaseInTheDocumentsEncoding) {
+    const struct {
+        const char* name;
+        std::string text;
+        std::string pattern;
+        Encoding encoding;
+        bool exact;
+        std::optional<ByteRange> forward;
+    } cases[] = {
+        {"utf8 e acute", "caf\u00E9", "CAF\u00C9", Encoding::Utf8, false, ByteRange{0, 5}},
+        {"utf8 omega", "x\u03C9y", "\u03A9", Encoding::Utf8, false, ByteRange{1, 2}},
+        {"utf8 exact", "x\u03C9y", "\u03A9", Encoding::Utf8, true, std::nullopt},
+        {"kelvin sign is selected whole", "1\u212A2", "k", Encoding::Utf8, false, ByteRange{1, 3}},
+        {"latin1 C9 finds E9", "caf\xE9", "\xC9", Encoding::Latin1, false, ByteRange{3, 1}},
+        {"latin1 exact", "caf\xE9", "\xC9", Encoding::Latin1, true, std::nullopt},
+        // Byte C3 of "é" in UTF-8 is not a character of its own there.
+        {"no split", "\u00E9", "\xC3", Encoding::Utf8, false, std::nullopt},
+        {"line break", "a\r\nB", "A\r\nb", Encoding::Utf8, false, ByteRange{0, 4}},
+        {"empty pattern", "abc", "", Encoding::Utf8, false, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(TextSearch(c.pattern, c.encoding, c.exact).forward(c.text, 0), c.forward)
+            << c.name;
+    }
+}
+
+TEST(TextSearch, BoxTextInTheDocumentsEncoding) {
+    const struct {
+        std::string utf8;
+        Encoding encoding;
+        std::string bytes;
+    } cases[] = {
+        {"caf\u00E9", Encoding::Utf8, "caf\u00E9"},
+        {"caf\u00E9", Encoding::Latin1, "caf\xE9"},
+        {"\u03A9\U0001F600!", Encoding::Latin1,
+         "?"
+         "?!"},
+        {"a\nb\rc\r\nd", Encoding::Utf8, "a\r\nb\r\nc\r\nd"},
+        {"a\n\u00FF", Encoding::Latin1, "a\r\n\xFF"},
+        {"", Encoding::Latin1, ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(toDocumentBytes(c.utf8, c.encoding), c.bytes) << c.utf8;
+}
+
+TEST(TextSearch, SearchTextTheDocumentCannotHoldFindsNothing) {
+    const struct {
+        std::string utf8;
+        Encoding encoding;
+        bool exact;
+        std::optional<std::string> bytes;
+    } cases[] = {
+        {"\u03A9", Encoding::Latin1, false, std::nullopt},  // never the '?' it would be stored as
+        {"\u03A9", Encoding::Latin1, true, std::nullopt},
+        {"\u03A9", Encoding::Utf8, true, "\u03A9"},
+        {"\u0178", Encoding::Latin1, false, "\xFF"},  // folds like the Latin-1 y diaeresis
+        {"\u0178", Encoding::Latin1, true, std::nullopt},
+        {"\u00C9a\n", Encoding::Latin1, true,
+         "\xC9"
+         "a\r\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(searchBytes(c.utf8, c.encoding, c.exact), c.bytes) << c.utf8 << " " << c.exact;
+    }
+    const auto kelvin = searchBytes("o\u212A", Encoding::Latin1, false);
+    ASSERT_TRUE(kelvin);
+    EXPECT_EQ(TextSearch(*kelvin, Encoding::Latin1, false).forward("xOk", 0), (ByteRange{1, 2}));
+}
+
+TEST(TextSearch, AllExactOccurrencesDoNotOverlap) {
+    EXPECT_EQ(findAllExact("aaaa", "aa"), (std::vector<ByteRange>{{0, 2}, {2, 2}}));
+    EXPECT_EQ(findAllExact("aaa", "aa"), (std::vector<ByteRange>{{0, 2}}));
+    EXPECT_TRUE(findAllExact("abc", "").empty());
+    EXPECT_TRUE(findAllExact("abc", "C").empty());
+}
+
+}  // namespace
+}  // namespace scrivane
