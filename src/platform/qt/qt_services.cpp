@@ -138,13 +138,20 @@ QtServices::~QtServices() {
     if (busy_) QApplication::restoreOverrideCursor();
 }
 
+void QtServices::giveKeyboardBack() {
+    // Without a window manager nothing hands the keyboard back to the window after a dialog.
+    if (parent_ != nullptr) parent_->activateWindow();
+}
+
 Answer QtServices::MessageBox(const std::string& text, Buttons buttons, Icon icon) {
     QMessageBox box(qtIcon(icon), kProgramName, textFromBytes(messageDisplayText(text)),
                     qtButtons(buttons), parent_);
     // Texts carry file names and document text, never markup: "<b>" stays as typed.
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(buttons == Buttons::Ok ? QMessageBox::Ok : QMessageBox::Yes);
-    return answerFor(box.exec(), buttons);
+    const int answer = box.exec();
+    giveKeyboardBack();
+    return answerFor(answer, buttons);
 }
 
 std::string QtServices::InputBox(const std::string& prompt, const std::string& initial) {
@@ -152,6 +159,7 @@ std::string QtServices::InputBox(const std::string& prompt, const std::string& i
     const QString typed =
         QInputDialog::getText(parent_, kProgramName, textFromBytes(messageDisplayText(prompt)),
                               QLineEdit::Normal, textFromBytes(initial), &ok);
+    giveKeyboardBack();
     return ok ? toUtf8(typed) : std::string();
 }
 
@@ -180,8 +188,7 @@ std::string QtServices::showFileDialog(FileDialog kind, const std::string& start
         }
     }
     const bool accepted = dialog.exec() == QDialog::Accepted;
-    // Give the keyboard back to the window: without a window manager nothing else does.
-    if (parent_ != nullptr) parent_->activateWindow();
+    giveKeyboardBack();
     if (!accepted) return {};
     const QStringList chosen = dialog.selectedFiles();
     return chosen.isEmpty() ? std::string() : toUtf8(chosen.front());

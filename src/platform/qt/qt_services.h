@@ -43,6 +43,8 @@ class QtServices : public Services {
     enum class FileDialog { Open, Save };
     std::string showFileDialog(FileDialog kind, const std::string& startName);
 
+    void giveKeyboardBack();
+
     QWidget* parent_;
     // Whether our wait cursor is pushed: it is pushed and restored once each, however often
     // SetBusy repeats itself.
