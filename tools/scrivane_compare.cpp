@@ -106,12 +106,17 @@ void appendAnsi(std::string& out, std::string_view text, std::string_view colour
 std::string ansiText(const CompareEngine& engine, std::string_view docnew,
                      std::string_view docold) {
     std::string out;
-    const auto& blocks = engine.blocks();
-    for (BlockIndex i : chainOf(blocks, 1)) {
-        appendAnsi(out, engine.blocktext(docnew, i), blocks[i].isnew ? "\x1b[34m" : "");
-        const BlockIndex j = blocks[i].iother;
-        if (j > 0 && j <= engine.nblocks() && blocks[j].istrike) {
-            appendAnsi(out, engine.blocktext(docold, j), "\x1b[31;9m");
+    for (const CompareRun& run : engine.runs(docnew, docold)) {
+        switch (run.kind) {
+            case RunKind::Same:
+                appendAnsi(out, run.text, "");
+                break;
+            case RunKind::Inserted:
+                appendAnsi(out, run.text, "\x1b[34m");
+                break;
+            case RunKind::Deleted:
+                appendAnsi(out, run.text, "\x1b[31;9m");
+                break;
         }
     }
     if (!out.empty() && out.back() != '\n') out.push_back('\n');
