@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <functional>
 #include <limits>
 
 namespace scrivane {
@@ -180,12 +181,15 @@ std::int64_t ChunkFinder::findLast() const {
     const auto length = static_cast<std::int64_t>(s_.size()) - start;
     const auto size = static_cast<std::int64_t>(t_.size());
     if (length <= 0 || length > size) return -1;
+    // Boyer-Moore with the good-suffix rule: linear in T even for chunks such as "baaa..."
+    // in a run of "a", where a plain scan would compare the whole chunk at every byte.
+    const std::string_view chunk = s_.substr(static_cast<std::size_t>(start));
+    const std::boyer_moore_searcher searcher(chunk.begin(), chunk.end());
     std::int64_t from = 0;
     while (size - from >= length) {
-        const void* hit = memmem(t_.data() + from, static_cast<std::size_t>(size - from),
-                                 s_.data() + start, static_cast<std::size_t>(length));
-        if (hit == nullptr) return -1;
-        const std::int64_t p = static_cast<const char*>(hit) - t_.data();
+        const auto hit = std::search(t_.begin() + from, t_.end(), searcher);
+        if (hit == t_.end()) return -1;
+        const std::int64_t p = hit - t_.begin();
         const std::int64_t z = firstClaimedFrom(p);
         if (z >= p + length) return p;
         // Resume after the claimed stretch that holds z.
