@@ -1,6 +1,7 @@
 // scrivane-compare: compares two files the way the editor's Compare to does and prints the
 // differences.
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -75,10 +76,14 @@ std::optional<std::string> readFile(const std::string& path, std::string& error)
         ::close(fd);
         return fail(code);
     }
+    // Read straight into a string of the file's size; a file that grows meanwhile (or a pipe,
+    // whose size reads 0) is read on to its end.
     std::string bytes;
-    char buffer[1 << 16];
+    std::size_t filled = 0;
+    bytes.resize(S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0);
     while (true) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (filled == bytes.size()) bytes.resize(std::max<std::size_t>(2 * filled, 1 << 16));
+        const ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
         if (got == 0) break;
         if (got < 0) {
             if (errno == EINTR) continue;
@@ -86,8 +91,9 @@ std::optional<std::string> readFile(const std::string& path, std::string& error)
             ::close(fd);
             return fail(code);
         }
-        bytes.append(buffer, static_cast<std::size_t>(got));
+        filled += static_cast<std::size_t>(got);
     }
+    bytes.resize(filled);
     ::close(fd);
     return bytes;
 }
@@ -96,16 +102,23 @@ std::optional<std::string> readFile(const std::string& path, std::string& error)
 void appendAnsi(std::string& out, std::string_view text, std::string_view colour) {
     if (text.empty()) return;
     out.append(colour);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-        out.push_back(text[i]);
+    // Stretches between the CRs of CR LF pairs are copied whole.
+    std::size_t from = 0;
+    for (std::size_t at = text.find('\r'); at != std::string_view::npos;
+         at = text.find('\r', at + 1)) {
+        if (at + 1 < text.size() && text[at + 1] == '\n') {
+            out.append(text.substr(from, at - from));
+            from = at + 1;
+        }
     }
+    out.append(text.substr(from));
     if (!colour.empty()) out.append("\x1b[0m");
 }
 
 std::string ansiText(const CompareEngine& engine, std::string_view docnew,
                      std::string_view docold) {
     std::string out;
+    out.reserve(docnew.size() + docnew.size() / 8);
     for (const CompareRun& run : engine.runs(docnew, docold)) {
         switch (run.kind) {
             case RunKind::Same:
