@@ -1,6 +1,7 @@
 #include "compare/chunk_finder.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 #include <functional>
@@ -59,6 +60,12 @@ class HashGroups {
         return groups_[i];
     }
 
+    // False only when `h` is surely not there; cheap enough for every window of a text.
+    bool mayHold(std::uint64_t h) const {
+        const std::uint64_t f = mix(h) >> (64 - filterBits_);
+        return (filter_[f / 64] & (std::uint64_t{1} << (f % 64))) != 0;
+    }
+
     std::uint32_t find(std::uint64_t h) const {
         const std::uint64_t m = mix(h);
         const std::uint64_t f = m >> (64 - filterBits_);
@@ -83,6 +90,81 @@ class HashGroups {
     std::uint32_t count_ = 0;
 };
 
+// hashOf for each of the first `chunks` chunks of s, four chunks at a time: the hash of one
+// chunk is a chain of multiplications, and the four chains do not wait on each other.
+std::vector<std::uint64_t> hashChunks(std::string_view s, std::int64_t minlen, std::size_t chunks) {
+    std::vector<std::uint64_t> hashes(chunks);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(s.data());
+    std::size_t c = 0;
+    for (; c + 4 <= chunks; c += 4) {
+        const unsigned char* p = bytes + static_cast<std::int64_t>(c) * minlen;
+        std::uint64_t h0 = 0, h1 = 0, h2 = 0, h3 = 0;
+        for (std::int64_t i = 0; i < minlen; ++i) {
+            h0 = h0 * kBase + (p[i] + 1U);
+            h1 = h1 * kBase + (p[i + minlen] + 1U);
+            h2 = h2 * kBase + (p[i + 2 * minlen] + 1U);
+            h3 = h3 * kBase + (p[i + 3 * minlen] + 1U);
+        }
+        hashes[c] = h0;
+        hashes[c + 1] = h1;
+        hashes[c + 2] = h2;
+        hashes[c + 3] = h3;
+    }
+    for (; c < chunks; ++c)
+        hashes[c] = hashOf(s.data() + static_cast<std::int64_t>(c) * minlen, minlen);
+    return hashes;
+}
+
+// Rolls the window hash over T and calls onHit(stretch, group, position) for every window
+// whose hash is a chunk's. T is cut into kStretches stretches rolled side by side: each step
+// of one stretch waits on the multiplication of its previous step, and the stretches do not
+// wait on each other. Within a stretch, positions come in text order; positions after the
+// last stretch come last, as stretch kStretches.
+constexpr int kStretches = 4;
+
+template <class OnHit>
+void rollOver(std::string_view text, std::int64_t minlen, const HashGroups& groups, OnHit&& onHit) {
+    std::uint64_t topPower = 1;
+    for (std::int64_t i = 1; i < minlen; ++i) topPower *= kBase;
+    std::array<std::uint64_t, 256> leaving{};  // a first byte's share of the hash
+    for (std::uint64_t c = 0; c < 256; ++c) leaving[c] = (c + 1) * topPower;
+    const auto* t = reinterpret_cast<const unsigned char*>(text.data());
+    const std::int64_t positions = static_cast<std::int64_t>(text.size()) - minlen + 1;
+    auto roll = [&](std::uint64_t h, std::int64_t p) {
+        return (h - leaving[t[p]]) * kBase + (t[p + minlen] + 1U);
+    };
+
+    // Stretches too short to pay for their own first hash are not worth it. One position at
+    // least is left after them, so their last roll still reads inside T.
+    const std::int64_t share = (positions - 1) / kStretches;
+    const std::int64_t stretch = share >= 4 * minlen ? share : 0;
+    std::int64_t done = 0;
+    if (stretch > 0) {
+        std::array<std::uint64_t, kStretches> h{};
+        for (int k = 0; k < kStretches; ++k) h[k] = hashOf(text.data() + k * stretch, minlen);
+        for (std::int64_t i = 0; i < stretch; ++i) {
+            for (int k = 0; k < kStretches; ++k) {
+                const std::int64_t p = k * stretch + i;
+                if (groups.mayHold(h[k])) {
+                    const std::uint32_t g = groups.find(h[k]);
+                    if (g != kNoGroup) onHit(k, g, p);
+                }
+                h[k] = roll(h[k], p);
+            }
+        }
+        done = kStretches * stretch;
+    }
+    if (done < positions) {
+        std::uint64_t h = hashOf(text.data() + done, minlen);
+        for (std::int64_t p = done;; ++p) {
+            const std::uint32_t g = groups.find(h);
+            if (g != kNoGroup) onHit(kStretches, g, p);
+            if (p + 1 == positions) break;
+            h = roll(h, p);
+        }
+    }
+}
+
 }  // namespace
 
 ChunkFinder::ChunkFinder(std::string_view s, std::string_view t, std::int64_t minlen)
@@ -100,9 +182,10 @@ void ChunkFinder::buildIndex() {
     std::vector<std::uint32_t> groupFirstSlot;
     std::vector<std::uint32_t> slotNext;
     std::vector<std::int64_t> slotChunk;
+    const std::vector<std::uint64_t> chunkHashes = hashChunks(s_, minlen_, chunks);
     for (std::size_t c = 0; c < chunks; ++c) {
         const char* text = s_.data() + static_cast<std::int64_t>(c) * minlen_;
-        const std::uint32_t g = groups.insert(hashOf(text, minlen_));
+        const std::uint32_t g = groups.insert(chunkHashes[c]);
         if (g == groupFirstSlot.size()) groupFirstSlot.push_back(kNoGroup);
         std::uint32_t slot = groupFirstSlot[g];
         while (slot != kNoGroup &&
@@ -119,25 +202,43 @@ void ChunkFinder::buildIndex() {
         chunkSlot_[c] = slot;
     }
 
-    // Two rolling passes over T: count the candidates of each group, then place them.
-    std::uint64_t topPower = 1;
-    for (std::int64_t i = 1; i < minlen_; ++i) topPower *= kBase;
-    const std::int64_t last = static_cast<std::int64_t>(t_.size()) - minlen_;
-    auto rollOverT = [&](auto&& onHit) {
-        std::uint64_t h = hashOf(t_.data(), minlen_);
-        for (std::int64_t p = 0;; ++p) {
-            const std::uint32_t g = groups.find(h);
-            if (g != kNoGroup) onHit(g, p);
-            if (p == last) break;
-            h = (h - byteValue(t_[p]) * topPower) * kBase + byteValue(t_[p + minlen_]);
+    // The candidates are sorted by group, each group in text order. Usually there are few:
+    // one rolling pass over T notes them, per stretch in text order, and they are counted and
+    // placed from the notes. When they grow too many to note cheaply, a second pass places
+    // them instead. Counting per stretch lets each stretch place its candidates after those of
+    // the stretches before it.
+    const std::size_t groupCount = groups.count();
+    constexpr auto kLanes = static_cast<std::size_t>(kStretches) + 1;
+    std::vector<std::uint64_t> place(groupCount * kLanes + 1, 0);  // [group * kLanes + stretch]
+    const std::size_t noteLimit = std::max<std::size_t>(1 << 16, t_.size() / 16);
+    std::array<std::vector<std::pair<std::int64_t, std::uint32_t>>, kLanes> notes;
+    std::size_t noted = 0;
+    bool noting = true;
+    rollOver(t_, minlen_, groups, [&](int stretch, std::uint32_t g, std::int64_t p) {
+        const auto lane = static_cast<std::size_t>(stretch);
+        ++place[g * kLanes + lane + 1];
+        if (!noting) return;
+        if (++noted > noteLimit) {
+            noting = false;
+            for (auto& n : notes) n = {};
+            return;
         }
-    };
-    groupStart_.assign(groups.count() + 1, 0);
-    rollOverT([&](std::uint32_t g, std::int64_t) { ++groupStart_[g + 1]; });
-    for (std::size_t g = 1; g < groupStart_.size(); ++g) groupStart_[g] += groupStart_[g - 1];
+        notes[lane].emplace_back(p, g);
+    });
+    for (std::size_t i = 1; i < place.size(); ++i) place[i] += place[i - 1];
+    groupStart_.resize(groupCount + 1);
+    for (std::size_t g = 0; g <= groupCount; ++g) groupStart_[g] = place[g * kLanes];
     candidates_.resize(groupStart_.back());
-    std::vector<std::uint64_t> fill(groupStart_.begin(), groupStart_.end() - 1);
-    rollOverT([&](std::uint32_t g, std::int64_t p) { candidates_[fill[g]++] = p; });
+    auto placeOne = [&](int stretch, std::uint32_t g, std::int64_t p) {
+        candidates_[place[g * kLanes + static_cast<std::size_t>(stretch)]++] = p;
+    };
+    if (noting) {
+        for (std::size_t lane = 0; lane < kLanes; ++lane) {
+            for (const auto& [p, g] : notes[lane]) placeOne(static_cast<int>(lane), g, p);
+        }
+    } else {
+        rollOver(t_, minlen_, groups, placeOne);
+    }
 
     slotCursor_.resize(slotGroup_.size());
     for (std::size_t slot = 0; slot < slotGroup_.size(); ++slot) {
