@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -62,8 +63,34 @@ std::optional<Format> parseFormat(std::string_view name) {
     return std::nullopt;
 }
 
+// A file's text as the editor holds it: its bytes with every line break made CR LF.
+class FileText {
+  public:
+    std::string_view view() const {
+        return bytes_ ? std::string_view(bytes_.get(), size_) : std::string_view(text_);
+    }
+
+    // What fixlines followed by toCrLfInPlace makes of the bytes.
+    void normaliseLineEnds() {
+        if (hasCrLfBreaksOnly(view())) return;
+        text_ = toCrLf(view());
+        bytes_.reset();
+        size_ = 0;
+    }
+
+  private:
+    friend std::optional<FileText> readFile(const std::string& path, std::string& error);
+
+    // A regular file is read into a buffer of its size that is never cleared first (the
+    // first touch of fresh memory is slow enough); anything else, or a file that grows while
+    // it is read, into a string.
+    std::unique_ptr<char[]> bytes_;
+    std::size_t size_ = 0;
+    std::string text_;
+};
+
 // Reads the whole file as bytes; on failure `error` gets "<reason> opening <path>".
-std::optional<std::string> readFile(const std::string& path, std::string& error) {
+std::optional<FileText> readFile(const std::string& path, std::string& error) {
     auto fail = [&](int code) {
         error = std::string(std::strerror(code)) + " opening " + path;
         return std::nullopt;
@@ -76,26 +103,46 @@ std::optional<std::string> readFile(const std::string& path, std::string& error)
         ::close(fd);
         return fail(code);
     }
-    // Read straight into a string of the file's size; a file that grows meanwhile (or a pipe,
-    // whose size reads 0) is read on to its end.
-    std::string bytes;
-    std::size_t filled = 0;
-    bytes.resize(S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0);
-    while (true) {
-        if (filled == bytes.size()) bytes.resize(std::max<std::size_t>(2 * filled, 1 << 16));
-        const ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
-        if (got == 0) break;
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            const int code = errno;
-            ::close(fd);
-            return fail(code);
+    // Returns false, with errno set, on a read error.
+    auto readInto = [fd](char* at, std::size_t room, std::size_t& got) {
+        got = 0;
+        while (got < room) {
+            const ssize_t n = ::read(fd, at + got, room - got);
+            if (n == 0) break;
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return false;
+            }
+            got += static_cast<std::size_t>(n);
         }
-        filled += static_cast<std::size_t>(got);
+        return true;
+    };
+    FileText file;
+    std::size_t got = 0;
+    bool ok = true;
+    const std::size_t expected = S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0;
+    if (expected > 0) {
+        file.bytes_.reset(new char[expected]);
+        ok = readInto(file.bytes_.get(), expected, got);
+        file.size_ = got;
     }
-    bytes.resize(filled);
+    if (ok && got == expected) {
+        // Whatever is still there: all of a pipe, the growth of a file.
+        char more[1 << 16];
+        std::size_t extra = 0;
+        while ((ok = readInto(more, sizeof more, extra)) && extra > 0) {
+            if (file.bytes_) {
+                file.text_.assign(file.bytes_.get(), file.size_);
+                file.bytes_.reset();
+                file.size_ = 0;
+            }
+            file.text_.append(more, extra);
+        }
+    }
+    const int code = errno;
     ::close(fd);
-    return bytes;
+    if (!ok) return fail(code);
+    return file;
 }
 
 // Terminal rendering: CR LF as LF, inserted runs blue, deleted runs red and struck through.
@@ -168,27 +215,27 @@ int run(const std::vector<std::string_view>& args) {
     }
 
     std::string error;
-    std::optional<std::string> docnew = readFile(files[0], error);
-    std::optional<std::string> docold = docnew ? readFile(files[1], error) : std::nullopt;
-    if (!docnew || !docold) {
+    std::optional<FileText> newFile = readFile(files[0], error);
+    std::optional<FileText> oldFile = newFile ? readFile(files[1], error) : std::nullopt;
+    if (!newFile || !oldFile) {
         std::cerr << error << "\n";
         return kTrouble;
     }
-    for (std::string* doc : {&*docnew, &*docold}) {
-        fixlines(*doc);
-        toCrLfInPlace(*doc);
-    }
+    newFile->normaliseLineEnds();
+    oldFile->normaliseLineEnds();
+    const std::string_view docnew = newFile->view();
+    const std::string_view docold = oldFile->view();
 
     CompareEngine engine;
     std::int64_t count = 0;
     std::string output;
     if (options.format == Format::Rtf) {
-        output = engine.comparedocs(*docnew, *docold, setdefrtf(FontSpec{}), count);
+        output = engine.comparedocs(docnew, docold, setdefrtf(FontSpec{}), count);
     } else {
-        engine.compareblocks(*docnew, *docold);
+        engine.compareblocks(docnew, docold);
         count = engine.countchanges();
-        if (options.format == Format::Blocks) output = engine.dumpblocks(*docnew, *docold);
-        if (options.format == Format::Ansi) output = ansiText(engine, *docnew, *docold);
+        if (options.format == Format::Blocks) output = engine.dumpblocks(docnew, docold);
+        if (options.format == Format::Ansi) output = ansiText(engine, docnew, docold);
     }
     const std::string status = differencesText(count);
     if (options.format == Format::Count) {
@@ -201,7 +248,7 @@ int run(const std::vector<std::string_view>& args) {
         std::cerr << "scrivane-compare: cannot write the output\n";
         return kTrouble;
     }
-    return *docnew == *docold ? kEqual : kDifferent;
+    return docnew == docold ? kEqual : kDifferent;
 }
 
 }  // namespace

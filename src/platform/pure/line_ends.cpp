@@ -111,16 +111,18 @@ std::string toCrLf(std::string_view s) {
     return replaceBreaks(s, "\r\n");
 }
 
-void toCrLfInPlace(std::string& s) {
+bool hasCrLfBreaksOnly(std::string_view s) {
     const std::size_t n = s.size();
     BreakScanner scanner(s);
     for (std::size_t i = scanner.next(0); i < n; i = scanner.next(i)) {
-        if (s[i] != '\r' || i + 1 >= n || s[i + 1] != '\n') {
-            s = toCrLf(s);
-            return;
-        }
+        if (s[i] != '\r' || i + 1 >= n || s[i + 1] != '\n') return false;
         i += 2;
     }
+    return true;
+}
+
+void toCrLfInPlace(std::string& s) {
+    if (!hasCrLfBreaksOnly(s)) s = toCrLf(s);
 }
 
 std::string fromCrLf(std::string_view text, LineEnds ends) {

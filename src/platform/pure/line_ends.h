@@ -25,6 +25,9 @@ void fixlines(std::string& s);
 std::string toCrLf(std::string_view s);
 void toCrLfInPlace(std::string& s);
 
+// True when every line break of `s` is a CR LF pair already: toCrLf would give `s` back.
+bool hasCrLfBreaksOnly(std::string_view s);
+
 // Document text (CR LF) as bytes for a file with convention `ends`.
 std::string fromCrLf(std::string_view text, LineEnds ends);
 

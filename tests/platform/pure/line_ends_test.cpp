@@ -86,6 +86,7 @@ TEST(ToCrLf, Table) {
         std::string inPlace = c.in;
         toCrLfInPlace(inPlace);
         EXPECT_EQ(inPlace, c.out) << c.name << " (in place)";
+        EXPECT_EQ(hasCrLfBreaksOnly(c.in), c.in == c.out) << c.name;
     }
 }
 
