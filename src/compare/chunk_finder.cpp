@@ -55,22 +55,20 @@ class HashGroups {
         }
         keys_[i] = h;
         groups_[i] = count_++;
-        const std::uint64_t f = m >> (64 - filterBits_);
+        const std::uint64_t f = filterBit(h);
         filter_[f / 64] |= std::uint64_t{1} << (f % 64);
         return groups_[i];
     }
 
     // False only when `h` is surely not there; cheap enough for every window of a text.
     bool mayHold(std::uint64_t h) const {
-        const std::uint64_t f = mix(h) >> (64 - filterBits_);
+        const std::uint64_t f = filterBit(h);
         return (filter_[f / 64] & (std::uint64_t{1} << (f % 64))) != 0;
     }
 
     std::uint32_t find(std::uint64_t h) const {
-        const std::uint64_t m = mix(h);
-        const std::uint64_t f = m >> (64 - filterBits_);
-        if ((filter_[f / 64] & (std::uint64_t{1} << (f % 64))) == 0) return kNoGroup;
-        std::size_t i = slotOf(m);
+        if (!mayHold(h)) return kNoGroup;
+        std::size_t i = slotOf(mix(h));
         while (groups_[i] != kNoGroup) {
             if (keys_[i] == h) return groups_[i];
             i = (i + 1) & (keys_.size() - 1);
@@ -82,6 +80,11 @@ class HashGroups {
 
   private:
     std::size_t slotOf(std::uint64_t m) const { return m & (keys_.size() - 1); }
+    // The filter needs fewer bits than the table: one multiplication spreads enough of them
+    // to the top (the polynomial hash's top bits alone are weak for short chunks).
+    std::uint64_t filterBit(std::uint64_t h) const {
+        return (h * 0x9E3779B97F4A7C15ULL) >> (64 - filterBits_);
+    }
 
     unsigned filterBits_ = 0;
     std::vector<std::uint64_t> keys_;
@@ -315,6 +318,15 @@ std::int64_t ChunkFinder::firstClaimedFrom(std::int64_t pos) const {
                                [](std::int64_t v, const auto& c) { return v < c.second; });
     if (it == claims_.end()) return static_cast<std::int64_t>(t_.size());
     return std::max(it->first, pos);
+}
+
+std::int64_t ChunkFinder::lastClaimedUpTo(std::int64_t pos) const {
+    // The first stretch that starts after pos; the one before it holds or precedes pos.
+    auto it = std::upper_bound(claims_.begin(), claims_.end(), pos,
+                               [](std::int64_t v, const auto& c) { return v < c.first; });
+    if (it == claims_.begin()) return -1;
+    --it;
+    return std::min(it->second - 1, pos);
 }
 
 bool ChunkFinder::claimed(std::int64_t pos) const {

@@ -31,9 +31,13 @@ class ChunkFinder {
     // True when T[pos] lies in a claimed stretch.
     bool claimed(std::int64_t pos) const;
 
-  private:
     // First claimed position at or after `pos`, or T's length when there is none.
     std::int64_t firstClaimedFrom(std::int64_t pos) const;
+
+    // Last claimed position at or before `pos`, or -1 when there is none.
+    std::int64_t lastClaimedUpTo(std::int64_t pos) const;
+
+  private:
     std::int64_t findFull(std::int64_t chunk);
     std::int64_t findLast() const;
     void buildIndex();

@@ -220,10 +220,25 @@ struct CompareEngine::Refinement {
     // Where chunk `chunk` (0-based) first occurs, available, in T; 0 when it does not.
     std::int64_t find(std::int64_t chunk) { return finder.find(chunk) + 1; }
     void claim(std::int64_t pos, std::int64_t length) { finder.claim(pos - 1, length); }
-    int byteS(std::int64_t pos) const { return static_cast<unsigned char>(S[pos - 1]); }
-    // A claimed byte of T never equals a byte of S, so growth stops there.
-    int freeByteT(std::int64_t pos) const {
-        return finder.claimed(pos - 1) ? -1 : static_cast<unsigned char>(T[pos - 1]);
+    // The last claimed position of T at or before pos (0 when none), and the first at or
+    // after it (lenT + 1 when none).
+    std::int64_t lastClaimedUpTo(std::int64_t pos) const {
+        return pos < 1 ? 0 : finder.lastClaimedUpTo(pos - 1) + 1;
+    }
+    std::int64_t firstClaimedFrom(std::int64_t pos) const {
+        return finder.firstClaimedFrom(pos - 1) + 1;
+    }
+    // How many of the at most `room` bytes S[.., ps] and T[.., pt], read backwards, are equal.
+    std::int64_t sharedBefore(std::int64_t ps, std::int64_t pt, std::int64_t room) const {
+        std::int64_t n = 0;
+        while (n < room && S[ps - 1 - n] == T[pt - 1 - n]) ++n;
+        return n;
+    }
+    // How many of the at most `room` bytes S[ps, ..] and T[pt, ..] are equal.
+    std::int64_t sharedFrom(std::int64_t ps, std::int64_t pt, std::int64_t room) const {
+        if (room <= 0) return 0;
+        const char* s = S.data() + ps - 1;
+        return std::mismatch(s, s + room, T.data() + pt - 1).first - s;
     }
 };
 
@@ -345,7 +360,9 @@ void CompareEngine::attachOldTail(Refinement& r) {
         addOldPiece(r, r.lastPos + r.lastLen, r.lenT - r.lastPos - r.lastLen + 1, r.tail, true);
 }
 
-// Grows matches backwards over bytes both unmatched neighbours share.
+// Grows matches backwards over bytes both unmatched neighbours share, a byte at a time as
+// long as both neighbours still hold one and the byte of T is not claimed: all the steps of
+// one match are taken at once.
 void CompareEngine::growBackwards(Refinement& r) {
     auto& b = blocks_;
     for (BlockIndex k = b[r.inew].inext; k != 0; k = b[k].inext) {
@@ -353,21 +370,25 @@ void CompareEngine::growBackwards(Refinement& r) {
         if (b[k].isfound && !b[p].isfound) {
             const BlockIndex o = b[k].iother;
             const BlockIndex op = b[o].iprev;
-            while (b[k].pt0 > 1 && b[o].pt0 > 1 && b[p].nbytes > 0 && b[op].nbytes > 0 &&
-                   r.freeByteT(b[o].pt0 - 1) == r.byteS(b[k].pt0 - 1)) {
-                --b[k].pt0;
-                --b[o].pt0;
-                ++b[k].nbytes;
-                ++b[o].nbytes;
-                --b[p].nbytes;
-                --b[op].nbytes;
-            }
+            // The bytes before the match: S up to ps, T up to pt (1-based, inclusive).
+            const std::int64_t ps = b[k].pt0 - 1;
+            const std::int64_t pt = b[o].pt0 - 1;
+            const std::int64_t room =
+                std::min({ps, pt, b[p].nbytes, b[op].nbytes, pt - r.lastClaimedUpTo(pt)});
+            const std::int64_t n = r.sharedBefore(ps, pt, room);
+            b[k].pt0 -= n;
+            b[o].pt0 -= n;
+            b[k].nbytes += n;
+            b[o].nbytes += n;
+            b[p].nbytes -= n;
+            b[op].nbytes -= n;
         }
         if (k == r.tail) break;
     }
 }
 
-// Grows matches forwards; inew itself grows over what both pieces share at their start.
+// Grows matches forwards the same way; inew itself grows over what both pieces share at their
+// start.
 void CompareEngine::growForwards(Refinement& r) {
     auto& b = blocks_;
     for (BlockIndex k = r.inew; k != 0; k = b[k].inext) {
@@ -376,17 +397,18 @@ void CompareEngine::growForwards(Refinement& r) {
             const bool head = k == r.inew;
             const BlockIndex o = head ? r.iold : b[k].iother;
             const BlockIndex on = head ? r.firstOld : b[o].inext;
-            while (b[n].nbytes > 0 && b[on].nbytes > 0) {
-                const std::int64_t ps = head ? b[k].nbytes + 1 : b[k].pt0 + b[k].nbytes;
-                const std::int64_t pt = head ? b[o].nbytes + 1 : b[o].pt0 + b[o].nbytes;
-                if (ps > r.lenS || pt > r.lenT || r.freeByteT(pt) != r.byteS(ps)) break;
-                ++b[k].nbytes;
-                ++b[o].nbytes;
-                ++b[n].pt0;
-                ++b[on].pt0;
-                --b[n].nbytes;
-                --b[on].nbytes;
-            }
+            // The bytes after the match: S from ps, T from pt (1-based).
+            const std::int64_t ps = head ? b[k].nbytes + 1 : b[k].pt0 + b[k].nbytes;
+            const std::int64_t pt = head ? b[o].nbytes + 1 : b[o].pt0 + b[o].nbytes;
+            const std::int64_t room = std::min({b[n].nbytes, b[on].nbytes, r.lenS - ps + 1,
+                                                r.lenT - pt + 1, r.firstClaimedFrom(pt) - pt});
+            const std::int64_t m = r.sharedFrom(ps, pt, room);
+            b[k].nbytes += m;
+            b[o].nbytes += m;
+            b[n].pt0 += m;
+            b[on].pt0 += m;
+            b[n].nbytes -= m;
+            b[on].nbytes -= m;
         }
         if (k == r.tail) break;
     }
