@@ -10,9 +10,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -66,25 +68,39 @@ std::optional<Format> parseFormat(std::string_view name) {
 // A file's text as the editor holds it: its bytes with every line break made CR LF.
 class FileText {
   public:
+    FileText() = default;
+    FileText(FileText&& other) noexcept
+        : map_(std::exchange(other.map_, nullptr)),
+          size_(std::exchange(other.size_, 0)),
+          text_(std::move(other.text_)) {}
+    FileText& operator=(FileText&&) = delete;
+    ~FileText() { unmap(); }
+
     std::string_view view() const {
-        return bytes_ ? std::string_view(bytes_.get(), size_) : std::string_view(text_);
+        return map_ != nullptr ? std::string_view(static_cast<const char*>(map_), size_)
+                               : std::string_view(text_);
     }
 
     // What fixlines followed by toCrLfInPlace makes of the bytes.
     void normaliseLineEnds() {
         if (hasCrLfBreaksOnly(view())) return;
         text_ = toCrLf(view());
-        bytes_.reset();
-        size_ = 0;
+        unmap();
     }
 
   private:
     friend std::optional<FileText> readFile(const std::string& path, std::string& error);
 
-    // A regular file is read into a buffer of its size that is never cleared first (the
-    // first touch of fresh memory is slow enough); anything else, or a file that grows while
-    // it is read, into a string.
-    std::unique_ptr<char[]> bytes_;
+    void unmap() {
+        if (map_ != nullptr) ::munmap(map_, size_);
+        map_ = nullptr;
+        size_ = 0;
+    }
+
+    // A regular file is mapped rather than read: its pages are the file cache's, where read()
+    // would copy them into fresh memory that the kernel first has to clear. Anything else is
+    // read into text_.
+    void* map_ = nullptr;
     std::size_t size_ = 0;
     std::string text_;
 };
@@ -103,45 +119,31 @@ std::optional<FileText> readFile(const std::string& path, std::string& error) {
         ::close(fd);
         return fail(code);
     }
-    // Returns false, with errno set, on a read error.
-    auto readInto = [fd](char* at, std::size_t room, std::size_t& got) {
-        got = 0;
-        while (got < room) {
-            const ssize_t n = ::read(fd, at + got, room - got);
-            if (n == 0) break;
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                return false;
-            }
-            got += static_cast<std::size_t>(n);
-        }
-        return true;
-    };
     FileText file;
-    std::size_t got = 0;
-    bool ok = true;
-    const std::size_t expected = S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0;
-    if (expected > 0) {
-        file.bytes_.reset(new char[expected]);
-        ok = readInto(file.bytes_.get(), expected, got);
-        file.size_ = got;
-    }
-    if (ok && got == expected) {
-        // Whatever is still there: all of a pipe, the growth of a file.
-        char more[1 << 16];
-        std::size_t extra = 0;
-        while ((ok = readInto(more, sizeof more, extra)) && extra > 0) {
-            if (file.bytes_) {
-                file.text_.assign(file.bytes_.get(), file.size_);
-                file.bytes_.reset();
-                file.size_ = 0;
-            }
-            file.text_.append(more, extra);
+    if (S_ISREG(info.st_mode) && info.st_size > 0) {
+        const auto size = static_cast<std::size_t>(info.st_size);
+        void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        if (map != MAP_FAILED) {
+            ::close(fd);
+            file.map_ = map;
+            file.size_ = size;
+            return file;
         }
     }
-    const int code = errno;
+    // Not a regular file (a pipe, say), or one that cannot be mapped.
+    char buffer[1 << 16];
+    while (true) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got == 0) break;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            const int code = errno;
+            ::close(fd);
+            return fail(code);
+        }
+        file.text_.append(buffer, static_cast<std::size_t>(got));
+    }
     ::close(fd);
-    if (!ok) return fail(code);
     return file;
 }
 
