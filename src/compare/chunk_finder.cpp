@@ -170,12 +170,95 @@ void rollOver(std::string_view text, std::int64_t minlen, const HashGroups& grou
 
 }  // namespace
 
+// Gram length and smallest chunk length of the sampled index.
+constexpr std::int64_t kGram = 32;
+constexpr std::int64_t kSampledMinimum = 1000;
+
 ChunkFinder::ChunkFinder(std::string_view s, std::string_view t, std::int64_t minlen)
     : s_(s), t_(t), minlen_(minlen), fullChunks_(static_cast<std::int64_t>(s.size()) / minlen) {
     if (fullChunks_ > 0 && static_cast<std::int64_t>(t_.size()) >= minlen_) buildIndex();
 }
 
+bool ChunkFinder::buildSampledIndex() {
+    const std::int64_t m = minlen_;
+    const auto lenT = static_cast<std::int64_t>(t_.size());
+    // About sqrt(kGram * m) balances the work on both sides; never more than m - kGram + 1, so
+    // that the window of every occurrence holds a whole sampled gram.
+    std::int64_t step = 1;
+    while ((step + 1) * (step + 1) <= kGram * m) ++step;
+    step = std::min(step, m - kGram + 1);
+
+    // The grams of T at every step-th place, and per gram hash its places in text order.
+    const std::int64_t samples = (lenT - kGram) / step + 1;
+    HashGroups grams(static_cast<std::size_t>(samples));
+    std::vector<std::uint32_t> sampleGram(static_cast<std::size_t>(samples));
+    for (std::int64_t k = 0; k < samples; ++k) {
+        sampleGram[k] = grams.insert(hashOf(t_.data() + k * step, kGram));
+    }
+    std::vector<std::uint32_t> gramStart(grams.count() + 1, 0);
+    for (const std::uint32_t g : sampleGram) ++gramStart[g + 1];
+    for (std::size_t g = 1; g < gramStart.size(); ++g) gramStart[g] += gramStart[g - 1];
+    std::vector<std::int64_t> gramPlaces(static_cast<std::size_t>(samples));
+    {
+        std::vector<std::uint32_t> fill(gramStart.begin(), gramStart.end() - 1);
+        for (std::int64_t k = 0; k < samples; ++k) gramPlaces[fill[sampleGram[k]]++] = k * step;
+    }
+
+    std::uint64_t topPower = 1;
+    for (std::int64_t i = 1; i < kGram; ++i) topPower *= kBase;
+    // Candidates beyond this many mean text so repetitive that the rolling index does better.
+    const std::int64_t budget = 8 * static_cast<std::int64_t>(s_.size() + t_.size()) / m + 64;
+    std::int64_t examined = 0;
+
+    const auto chunks = static_cast<std::size_t>(fullChunks_);
+    std::vector<std::uint64_t> starts(chunks + 1, 0);
+    std::vector<std::int64_t> occurrences;
+    std::vector<std::int64_t> found;
+    for (std::size_t c = 0; c < chunks; ++c) {
+        const char* chunk = s_.data() + static_cast<std::int64_t>(c) * m;
+        found.clear();
+        std::uint64_t h = hashOf(chunk, kGram);
+        for (std::int64_t i = 0; i < step; ++i) {
+            // An occurrence at p whose sampled gram starts at p + i.
+            const std::uint32_t g = grams.find(h);
+            if (g != kNoGroup) {
+                for (std::uint32_t k = gramStart[g]; k < gramStart[g + 1]; ++k) {
+                    const std::int64_t p = gramPlaces[k] - i;
+                    if (p < 0 || p + m > lenT) continue;
+                    if (++examined > budget) return false;
+                    found.push_back(p);
+                }
+            }
+            if (i + 1 < step) {
+                h = (h - byteValue(chunk[i]) * topPower) * kBase + byteValue(chunk[i + kGram]);
+            }
+        }
+        std::sort(found.begin(), found.end());
+        found.erase(std::unique(found.begin(), found.end()), found.end());
+        for (const std::int64_t p : found) {
+            if (std::memcmp(t_.data() + p, chunk, static_cast<std::size_t>(m)) == 0) {
+                occurrences.push_back(p);
+            }
+        }
+        starts[c + 1] = occurrences.size();
+    }
+
+    // Every chunk is its own slot and group; its list holds true occurrences only.
+    chunkSlot_.resize(chunks);
+    slotGroup_.resize(chunks);
+    slotCursor_.resize(chunks);
+    for (std::size_t c = 0; c < chunks; ++c) {
+        chunkSlot_[c] = static_cast<std::uint32_t>(c);
+        slotGroup_[c] = static_cast<std::uint32_t>(c);
+        slotCursor_[c] = starts[c];
+    }
+    groupStart_ = std::move(starts);
+    candidates_ = std::move(occurrences);
+    return true;
+}
+
 void ChunkFinder::buildIndex() {
+    if (minlen_ >= kSampledMinimum && buildSampledIndex()) return;
     const auto chunks = static_cast<std::size_t>(fullChunks_);
     HashGroups groups(chunks);
     chunkSlot_.resize(chunks);
