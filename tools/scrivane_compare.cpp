@@ -83,8 +83,12 @@ class FileText {
 
     // What fixlines followed by toCrLfInPlace makes of the bytes.
     void normaliseLineEnds() {
-        if (hasCrLfBreaksOnly(view())) return;
-        text_ = toCrLf(view());
+        const std::string_view bytes = view();
+        const std::size_t lone = firstLoneBreak(bytes);
+        if (lone == bytes.size()) return;
+        std::string text = toCrLf(bytes.substr(lone));
+        text.insert(0, bytes.substr(0, lone));
+        text_ = std::move(text);
         unmap();
     }
 

@@ -111,18 +111,22 @@ std::string toCrLf(std::string_view s) {
     return replaceBreaks(s, "\r\n");
 }
 
-bool hasCrLfBreaksOnly(std::string_view s) {
+std::size_t firstLoneBreak(std::string_view s) {
     const std::size_t n = s.size();
     BreakScanner scanner(s);
     for (std::size_t i = scanner.next(0); i < n; i = scanner.next(i)) {
-        if (s[i] != '\r' || i + 1 >= n || s[i + 1] != '\n') return false;
+        if (s[i] != '\r' || i + 1 >= n || s[i + 1] != '\n') return i;
         i += 2;
     }
-    return true;
+    return n;
 }
 
 void toCrLfInPlace(std::string& s) {
-    if (!hasCrLfBreaksOnly(s)) s = toCrLf(s);
+    const std::size_t lone = firstLoneBreak(s);
+    if (lone == s.size()) return;
+    std::string out = toCrLf(std::string_view(s).substr(lone));
+    s.resize(lone);
+    s.append(out);
 }
 
 std::string fromCrLf(std::string_view text, LineEnds ends) {
