@@ -78,7 +78,7 @@ void RunRange::iterator::nextBlock() {
     const BlockIndex next = (*blocks_)[block_].inext;
     if (next <= 0 || next >= static_cast<BlockIndex>(blocks_->size()) ||
         steps_ >= blocks_->size()) {
-        block_ = 0;
+        *this = iterator();  // the end
         return;
     }
     block_ = next;

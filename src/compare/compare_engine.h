@@ -45,8 +45,10 @@ class RunRange {
             ++*this;
             return before;
         }
+        // The step count tells apart two visits of one block on a chain that loops.
         bool operator==(const iterator& other) const {
-            return block_ == other.block_ && atPartner_ == other.atPartner_;
+            return block_ == other.block_ && atPartner_ == other.atPartner_ &&
+                   steps_ == other.steps_;
         }
 
       private:
@@ -64,7 +66,7 @@ class RunRange {
         std::string_view docold_;
         BlockIndex block_ = 0;    // 0 once past the end
         bool atPartner_ = false;  // at the block's struck partner rather than its own bytes
-        std::size_t steps_ = 0;   // blocks visited, never more than the array holds
+        std::size_t steps_ = 0;   // blocks visited, never more than the array holds; 0 at the end
     };
 
     RunRange(const std::vector<Block>& blocks, std::string_view docnew, std::string_view docold)

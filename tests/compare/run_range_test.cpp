@@ -131,5 +131,18 @@ TEST(RunRange, KnownShapes) {
     }
 }
 
+// Iterators at two visits of one block are different places of the walk.
+TEST(RunRange, TwoVisitsOfABlockOnALoopingChainDiffer) {
+    const std::vector<Block> blocks{kSentinelBlock,
+                                    {.pt0 = 1, .nbytes = 2, .inext = 2},
+                                    {.pt0 = 3, .nbytes = 2, .inext = 1, .isnew = true}};
+    const RunRange range = runsOf(blocks, "abcd", "");
+    const auto first = range.begin();
+    const auto third = std::next(first, 2);
+    EXPECT_EQ(*first, *third);
+    EXPECT_NE(first, third);
+    EXPECT_EQ(std::distance(range.begin(), range.end()), 3);  // the chain holds 2 blocks
+}
+
 }  // namespace
 }  // namespace scrivane
