@@ -67,6 +67,23 @@ std::string edited(std::string text, std::size_t edits, std::uint32_t seed) {
     return text;
 }
 
+// `text` with every letter a..z turned into the two-byte Cyrillic letter in its place, so that
+// chunk borders fall inside characters as often as not.
+std::string cyrillic(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (const char c : text) {
+        if (c >= 'a' && c <= 'z') {
+            const unsigned code = 0x430U + static_cast<unsigned>(c - 'a');
+            out.push_back(static_cast<char>(0xC0U | (code >> 6)));
+            out.push_back(static_cast<char>(0x80U | (code & 0x3FU)));
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
 double peakMegabytes() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -104,6 +121,19 @@ void SimilarWithMarkup(benchmark::State& state) {
     report(state, engine, docnew.size() + docold.size());
 }
 BENCHMARK(SimilarWithMarkup)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Heavily changed UTF-8: `MB` megabytes of words before the letters become two-byte
+// characters, with a small edit every 50 bytes or so; most change borders need the border pass.
+void Utf8HeavilyChanged(benchmark::State& state) {
+    const auto size = static_cast<std::size_t>(state.range(0)) << 20;
+    const std::string base = words(size, 5);
+    const std::string docold = cyrillic(base);
+    const std::string docnew = cyrillic(edited(base, size / 50, 6));
+    CompareEngine engine;
+    for (auto _ : state) engine.compareblocks(docnew, docold);
+    report(state, engine, docnew.size() + docold.size());
+}
+BENCHMARK(Utf8HeavilyChanged)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Two unrelated texts of English-like words.
 void Unrelated(benchmark::State& state) {

@@ -1,16 +1,20 @@
 // scrivane-compare: compares two files the way the editor's Compare to does and prints the
 // differences.
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -61,8 +65,52 @@ std::optional<Format> parseFormat(std::string_view name) {
     return std::nullopt;
 }
 
+// A file's text as the editor holds it: its bytes with every line break made CR LF.
+class FileText {
+  public:
+    FileText() = default;
+    FileText(FileText&& other) noexcept
+        : map_(std::exchange(other.map_, nullptr)),
+          size_(std::exchange(other.size_, 0)),
+          text_(std::move(other.text_)) {}
+    FileText& operator=(FileText&&) = delete;
+    ~FileText() { unmap(); }
+
+    std::string_view view() const {
+        return map_ != nullptr ? std::string_view(static_cast<const char*>(map_), size_)
+                               : std::string_view(text_);
+    }
+
+    // What fixlines followed by toCrLfInPlace makes of the bytes.
+    void normaliseLineEnds() {
+        const std::string_view bytes = view();
+        const std::size_t lone = firstLoneBreak(bytes);
+        if (lone == bytes.size()) return;
+        std::string text = toCrLf(bytes.substr(lone));
+        text.insert(0, bytes.substr(0, lone));
+        text_ = std::move(text);
+        unmap();
+    }
+
+  private:
+    friend std::optional<FileText> readFile(const std::string& path, std::string& error);
+
+    void unmap() {
+        if (map_ != nullptr) ::munmap(map_, size_);
+        map_ = nullptr;
+        size_ = 0;
+    }
+
+    // A regular file is mapped rather than read: its pages are the file cache's, where read()
+    // would copy them into fresh memory that the kernel first has to clear. Anything else is
+    // read into text_.
+    void* map_ = nullptr;
+    std::size_t size_ = 0;
+    std::string text_;
+};
+
 // Reads the whole file as bytes; on failure `error` gets "<reason> opening <path>".
-std::optional<std::string> readFile(const std::string& path, std::string& error) {
+std::optional<FileText> readFile(const std::string& path, std::string& error) {
     auto fail = [&](int code) {
         error = std::string(std::strerror(code)) + " opening " + path;
         return std::nullopt;
@@ -75,7 +123,18 @@ std::optional<std::string> readFile(const std::string& path, std::string& error)
         ::close(fd);
         return fail(code);
     }
-    std::string bytes;
+    FileText file;
+    if (S_ISREG(info.st_mode) && info.st_size > 0) {
+        const auto size = static_cast<std::size_t>(info.st_size);
+        void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        if (map != MAP_FAILED) {
+            ::close(fd);
+            file.map_ = map;
+            file.size_ = size;
+            return file;
+        }
+    }
+    // Not a regular file (a pipe, say), or one that cannot be mapped.
     char buffer[1 << 16];
     while (true) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
@@ -86,32 +145,44 @@ std::optional<std::string> readFile(const std::string& path, std::string& error)
             ::close(fd);
             return fail(code);
         }
-        bytes.append(buffer, static_cast<std::size_t>(got));
+        file.text_.append(buffer, static_cast<std::size_t>(got));
     }
     ::close(fd);
-    return bytes;
+    return file;
 }
 
 // Terminal rendering: CR LF as LF, inserted runs blue, deleted runs red and struck through.
 void appendAnsi(std::string& out, std::string_view text, std::string_view colour) {
     if (text.empty()) return;
     out.append(colour);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-        out.push_back(text[i]);
+    // Stretches between the CRs of CR LF pairs are copied whole.
+    std::size_t from = 0;
+    for (std::size_t at = text.find('\r'); at != std::string_view::npos;
+         at = text.find('\r', at + 1)) {
+        if (at + 1 < text.size() && text[at + 1] == '\n') {
+            out.append(text.substr(from, at - from));
+            from = at + 1;
+        }
     }
+    out.append(text.substr(from));
     if (!colour.empty()) out.append("\x1b[0m");
 }
 
 std::string ansiText(const CompareEngine& engine, std::string_view docnew,
                      std::string_view docold) {
     std::string out;
-    const auto& blocks = engine.blocks();
-    for (BlockIndex i : chainOf(blocks, 1)) {
-        appendAnsi(out, engine.blocktext(docnew, i), blocks[i].isnew ? "\x1b[34m" : "");
-        const BlockIndex j = blocks[i].iother;
-        if (j > 0 && j <= engine.nblocks() && blocks[j].istrike) {
-            appendAnsi(out, engine.blocktext(docold, j), "\x1b[31;9m");
+    out.reserve(docnew.size() + docnew.size() / 8);
+    for (const CompareRun& run : engine.runs(docnew, docold)) {
+        switch (run.kind) {
+            case RunKind::Same:
+                appendAnsi(out, run.text, "");
+                break;
+            case RunKind::Inserted:
+                appendAnsi(out, run.text, "\x1b[34m");
+                break;
+            case RunKind::Deleted:
+                appendAnsi(out, run.text, "\x1b[31;9m");
+                break;
         }
     }
     if (!out.empty() && out.back() != '\n') out.push_back('\n');
@@ -150,27 +221,27 @@ int run(const std::vector<std::string_view>& args) {
     }
 
     std::string error;
-    std::optional<std::string> docnew = readFile(files[0], error);
-    std::optional<std::string> docold = docnew ? readFile(files[1], error) : std::nullopt;
-    if (!docnew || !docold) {
+    std::optional<FileText> newFile = readFile(files[0], error);
+    std::optional<FileText> oldFile = newFile ? readFile(files[1], error) : std::nullopt;
+    if (!newFile || !oldFile) {
         std::cerr << error << "\n";
         return kTrouble;
     }
-    for (std::string* doc : {&*docnew, &*docold}) {
-        fixlines(*doc);
-        toCrLfInPlace(*doc);
-    }
+    newFile->normaliseLineEnds();
+    oldFile->normaliseLineEnds();
+    const std::string_view docnew = newFile->view();
+    const std::string_view docold = oldFile->view();
 
     CompareEngine engine;
     std::int64_t count = 0;
     std::string output;
     if (options.format == Format::Rtf) {
-        output = engine.comparedocs(*docnew, *docold, setdefrtf(FontSpec{}), count);
+        output = engine.comparedocs(docnew, docold, setdefrtf(FontSpec{}), count);
     } else {
-        engine.compareblocks(*docnew, *docold);
+        engine.compareblocks(docnew, docold);
         count = engine.countchanges();
-        if (options.format == Format::Blocks) output = engine.dumpblocks(*docnew, *docold);
-        if (options.format == Format::Ansi) output = ansiText(engine, *docnew, *docold);
+        if (options.format == Format::Blocks) output = engine.dumpblocks(docnew, docold);
+        if (options.format == Format::Ansi) output = ansiText(engine, docnew, docold);
     }
     const std::string status = differencesText(count);
     if (options.format == Format::Count) {
@@ -183,7 +254,7 @@ int run(const std::vector<std::string_view>& args) {
         std::cerr << "scrivane-compare: cannot write the output\n";
         return kTrouble;
     }
-    return *docnew == *docold ? kEqual : kDifferent;
+    return docnew == docold ? kEqual : kDifferent;
 }
 
 }  // namespace

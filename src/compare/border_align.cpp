@@ -118,6 +118,7 @@ class Aligner {
     }
 
     bool findPairs() {
+        pairAtOld_.assign(oldChain_.size(), false);
         for (std::size_t i = 0; i < newChain_.size(); ++i) {
             const BlockIndex k = newChain_[i];
             if (b_[k].nbytes <= 0 || b_[k].isnew) continue;
@@ -126,6 +127,7 @@ class Aligner {
             const auto oldAt = static_cast<std::size_t>(oldPlace_[*o]);
             if (!pairs_.empty() && oldAt <= pairs_.back().oldAt) return false;
             pairs_.push_back({k, *o, i, oldAt});
+            pairAtOld_[oldAt] = true;
         }
         return true;
     }
@@ -219,11 +221,10 @@ class Aligner {
     }
 
     bool canCollapse(const Region& r) const {
+        // A pair inside a region belongs to a dissolved stretch.
         for (std::size_t i = r.oldFrom; i < r.oldTo; ++i) {
             const Block& o = b_[oldChain_[i]];
-            const bool inDissolvedPair = std::any_of(pairs_.begin(), pairs_.end(),
-                                                     [&](const Pair& p) { return p.oldAt == i; });
-            if (o.nbytes > 0 && !o.istrike && !inDissolvedPair) return false;
+            if (o.nbytes > 0 && !o.istrike && !pairAtOld_[i]) return false;
         }
         // The region reuses its own blocks; only a side with none needs a block added, and
         // that needs a place after an existing block.
@@ -325,6 +326,7 @@ class Aligner {
     std::vector<BlockIndex> oldChain_;
     std::vector<std::int64_t> oldPlace_;
     std::vector<Pair> pairs_;
+    std::vector<bool> pairAtOld_;  // per old-chain place: a pair's old block is there
     std::vector<Stretch> stretches_;
     std::vector<Region> regions_;
     Characters chars_;

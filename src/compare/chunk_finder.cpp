@@ -1,8 +1,10 @@
 #include "compare/chunk_finder.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
+#include <functional>
 #include <limits>
 
 namespace scrivane {
@@ -53,16 +55,20 @@ class HashGroups {
         }
         keys_[i] = h;
         groups_[i] = count_++;
-        const std::uint64_t f = m >> (64 - filterBits_);
+        const std::uint64_t f = filterBit(h);
         filter_[f / 64] |= std::uint64_t{1} << (f % 64);
         return groups_[i];
     }
 
+    // False only when `h` is surely not there; cheap enough for every window of a text.
+    bool mayHold(std::uint64_t h) const {
+        const std::uint64_t f = filterBit(h);
+        return (filter_[f / 64] & (std::uint64_t{1} << (f % 64))) != 0;
+    }
+
     std::uint32_t find(std::uint64_t h) const {
-        const std::uint64_t m = mix(h);
-        const std::uint64_t f = m >> (64 - filterBits_);
-        if ((filter_[f / 64] & (std::uint64_t{1} << (f % 64))) == 0) return kNoGroup;
-        std::size_t i = slotOf(m);
+        if (!mayHold(h)) return kNoGroup;
+        std::size_t i = slotOf(mix(h));
         while (groups_[i] != kNoGroup) {
             if (keys_[i] == h) return groups_[i];
             i = (i + 1) & (keys_.size() - 1);
@@ -74,6 +80,11 @@ class HashGroups {
 
   private:
     std::size_t slotOf(std::uint64_t m) const { return m & (keys_.size() - 1); }
+    // The filter needs fewer bits than the table: one multiplication spreads enough of them
+    // to the top (the polynomial hash's top bits alone are weak for short chunks).
+    std::uint64_t filterBit(std::uint64_t h) const {
+        return (h * 0x9E3779B97F4A7C15ULL) >> (64 - filterBits_);
+    }
 
     unsigned filterBits_ = 0;
     std::vector<std::uint64_t> keys_;
@@ -82,14 +93,172 @@ class HashGroups {
     std::uint32_t count_ = 0;
 };
 
+// hashOf for each of the first `chunks` chunks of s, four chunks at a time: the hash of one
+// chunk is a chain of multiplications, and the four chains do not wait on each other.
+std::vector<std::uint64_t> hashChunks(std::string_view s, std::int64_t minlen, std::size_t chunks) {
+    std::vector<std::uint64_t> hashes(chunks);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(s.data());
+    std::size_t c = 0;
+    for (; c + 4 <= chunks; c += 4) {
+        const unsigned char* p = bytes + static_cast<std::int64_t>(c) * minlen;
+        std::uint64_t h0 = 0, h1 = 0, h2 = 0, h3 = 0;
+        for (std::int64_t i = 0; i < minlen; ++i) {
+            h0 = h0 * kBase + (p[i] + 1U);
+            h1 = h1 * kBase + (p[i + minlen] + 1U);
+            h2 = h2 * kBase + (p[i + 2 * minlen] + 1U);
+            h3 = h3 * kBase + (p[i + 3 * minlen] + 1U);
+        }
+        hashes[c] = h0;
+        hashes[c + 1] = h1;
+        hashes[c + 2] = h2;
+        hashes[c + 3] = h3;
+    }
+    for (; c < chunks; ++c)
+        hashes[c] = hashOf(s.data() + static_cast<std::int64_t>(c) * minlen, minlen);
+    return hashes;
+}
+
+// Rolls the window hash over T and calls onHit(stretch, group, position) for every window
+// whose hash is a chunk's. T is cut into kStretches stretches rolled side by side: each step
+// of one stretch waits on the multiplication of its previous step, and the stretches do not
+// wait on each other. Within a stretch, positions come in text order; positions after the
+// last stretch come last, as stretch kStretches.
+constexpr int kStretches = 4;
+
+template <class OnHit>
+void rollOver(std::string_view text, std::int64_t minlen, const HashGroups& groups, OnHit&& onHit) {
+    std::uint64_t topPower = 1;
+    for (std::int64_t i = 1; i < minlen; ++i) topPower *= kBase;
+    std::array<std::uint64_t, 256> leaving{};  // a first byte's share of the hash
+    for (std::uint64_t c = 0; c < 256; ++c) leaving[c] = (c + 1) * topPower;
+    const auto* t = reinterpret_cast<const unsigned char*>(text.data());
+    const std::int64_t positions = static_cast<std::int64_t>(text.size()) - minlen + 1;
+    auto roll = [&](std::uint64_t h, std::int64_t p) {
+        return (h - leaving[t[p]]) * kBase + (t[p + minlen] + 1U);
+    };
+
+    // Stretches too short to pay for their own first hash are not worth it. One position at
+    // least is left after them, so their last roll still reads inside T.
+    const std::int64_t share = (positions - 1) / kStretches;
+    const std::int64_t stretch = share >= 4 * minlen ? share : 0;
+    std::int64_t done = 0;
+    if (stretch > 0) {
+        std::array<std::uint64_t, kStretches> h{};
+        for (int k = 0; k < kStretches; ++k) h[k] = hashOf(text.data() + k * stretch, minlen);
+        for (std::int64_t i = 0; i < stretch; ++i) {
+            for (int k = 0; k < kStretches; ++k) {
+                const std::int64_t p = k * stretch + i;
+                if (groups.mayHold(h[k])) {
+                    const std::uint32_t g = groups.find(h[k]);
+                    if (g != kNoGroup) onHit(k, g, p);
+                }
+                h[k] = roll(h[k], p);
+            }
+        }
+        done = kStretches * stretch;
+    }
+    if (done < positions) {
+        std::uint64_t h = hashOf(text.data() + done, minlen);
+        for (std::int64_t p = done;; ++p) {
+            const std::uint32_t g = groups.find(h);
+            if (g != kNoGroup) onHit(kStretches, g, p);
+            if (p + 1 == positions) break;
+            h = roll(h, p);
+        }
+    }
+}
+
 }  // namespace
+
+// Gram length and smallest chunk length of the sampled index.
+constexpr std::int64_t kGram = 32;
+constexpr std::int64_t kSampledMinimum = 1000;
 
 ChunkFinder::ChunkFinder(std::string_view s, std::string_view t, std::int64_t minlen)
     : s_(s), t_(t), minlen_(minlen), fullChunks_(static_cast<std::int64_t>(s.size()) / minlen) {
     if (fullChunks_ > 0 && static_cast<std::int64_t>(t_.size()) >= minlen_) buildIndex();
 }
 
+bool ChunkFinder::buildSampledIndex() {
+    const std::int64_t m = minlen_;
+    const auto lenT = static_cast<std::int64_t>(t_.size());
+    // About sqrt(kGram * m) balances the work on both sides; never more than m - kGram + 1, so
+    // that the window of every occurrence holds a whole sampled gram.
+    std::int64_t step = 1;
+    while ((step + 1) * (step + 1) <= kGram * m) ++step;
+    step = std::min(step, m - kGram + 1);
+
+    // The grams of T at every step-th place, and per gram hash its places in text order.
+    const std::int64_t samples = (lenT - kGram) / step + 1;
+    HashGroups grams(static_cast<std::size_t>(samples));
+    std::vector<std::uint32_t> sampleGram(static_cast<std::size_t>(samples));
+    for (std::int64_t k = 0; k < samples; ++k) {
+        sampleGram[k] = grams.insert(hashOf(t_.data() + k * step, kGram));
+    }
+    std::vector<std::uint32_t> gramStart(grams.count() + 1, 0);
+    for (const std::uint32_t g : sampleGram) ++gramStart[g + 1];
+    for (std::size_t g = 1; g < gramStart.size(); ++g) gramStart[g] += gramStart[g - 1];
+    std::vector<std::int64_t> gramPlaces(static_cast<std::size_t>(samples));
+    {
+        std::vector<std::uint32_t> fill(gramStart.begin(), gramStart.end() - 1);
+        for (std::int64_t k = 0; k < samples; ++k) gramPlaces[fill[sampleGram[k]]++] = k * step;
+    }
+
+    std::uint64_t topPower = 1;
+    for (std::int64_t i = 1; i < kGram; ++i) topPower *= kBase;
+    // Candidates beyond this many mean text so repetitive that the rolling index does better.
+    const std::int64_t budget = 8 * static_cast<std::int64_t>(s_.size() + t_.size()) / m + 64;
+    std::int64_t examined = 0;
+
+    const auto chunks = static_cast<std::size_t>(fullChunks_);
+    std::vector<std::uint64_t> starts(chunks + 1, 0);
+    std::vector<std::int64_t> occurrences;
+    std::vector<std::int64_t> found;
+    for (std::size_t c = 0; c < chunks; ++c) {
+        const char* chunk = s_.data() + static_cast<std::int64_t>(c) * m;
+        found.clear();
+        std::uint64_t h = hashOf(chunk, kGram);
+        for (std::int64_t i = 0; i < step; ++i) {
+            // An occurrence at p whose sampled gram starts at p + i.
+            const std::uint32_t g = grams.find(h);
+            if (g != kNoGroup) {
+                for (std::uint32_t k = gramStart[g]; k < gramStart[g + 1]; ++k) {
+                    const std::int64_t p = gramPlaces[k] - i;
+                    if (p < 0 || p + m > lenT) continue;
+                    if (++examined > budget) return false;
+                    found.push_back(p);
+                }
+            }
+            if (i + 1 < step) {
+                h = (h - byteValue(chunk[i]) * topPower) * kBase + byteValue(chunk[i + kGram]);
+            }
+        }
+        std::sort(found.begin(), found.end());
+        found.erase(std::unique(found.begin(), found.end()), found.end());
+        for (const std::int64_t p : found) {
+            if (std::memcmp(t_.data() + p, chunk, static_cast<std::size_t>(m)) == 0) {
+                occurrences.push_back(p);
+            }
+        }
+        starts[c + 1] = occurrences.size();
+    }
+
+    // Every chunk is its own slot and group; its list holds true occurrences only.
+    chunkSlot_.resize(chunks);
+    slotGroup_.resize(chunks);
+    slotCursor_.resize(chunks);
+    for (std::size_t c = 0; c < chunks; ++c) {
+        chunkSlot_[c] = static_cast<std::uint32_t>(c);
+        slotGroup_[c] = static_cast<std::uint32_t>(c);
+        slotCursor_[c] = starts[c];
+    }
+    groupStart_ = std::move(starts);
+    candidates_ = std::move(occurrences);
+    return true;
+}
+
 void ChunkFinder::buildIndex() {
+    if (minlen_ >= kSampledMinimum && buildSampledIndex()) return;
     const auto chunks = static_cast<std::size_t>(fullChunks_);
     HashGroups groups(chunks);
     chunkSlot_.resize(chunks);
@@ -99,9 +268,10 @@ void ChunkFinder::buildIndex() {
     std::vector<std::uint32_t> groupFirstSlot;
     std::vector<std::uint32_t> slotNext;
     std::vector<std::int64_t> slotChunk;
+    const std::vector<std::uint64_t> chunkHashes = hashChunks(s_, minlen_, chunks);
     for (std::size_t c = 0; c < chunks; ++c) {
         const char* text = s_.data() + static_cast<std::int64_t>(c) * minlen_;
-        const std::uint32_t g = groups.insert(hashOf(text, minlen_));
+        const std::uint32_t g = groups.insert(chunkHashes[c]);
         if (g == groupFirstSlot.size()) groupFirstSlot.push_back(kNoGroup);
         std::uint32_t slot = groupFirstSlot[g];
         while (slot != kNoGroup &&
@@ -118,25 +288,43 @@ void ChunkFinder::buildIndex() {
         chunkSlot_[c] = slot;
     }
 
-    // Two rolling passes over T: count the candidates of each group, then place them.
-    std::uint64_t topPower = 1;
-    for (std::int64_t i = 1; i < minlen_; ++i) topPower *= kBase;
-    const std::int64_t last = static_cast<std::int64_t>(t_.size()) - minlen_;
-    auto rollOverT = [&](auto&& onHit) {
-        std::uint64_t h = hashOf(t_.data(), minlen_);
-        for (std::int64_t p = 0;; ++p) {
-            const std::uint32_t g = groups.find(h);
-            if (g != kNoGroup) onHit(g, p);
-            if (p == last) break;
-            h = (h - byteValue(t_[p]) * topPower) * kBase + byteValue(t_[p + minlen_]);
+    // The candidates are sorted by group, each group in text order. Usually there are few:
+    // one rolling pass over T notes them, per stretch in text order, and they are counted and
+    // placed from the notes. When they grow too many to note cheaply, a second pass places
+    // them instead. Counting per stretch lets each stretch place its candidates after those of
+    // the stretches before it.
+    const std::size_t groupCount = groups.count();
+    constexpr auto kLanes = static_cast<std::size_t>(kStretches) + 1;
+    std::vector<std::uint64_t> place(groupCount * kLanes + 1, 0);  // [group * kLanes + stretch]
+    const std::size_t noteLimit = std::max<std::size_t>(1 << 16, t_.size() / 16);
+    std::array<std::vector<std::pair<std::int64_t, std::uint32_t>>, kLanes> notes;
+    std::size_t noted = 0;
+    bool noting = true;
+    rollOver(t_, minlen_, groups, [&](int stretch, std::uint32_t g, std::int64_t p) {
+        const auto lane = static_cast<std::size_t>(stretch);
+        ++place[g * kLanes + lane + 1];
+        if (!noting) return;
+        if (++noted > noteLimit) {
+            noting = false;
+            for (auto& n : notes) n = {};
+            return;
         }
-    };
-    groupStart_.assign(groups.count() + 1, 0);
-    rollOverT([&](std::uint32_t g, std::int64_t) { ++groupStart_[g + 1]; });
-    for (std::size_t g = 1; g < groupStart_.size(); ++g) groupStart_[g] += groupStart_[g - 1];
+        notes[lane].emplace_back(p, g);
+    });
+    for (std::size_t i = 1; i < place.size(); ++i) place[i] += place[i - 1];
+    groupStart_.resize(groupCount + 1);
+    for (std::size_t g = 0; g <= groupCount; ++g) groupStart_[g] = place[g * kLanes];
     candidates_.resize(groupStart_.back());
-    std::vector<std::uint64_t> fill(groupStart_.begin(), groupStart_.end() - 1);
-    rollOverT([&](std::uint32_t g, std::int64_t p) { candidates_[fill[g]++] = p; });
+    auto placeOne = [&](int stretch, std::uint32_t g, std::int64_t p) {
+        candidates_[place[g * kLanes + static_cast<std::size_t>(stretch)]++] = p;
+    };
+    if (noting) {
+        for (std::size_t lane = 0; lane < kLanes; ++lane) {
+            for (const auto& [p, g] : notes[lane]) placeOne(static_cast<int>(lane), g, p);
+        }
+    } else {
+        rollOver(t_, minlen_, groups, placeOne);
+    }
 
     slotCursor_.resize(slotGroup_.size());
     for (std::size_t slot = 0; slot < slotGroup_.size(); ++slot) {
@@ -180,12 +368,15 @@ std::int64_t ChunkFinder::findLast() const {
     const auto length = static_cast<std::int64_t>(s_.size()) - start;
     const auto size = static_cast<std::int64_t>(t_.size());
     if (length <= 0 || length > size) return -1;
+    // Boyer-Moore with the good-suffix rule: linear in T even for chunks such as "baaa..."
+    // in a run of "a", where a plain scan would compare the whole chunk at every byte.
+    const std::string_view chunk = s_.substr(static_cast<std::size_t>(start));
+    const std::boyer_moore_searcher searcher(chunk.begin(), chunk.end());
     std::int64_t from = 0;
     while (size - from >= length) {
-        const void* hit = memmem(t_.data() + from, static_cast<std::size_t>(size - from),
-                                 s_.data() + start, static_cast<std::size_t>(length));
-        if (hit == nullptr) return -1;
-        const std::int64_t p = static_cast<const char*>(hit) - t_.data();
+        const auto hit = std::search(t_.begin() + from, t_.end(), searcher);
+        if (hit == t_.end()) return -1;
+        const std::int64_t p = hit - t_.begin();
         const std::int64_t z = firstClaimedFrom(p);
         if (z >= p + length) return p;
         // Resume after the claimed stretch that holds z.
@@ -210,6 +401,15 @@ std::int64_t ChunkFinder::firstClaimedFrom(std::int64_t pos) const {
                                [](std::int64_t v, const auto& c) { return v < c.second; });
     if (it == claims_.end()) return static_cast<std::int64_t>(t_.size());
     return std::max(it->first, pos);
+}
+
+std::int64_t ChunkFinder::lastClaimedUpTo(std::int64_t pos) const {
+    // The first stretch that starts after pos; the one before it holds or precedes pos.
+    auto it = std::upper_bound(claims_.begin(), claims_.end(), pos,
+                               [](std::int64_t v, const auto& c) { return v < c.first; });
+    if (it == claims_.begin()) return -1;
+    --it;
+    return std::min(it->second - 1, pos);
 }
 
 bool ChunkFinder::claimed(std::int64_t pos) const {

@@ -17,6 +17,14 @@ namespace scrivane {
 // chunk of S may start, and those places are kept per chunk hash in text order. Each distinct
 // chunk content keeps a cursor into its list; claims only ever remove occurrences, so a
 // cursor never moves backwards. The short last chunk is searched for directly.
+//
+// Long chunks (1000 bytes and more) are looked up without visiting every place of T: T's
+// 32-byte grams are taken every `step` bytes only, step being at most chunk length - 31, so
+// the window of any occurrence of a chunk holds exactly one sampled gram whole, at some
+// offset below step. Looking up each of the chunk's first `step` grams among the samples
+// therefore names every place the chunk may occur; each is checked byte for byte, and the
+// chunk's list keeps the true occurrences in text order. On text so repetitive that the
+// places to check grow past a budget, the rolling index is built instead.
 // Positions are 0-based here.
 class ChunkFinder {
   public:
@@ -31,12 +39,18 @@ class ChunkFinder {
     // True when T[pos] lies in a claimed stretch.
     bool claimed(std::int64_t pos) const;
 
-  private:
     // First claimed position at or after `pos`, or T's length when there is none.
     std::int64_t firstClaimedFrom(std::int64_t pos) const;
+
+    // Last claimed position at or before `pos`, or -1 when there is none.
+    std::int64_t lastClaimedUpTo(std::int64_t pos) const;
+
+  private:
     std::int64_t findFull(std::int64_t chunk);
     std::int64_t findLast() const;
     void buildIndex();
+    // The sampled index for long chunks; false, leaving the index empty, past its budget.
+    bool buildSampledIndex();
 
     std::string_view s_;
     std::string_view t_;

@@ -51,6 +51,66 @@ std::string differencesText(std::int64_t count) {
     return text;
 }
 
+RunRange::iterator::iterator(const RunRange& range)
+    : blocks_(range.blocks_), docnew_(range.docnew_), docold_(range.docold_), block_(1) {
+    if (blocks_->size() <= 1) {
+        block_ = 0;
+        return;
+    }
+    steps_ = 1;
+    skipEmpty();
+}
+
+BlockIndex RunRange::iterator::struckPartner() const {
+    const BlockIndex j = (*blocks_)[block_].iother;
+    const bool shown = j > 0 && j < static_cast<BlockIndex>(blocks_->size()) &&
+                       (*blocks_)[j].nbytes > 0 && (*blocks_)[j].istrike;
+    return shown ? j : 0;
+}
+
+std::string_view RunRange::iterator::currentText() const {
+    return atPartner_ ? blocktextOf(*blocks_, docold_, struckPartner())
+                      : blocktextOf(*blocks_, docnew_, block_);
+}
+
+void RunRange::iterator::nextBlock() {
+    atPartner_ = false;
+    const BlockIndex next = (*blocks_)[block_].inext;
+    if (next <= 0 || next >= static_cast<BlockIndex>(blocks_->size()) ||
+        steps_ >= blocks_->size()) {
+        *this = iterator();  // the end
+        return;
+    }
+    block_ = next;
+    ++steps_;
+}
+
+void RunRange::iterator::skipEmpty() {
+    // A struck partner is only ever stepped onto when it holds bytes.
+    while (block_ != 0 && !atPartner_ && (*blocks_)[block_].nbytes <= 0) {
+        if (struckPartner() != 0) {
+            atPartner_ = true;
+        } else {
+            nextBlock();
+        }
+    }
+}
+
+CompareRun RunRange::iterator::operator*() const {
+    if (atPartner_) return {RunKind::Deleted, currentText()};
+    return {(*blocks_)[block_].isnew ? RunKind::Inserted : RunKind::Same, currentText()};
+}
+
+RunRange::iterator& RunRange::iterator::operator++() {
+    if (!atPartner_ && struckPartner() != 0) {
+        atPartner_ = true;
+    } else {
+        nextBlock();
+    }
+    skipEmpty();
+    return *this;
+}
+
 std::string CompareEngine::comparedocs(std::string_view docnew, std::string_view docold,
                                        std::string_view defrtf, std::int64_t& count) {
     compareblocks(docnew, docold);
@@ -117,70 +177,142 @@ std::string_view CompareEngine::blocktext(std::string_view text, BlockIndex i) c
     return blocktextOf(blocks_, text, i);
 }
 
+// The state one refinement shares between its phases. Every position here counts from 1
+// within the refined pieces, as the blocks' pt0 does while ioffset is set; the conversions to
+// the finder's 0-based places are the helpers at the end, and nowhere else.
+struct CompareEngine::Refinement {
+    Refinement(std::int64_t minlen, std::string_view s, std::string_view t, BlockIndex inew,
+               BlockIndex iold, std::int64_t ioffS, std::int64_t ioffT)
+        : minlen(minlen),
+          S(s),
+          T(t),
+          lenS(static_cast<std::int64_t>(s.size())),
+          lenT(static_cast<std::int64_t>(t.size())),
+          inew(inew),
+          iold(iold),
+          ioffS(ioffS),
+          ioffT(ioffT),
+          finder(s, t, minlen),
+          lastPos(1 - minlen),
+          lastLen(minlen) {}
+
+    const std::int64_t minlen;
+    const std::string_view S;  // the new piece
+    const std::string_view T;  // the old piece
+    const std::int64_t lenS;
+    const std::int64_t lenT;
+    const BlockIndex inew;
+    const BlockIndex iold;
+    const std::int64_t ioffS;  // start of S in the new text, minus 1
+    const std::int64_t ioffT;  // start of T in the old text, minus 1
+    ChunkFinder finder;
+
+    BlockIndex first = 0;      // first block this refinement adds (its first chunk)
+    BlockIndex lastChunk = 0;  // block of the last chunk
+    BlockIndex oldPrev = 0;    // old piece after which the next one is linked
+    BlockIndex oldNext = 0;    // what follows iold in the old chain
+    BlockIndex firstOld = 0;   // first old piece added
+    std::int64_t lastPos;      // where the last match starts in T
+    std::int64_t lastLen;      // and its length
+    bool missed = false;       // the last chunk went unmatched
+    BlockIndex tail = 0;       // last new block of this refinement
+
+    // Where chunk `chunk` (0-based) first occurs, available, in T; 0 when it does not.
+    std::int64_t find(std::int64_t chunk) { return finder.find(chunk) + 1; }
+    void claim(std::int64_t pos, std::int64_t length) { finder.claim(pos - 1, length); }
+    // The last claimed position of T at or before pos (0 when none), and the first at or
+    // after it (lenT + 1 when none).
+    std::int64_t lastClaimedUpTo(std::int64_t pos) const {
+        return pos < 1 ? 0 : finder.lastClaimedUpTo(pos - 1) + 1;
+    }
+    std::int64_t firstClaimedFrom(std::int64_t pos) const {
+        return finder.firstClaimedFrom(pos - 1) + 1;
+    }
+    // How many of the at most `room` bytes S[.., ps] and T[.., pt], read backwards, are equal.
+    std::int64_t sharedBefore(std::int64_t ps, std::int64_t pt, std::int64_t room) const {
+        std::int64_t n = 0;
+        while (n < room && S[ps - 1 - n] == T[pt - 1 - n]) ++n;
+        return n;
+    }
+    // How many of the at most `room` bytes S[ps, ..] and T[pt, ..] are equal.
+    std::int64_t sharedFrom(std::int64_t ps, std::int64_t pt, std::int64_t room) const {
+        if (room <= 0) return 0;
+        const char* s = S.data() + ps - 1;
+        return std::mismatch(s, s + room, T.data() + pt - 1).first - s;
+    }
+};
+
 void CompareEngine::refineblock(std::int64_t minlen, std::string_view docnew,
                                 std::string_view docold, BlockIndex inew, BlockIndex iold) {
-    auto& b = blocks_;  // indices only: addblock may move the elements
     const std::string_view S = blocktext(docnew, inew);
     const std::string_view T = blocktext(docold, iold);
     if (minlen <= 0 || S.empty() || T.empty()) return;
-    const auto lenS = static_cast<std::int64_t>(S.size());
-    const auto lenT = static_cast<std::int64_t>(T.size());
-    const std::int64_t ioffS = b[inew].ioffset + b[inew].pt0 - 1;
-    const std::int64_t ioffT = b[iold].ioffset + b[iold].pt0 - 1;
+    Refinement r(minlen, S, T, inew, iold, blocks_[inew].ioffset + blocks_[inew].pt0 - 1,
+                 blocks_[iold].ioffset + blocks_[iold].pt0 - 1);
 
     // Consume both blocks; their pieces follow.
-    b[inew].nbytes = 0;
-    b[inew].isfound = true;
-    b[iold].nbytes = 0;
-    b[iold].isfound = true;
-    const BlockIndex first = nblocks() + 1;
+    for (BlockIndex i : {inew, iold}) {
+        blocks_[i].nbytes = 0;
+        blocks_[i].isfound = true;
+    }
+    cutChunks(r);
+    matchChunks(r);
+    attachOldTail(r);
+    growBackwards(r);
+    growForwards(r);
+    settlePieces(r);
+}
 
-    // Chunks of S, linked in text order right after inew.
-    BlockIndex last = inew;
-    const BlockIndex afterNew = b[inew].inext;
-    for (std::int64_t j = 1; j <= lenS; j += minlen) {
-        last = addblock({.ioffset = ioffS,
+// Chunks of S, linked in text order right after inew.
+void CompareEngine::cutChunks(Refinement& r) {
+    r.first = nblocks() + 1;
+    BlockIndex last = r.inew;
+    const BlockIndex after = blocks_[r.inew].inext;
+    for (std::int64_t j = 1; j <= r.lenS; j += r.minlen) {
+        last = addblock({.ioffset = r.ioffS,
                          .pt0 = j,
-                         .nbytes = std::min(minlen, lenS - j + 1),
+                         .nbytes = std::min(r.minlen, r.lenS - j + 1),
                          .iprev = last,
-                         .inext = afterNew,
+                         .inext = after,
                          .iwhich = kNewText,
                          .isnew = true});
     }
-    const BlockIndex lastChunk = last;
-
+    r.lastChunk = last;
+    r.tail = last;
     // Old pieces take iold's place: between its predecessor (or iold itself, the head) and
     // its successor.
-    BlockIndex oldPrev = b[iold].iprev != 0 ? b[iold].iprev : iold;
-    const BlockIndex oldNext = b[iold].inext;
-    BlockIndex firstOld = 0;
-    auto addOld = [&](std::int64_t pt0, std::int64_t nbytes, BlockIndex other, bool strike) {
-        oldPrev = addblock({.ioffset = ioffT,
-                            .pt0 = pt0,
-                            .nbytes = nbytes,
-                            .iprev = oldPrev,
-                            .inext = oldNext,
-                            .iother = other,
-                            .iwhich = kOldText,
-                            .istrike = strike,
-                            .isfound = !strike});
-        if (firstOld == 0) firstOld = oldPrev;
-        return oldPrev;
-    };
+    r.oldPrev = blocks_[r.iold].iprev != 0 ? blocks_[r.iold].iprev : r.iold;
+    r.oldNext = blocks_[r.iold].inext;
+}
 
-    // Match the chunks in order; a chunk counts as found only when its first available
-    // occurrence lies after the previous match.
-    ChunkFinder finder(S, T, minlen);
-    std::int64_t lastPos = 1 - minlen;
-    std::int64_t lastLen = minlen;
-    bool missed = false;
-    for (BlockIndex k = first; k <= lastChunk; ++k) {
-        const std::int64_t f = finder.find(k - first) + 1;
-        if (f > 0 && f > lastPos) {
-            if (f != lastPos + minlen) {
-                missed = false;
+BlockIndex CompareEngine::addOldPiece(Refinement& r, std::int64_t pt0, std::int64_t nbytes,
+                                      BlockIndex other, bool strike) {
+    r.oldPrev = addblock({.ioffset = r.ioffT,
+                          .pt0 = pt0,
+                          .nbytes = nbytes,
+                          .iprev = r.oldPrev,
+                          .inext = r.oldNext,
+                          .iother = other,
+                          .iwhich = kOldText,
+                          .istrike = strike,
+                          .isfound = !strike});
+    if (r.firstOld == 0) r.firstOld = r.oldPrev;
+    return r.oldPrev;
+}
+
+// Matches the chunks in order; a chunk counts as found only when its first available
+// occurrence lies after the previous match. Old text skipped over becomes a deleted piece
+// partnered with the unmatched new text before the chunk (an empty block when there is none);
+// an unmatched chunk joins the unmatched one before it.
+void CompareEngine::matchChunks(Refinement& r) {
+    auto& b = blocks_;  // indices only: addblock may move the elements
+    for (BlockIndex k = r.first; k <= r.lastChunk; ++k) {
+        const std::int64_t f = r.find(k - r.first);
+        if (f > 0 && f > r.lastPos) {
+            if (f != r.lastPos + r.minlen) {
+                r.missed = false;
                 if (b[b[k].iprev].isfound) {
-                    addblock({.ioffset = ioffS,
+                    addblock({.ioffset = r.ioffS,
                               .pt0 = b[k].pt0,
                               .iprev = b[k].iprev,
                               .inext = k,
@@ -189,17 +321,17 @@ void CompareEngine::refineblock(std::int64_t minlen, std::string_view docnew,
                 }
                 const BlockIndex q = b[k].iprev;
                 b[q].iother = nblocks() + 1;
-                addOld(lastPos + minlen, f - lastPos - minlen, q, true);
+                addOldPiece(r, r.lastPos + r.minlen, f - r.lastPos - r.minlen, q, true);
             }
-            lastPos = f;
-            lastLen = b[k].nbytes;
-            const BlockIndex o = addOld(f, b[k].nbytes, k, false);
+            r.lastPos = f;
+            r.lastLen = b[k].nbytes;
+            const BlockIndex o = addOldPiece(r, f, b[k].nbytes, k, false);
             b[k].isfound = true;
             b[k].isnew = false;
             b[k].iother = o;
-            finder.claim(f - 1, b[k].nbytes);
+            r.claim(f, b[k].nbytes);
         } else {
-            missed = true;
+            r.missed = true;
             const BlockIndex p = b[k].iprev;
             if (!b[p].isfound) {
                 b[k].pt0 = b[p].pt0;
@@ -208,87 +340,95 @@ void CompareEngine::refineblock(std::int64_t minlen, std::string_view docnew,
             }
         }
     }
+}
 
-    // Old text after the last match.
-    BlockIndex z = lastChunk;
-    if (lastPos + lastLen <= lenT) {
-        if (!missed) {
-            z = addblock({.ioffset = ioffS,
-                          .pt0 = b[z].pt0 + b[z].nbytes,
-                          .iprev = z,
-                          .inext = b[z].inext,
-                          .iwhich = kNewText,
-                          .isnew = true});
-        }
-        b[z].iother = addOld(lastPos + lastLen, lenT - lastPos - lastLen + 1, z, true);
+// Old text after the last match: deleted, partnered with the last chunk when that went
+// unmatched, else with an empty block added after it.
+void CompareEngine::attachOldTail(Refinement& r) {
+    auto& b = blocks_;
+    if (r.lastPos + r.lastLen > r.lenT) return;
+    if (!r.missed) {
+        const BlockIndex z = r.tail;
+        r.tail = addblock({.ioffset = r.ioffS,
+                           .pt0 = b[z].pt0 + b[z].nbytes,
+                           .iprev = z,
+                           .inext = b[z].inext,
+                           .iwhich = kNewText,
+                           .isnew = true});
     }
+    b[r.tail].iother =
+        addOldPiece(r, r.lastPos + r.lastLen, r.lenT - r.lastPos - r.lastLen + 1, r.tail, true);
+}
 
-    // A claimed byte of T never equals a byte of S, so growth stops there.
-    auto byteS = [&](std::int64_t pos) { return static_cast<unsigned char>(S[pos - 1]); };
-    auto freeByteT = [&](std::int64_t pos) {
-        return finder.claimed(pos - 1) ? -1
-                                       : static_cast<int>(static_cast<unsigned char>(T[pos - 1]));
-    };
-
-    // Grow matches backwards over bytes both unmatched neighbours share.
-    for (BlockIndex k = b[inew].inext; k != 0; k = b[k].inext) {
+// Grows matches backwards over bytes both unmatched neighbours share, a byte at a time as
+// long as both neighbours still hold one and the byte of T is not claimed: all the steps of
+// one match are taken at once.
+void CompareEngine::growBackwards(Refinement& r) {
+    auto& b = blocks_;
+    for (BlockIndex k = b[r.inew].inext; k != 0; k = b[k].inext) {
         const BlockIndex p = b[k].iprev;
         if (b[k].isfound && !b[p].isfound) {
             const BlockIndex o = b[k].iother;
             const BlockIndex op = b[o].iprev;
-            while (b[k].pt0 > 1 && b[o].pt0 > 1 && b[p].nbytes > 0 && b[op].nbytes > 0 &&
-                   freeByteT(b[o].pt0 - 1) == byteS(b[k].pt0 - 1)) {
-                --b[k].pt0;
-                --b[o].pt0;
-                ++b[k].nbytes;
-                ++b[o].nbytes;
-                --b[p].nbytes;
-                --b[op].nbytes;
-            }
+            // The bytes before the match: S up to ps, T up to pt (1-based, inclusive).
+            const std::int64_t ps = b[k].pt0 - 1;
+            const std::int64_t pt = b[o].pt0 - 1;
+            const std::int64_t room =
+                std::min({ps, pt, b[p].nbytes, b[op].nbytes, pt - r.lastClaimedUpTo(pt)});
+            const std::int64_t n = r.sharedBefore(ps, pt, room);
+            b[k].pt0 -= n;
+            b[o].pt0 -= n;
+            b[k].nbytes += n;
+            b[o].nbytes += n;
+            b[p].nbytes -= n;
+            b[op].nbytes -= n;
         }
-        if (k == z) break;
+        if (k == r.tail) break;
     }
+}
 
-    // Grow matches forwards; inew itself grows over what both pieces share at their start.
-    for (BlockIndex k = inew; k != 0; k = b[k].inext) {
+// Grows matches forwards the same way; inew itself grows over what both pieces share at their
+// start.
+void CompareEngine::growForwards(Refinement& r) {
+    auto& b = blocks_;
+    for (BlockIndex k = r.inew; k != 0; k = b[k].inext) {
         const BlockIndex n = b[k].inext;
         if (b[k].isfound && !b[n].isfound) {
-            const bool head = k == inew;
-            const BlockIndex o = head ? iold : b[k].iother;
-            const BlockIndex on = head ? firstOld : b[o].inext;
-            while (b[n].nbytes > 0 && b[on].nbytes > 0) {
-                const std::int64_t ps = head ? b[k].nbytes + 1 : b[k].pt0 + b[k].nbytes;
-                const std::int64_t pt = head ? b[o].nbytes + 1 : b[o].pt0 + b[o].nbytes;
-                if (ps > lenS || pt > lenT || freeByteT(pt) != byteS(ps)) break;
-                ++b[k].nbytes;
-                ++b[o].nbytes;
-                ++b[n].pt0;
-                ++b[on].pt0;
-                --b[n].nbytes;
-                --b[on].nbytes;
-            }
+            const bool head = k == r.inew;
+            const BlockIndex o = head ? r.iold : b[k].iother;
+            const BlockIndex on = head ? r.firstOld : b[o].inext;
+            // The bytes after the match: S from ps, T from pt (1-based).
+            const std::int64_t ps = head ? b[k].nbytes + 1 : b[k].pt0 + b[k].nbytes;
+            const std::int64_t pt = head ? b[o].nbytes + 1 : b[o].pt0 + b[o].nbytes;
+            const std::int64_t room = std::min({b[n].nbytes, b[on].nbytes, r.lenS - ps + 1,
+                                                r.lenT - pt + 1, r.firstClaimedFrom(pt) - pt});
+            const std::int64_t m = r.sharedFrom(ps, pt, room);
+            b[k].nbytes += m;
+            b[o].nbytes += m;
+            b[n].pt0 += m;
+            b[on].pt0 += m;
+            b[n].nbytes -= m;
+            b[on].nbytes -= m;
         }
-        if (k == z) break;
+        if (k == r.tail) break;
     }
+}
 
-    // Back to absolute positions; empty pieces are left alone by later passes.
-    for (BlockIndex i = first; i <= nblocks(); ++i) {
-        b[i].pt0 += b[i].ioffset;
-        b[i].ioffset = 0;
-        if (b[i].nbytes == 0) b[i].isfound = true;
+// Back to absolute positions; empty pieces are left alone by later passes.
+void CompareEngine::settlePieces(const Refinement& r) {
+    for (BlockIndex i = r.first; i <= nblocks(); ++i) {
+        Block& b = blocks_[i];
+        b.pt0 += b.ioffset;
+        b.ioffset = 0;
+        if (b.nbytes == 0) b.isfound = true;
     }
 }
 
 std::int64_t CompareEngine::countchanges() const {
+    // Which runs there are, and their kinds, follow from the blocks alone: no text needed.
     std::int64_t count = 0;
-    for (BlockIndex i : chainOf(blocks_, 1)) {
-        const Block& b = blocks_[i];
-        if (b.nbytes > 0 && b.isnew) ++count;
-        const BlockIndex j = b.iother;
-        if (j > 0 && j < static_cast<BlockIndex>(blocks_.size()) && blocks_[j].nbytes > 0 &&
-            blocks_[j].istrike) {
-            ++count;
-        }
+    for (const CompareRun& run : runs({}, {})) {
+        if (run.kind != RunKind::Same) ++count;
     }
     return count;
 }

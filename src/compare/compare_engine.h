@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,6 +10,82 @@
 #include "compare/block.h"
 
 namespace scrivane {
+
+// What a run of the comparison shows: text both texts share, text only the new one has, text
+// only the old one had.
+enum class RunKind : std::uint8_t { Same, Inserted, Deleted };
+
+struct CompareRun {
+    RunKind kind = RunKind::Same;
+    std::string_view text;
+    bool operator==(const CompareRun&) const = default;
+};
+
+// A comparison result read as runs, in the order the marked-up document shows them: for each
+// block of the new chain (from block 1), its own bytes (Same, or Inserted when unmatched), then
+// the bytes of its old partner when that partner is struck (Deleted). Runs of empty blocks are
+// skipped, so a run's text is empty only when the texts given are shorter than the blocks say
+// (the kinds alone need no text at all). The views point into `docnew` and `docold`, and iterators
+// read `blocks` as they move, so all three must outlive them unchanged. A chain that loops or
+// leaves the array ends the walk, as in chainOf.
+class RunRange {
+  public:
+    class iterator {
+      public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = CompareRun;
+        using difference_type = std::ptrdiff_t;
+        using reference = CompareRun;
+
+        iterator() = default;
+        CompareRun operator*() const;
+        iterator& operator++();
+        iterator operator++(int) {
+            iterator before = *this;
+            ++*this;
+            return before;
+        }
+        // The step count tells apart two visits of one block on a chain that loops.
+        bool operator==(const iterator& other) const {
+            return block_ == other.block_ && atPartner_ == other.atPartner_ &&
+                   steps_ == other.steps_;
+        }
+
+      private:
+        friend class RunRange;
+        explicit iterator(const RunRange& range);
+        // Stays, or moves on, to the first non-empty run from the current place.
+        void skipEmpty();
+        void nextBlock();
+        // The old partner of the current block when it is shown deleted, else 0.
+        BlockIndex struckPartner() const;
+        std::string_view currentText() const;
+
+        const std::vector<Block>* blocks_ = nullptr;
+        std::string_view docnew_;
+        std::string_view docold_;
+        BlockIndex block_ = 0;    // 0 once past the end
+        bool atPartner_ = false;  // at the block's struck partner rather than its own bytes
+        std::size_t steps_ = 0;   // blocks visited, never more than the array holds; 0 at the end
+    };
+
+    RunRange(const std::vector<Block>& blocks, std::string_view docnew, std::string_view docold)
+        : blocks_(&blocks), docnew_(docnew), docold_(docold) {}
+
+    iterator begin() const { return iterator(*this); }
+    iterator end() const { return iterator(); }
+
+  private:
+    const std::vector<Block>* blocks_;
+    std::string_view docnew_;
+    std::string_view docold_;
+};
+
+// The runs of `blocks`, a result laid out as CompareEngine leaves it.
+inline RunRange runsOf(const std::vector<Block>& blocks, std::string_view docnew,
+                       std::string_view docold) {
+    return RunRange(blocks, docnew, docold);
+}
 
 // The character-level comparison: cuts the new and the old text into two chains of blocks
 // (the new chain from block 1, the old chain from block 2), matched pieces paired through
@@ -23,12 +101,19 @@ class CompareEngine {
     std::string comparedocs(std::string_view docnew, std::string_view docold,
                             std::string_view defrtf, std::int64_t& count);
 
-    // Rebuilds the blocks only: the chunk passes, then, when `docnew` is valid UTF-8, the pass
-    // that keeps every change border on a character border (see alignborders).
+    // Rebuilds the blocks only: the chunk passes, then the pass that keeps every change border
+    // on a character border (see alignborders). That pass always runs: a CR LF pair is one
+    // character in every text, a UTF-8 sequence one character when `docnew` is valid UTF-8.
     void compareblocks(std::string_view docnew, std::string_view docold);
 
-    // The chunk passes alone, without the UTF-8 pass.
+    // The chunk passes alone, without the border pass.
     void chunkpasses(std::string_view docnew, std::string_view docold);
+
+    // The result of the last comparison of `docnew` with `docold` as runs (see RunRange); the
+    // range reads the blocks, so it is valid until the next comparison.
+    RunRange runs(std::string_view docnew, std::string_view docold) const {
+        return RunRange(blocks_, docnew, docold);
+    }
 
     // The blocks as one RTF document: `defrtf` with every "$TEXT_" replaced by the body, in
     // which inserted runs read "\cf2 " marker text "\cf0 " and deleted runs "\cf1 \strike "
@@ -39,17 +124,6 @@ class CompareEngine {
     // The number of marked runs markuprtf would write.
     std::int64_t countchanges() const;
 
-    // Replaces the pair inew (new text) / iold (its old partner) by their pieces, cut in
-    // chunks of `minlen`.
-    void refineblock(std::int64_t minlen, std::string_view docnew, std::string_view docold,
-                     BlockIndex inew, BlockIndex iold);
-
-    // Appends `b` and links it into its chain after b.iprev and before b.inext.
-    BlockIndex addblock(const Block& b);
-
-    // Unlinks block i from its chain and empties it; its own links stay.
-    void dropblock(BlockIndex i);
-
     // The bytes of block i in `text` (empty for an empty block).
     std::string_view blocktext(std::string_view text, BlockIndex i) const;
 
@@ -57,10 +131,30 @@ class CompareEngine {
     std::string dumpblocks(std::string_view docnew, std::string_view docold) const;
 
     const std::vector<Block>& blocks() const { return blocks_; }
-    std::vector<Block>& blocks() { return blocks_; }
     BlockIndex nblocks() const { return static_cast<BlockIndex>(blocks_.size()) - 1; }
 
   private:
+    struct Refinement;
+
+    // Replaces the pair inew (new text) / iold (its old partner) by their pieces, cut in
+    // chunks of `minlen`. The phases below run in this order on one Refinement.
+    void refineblock(std::int64_t minlen, std::string_view docnew, std::string_view docold,
+                     BlockIndex inew, BlockIndex iold);
+    void cutChunks(Refinement& r);
+    void matchChunks(Refinement& r);
+    void attachOldTail(Refinement& r);
+    void growBackwards(Refinement& r);
+    void growForwards(Refinement& r);
+    void settlePieces(const Refinement& r);
+    BlockIndex addOldPiece(Refinement& r, std::int64_t pt0, std::int64_t nbytes, BlockIndex other,
+                           bool strike);
+
+    // Appends `b` and links it into its chain after b.iprev and before b.inext.
+    BlockIndex addblock(const Block& b);
+
+    // Unlinks block i from its chain and empties it; its own links stay.
+    void dropblock(BlockIndex i);
+
     std::vector<Block> blocks_{kSentinelBlock};
 };
 

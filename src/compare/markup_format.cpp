@@ -8,7 +8,6 @@
 #include "platform/pure/rtf_reader.h"
 #include "platform/pure/rtf_writer.h"
 #include "platform/pure/text_ops.h"
-#include "platform/rich_text_box.h"
 
 namespace scrivane {
 
@@ -106,14 +105,6 @@ std::string stripstruckRtf(std::string rtf) {
 
 std::string stripstruckText(std::string_view rtf) {
     return toCrLf(rtfToText(stripstruckRtf(std::string(rtf))));
-}
-
-std::string stripstruckRtf(const RichTextBox& rtb) {
-    return stripstruckRtf(rtb.TextRTF());
-}
-
-std::string stripstruckText(const RichTextBox& rtb) {
-    return stripstruckText(rtb.TextRTF());
 }
 
 std::string strippedText(const RichText& doc) {

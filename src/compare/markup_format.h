@@ -7,8 +7,6 @@
 
 namespace scrivane {
 
-class RichTextBox;
-
 // The colour table every marked-up document carries: 1 red (deleted), 2 blue (inserted),
 // 3 green (declared, never produced).
 inline constexpr std::string_view kColourTable =
@@ -28,10 +26,6 @@ std::string setdefrtf(const FontSpec& font);
 std::string stripstruckRtf(std::string rtf);
 // The plain text of stripstruckRtf: the document's real content.
 std::string stripstruckText(std::string_view rtf);
-
-// The same two over the editing surface (reads its TextRTF).
-std::string stripstruckRtf(const RichTextBox& rtb);
-std::string stripstruckText(const RichTextBox& rtb);
 
 // The real content computed straight from the styled text, without building RTF: gives
 // exactly stripstruckText(writeRtf(doc, font)) for every doc and font.

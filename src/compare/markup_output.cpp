@@ -2,6 +2,7 @@
 
 #include "compare/compare_engine.h"
 #include "compare/markup_format.h"
+#include "platform/pure/text_ops.h"
 
 namespace scrivane {
 
@@ -92,39 +93,27 @@ std::string CompareEngine::markuprtf(std::string_view docnew, std::string_view d
     count = 0;
     RtfBody body;
     const std::string marker(1, kChangeMarker);
-    for (BlockIndex i : chainOf(blocks_, 1)) {
-        const Block& b = blocks_[i];
-        if (b.nbytes > 0) {
-            if (b.isnew) {
+    for (const CompareRun& run : runs(docnew, docold)) {
+        switch (run.kind) {
+            case RunKind::Same:
+                body.text(run.text);
+                break;
+            case RunKind::Inserted:
                 body.control("\\cf2 " + marker);
-                body.text(blocktext(docnew, i));
+                body.text(run.text);
                 body.control("\\cf0 ");
                 ++count;
-            } else {
-                body.text(blocktext(docnew, i));
-            }
-        }
-        const BlockIndex j = b.iother;
-        if (j > 0 && j <= nblocks() && blocks_[j].nbytes > 0 && blocks_[j].istrike) {
-            body.control("\\cf1 \\strike " + marker);
-            body.text(blocktext(docold, j));
-            body.control("\\strike0 \\cf0 ");
-            ++count;
+                break;
+            case RunKind::Deleted:
+                body.control("\\cf1 \\strike " + marker);
+                body.text(run.text);
+                body.control("\\strike0 \\cf0 ");
+                ++count;
+                break;
         }
     }
-    const std::string filled = body.take();
-
-    std::string out;
-    out.reserve(defrtf.size() + filled.size());
-    std::size_t from = 0;
-    for (std::size_t at = defrtf.find(kTextPlaceholder); at != std::string_view::npos;
-         at = defrtf.find(kTextPlaceholder, from)) {
-        out.append(defrtf.substr(from, at - from));
-        out.append(filled);
-        from = at + kTextPlaceholder.size();
-    }
-    out.append(defrtf.substr(from));
-    return out;
+    // The body is put in as it is: a placeholder inside it stays text.
+    return replaceAll(defrtf, kTextPlaceholder, body.take());
 }
 
 }  // namespace scrivane

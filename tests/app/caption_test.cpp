@@ -95,7 +95,7 @@ TEST_F(CaptionTest, ModifiedCheckAgreesWithStrippingTheRtf) {
         EXPECT_EQ(mergedoc.Runs(), mergedoc.Content().runs) << round;
         bool marked = false;
         for (const TextRun& run : doc.runs) marked = marked || run.colour != kPlain || run.strike;
-        const std::string stripped = marked ? stripstruckText(mergedoc) : mergedoc.Text();
+        const std::string stripped = marked ? stripstruckText(mergedoc.TextRTF()) : mergedoc.Text();
         EXPECT_EQ(realContent(mergedoc), stripped) << round;
         mergedoc.SetTag(stripped);
         EXPECT_TRUE(isUnchanged(mergedoc)) << round;

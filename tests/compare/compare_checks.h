@@ -26,20 +26,17 @@ inline std::string chainText(const std::vector<Block>& blocks, BlockIndex head,
 inline std::string display(const std::vector<Block>& blocks, std::string_view docnew,
                            std::string_view docold) {
     std::string out;
-    for (BlockIndex i : chainOf(blocks, 1)) {
-        const Block& b = blocks[i];
-        if (b.nbytes > 0) {
-            const std::string_view text = blocktextOf(blocks, docnew, i);
-            if (b.isnew) {
-                out += "[+" + std::string(text) + "]";
-            } else {
-                out += text;
-            }
-        }
-        const BlockIndex j = b.iother;
-        if (j > 0 && j < static_cast<BlockIndex>(blocks.size()) && blocks[j].nbytes > 0 &&
-            blocks[j].istrike) {
-            out += "[-" + std::string(blocktextOf(blocks, docold, j)) + "]";
+    for (const CompareRun& run : runsOf(blocks, docnew, docold)) {
+        switch (run.kind) {
+            case RunKind::Same:
+                out += run.text;
+                break;
+            case RunKind::Inserted:
+                out += "[+" + std::string(run.text) + "]";
+                break;
+            case RunKind::Deleted:
+                out += "[-" + std::string(run.text) + "]";
+                break;
         }
     }
     return out;
@@ -48,23 +45,19 @@ inline std::string display(const std::vector<Block>& blocks, std::string_view do
 // Positions in the new text where the display changes colour or shows a marker: the start of
 // every inserted run, both ends of every unchanged stretch that borders a change, and the
 // place of every deleted run.
-inline std::vector<std::int64_t> markPositions(const std::vector<Block>& blocks) {
+inline std::vector<std::int64_t> markPositions(const std::vector<Block>& blocks,
+                                               std::string_view docnew, std::string_view docold) {
     struct Item {
         bool plain;
         std::int64_t start;
         std::int64_t end;
     };
     std::vector<Item> items;
-    for (BlockIndex i : chainOf(blocks, 1)) {
-        const Block& b = blocks[i];
-        const std::int64_t start = b.pt0 - 1;
-        if (b.nbytes > 0) items.push_back({!b.isnew, start, start + b.nbytes});
-        const BlockIndex j = b.iother;
-        if (j > 0 && j < static_cast<BlockIndex>(blocks.size()) && blocks[j].nbytes > 0 &&
-            blocks[j].istrike) {
-            const std::int64_t at = start + std::max<std::int64_t>(b.nbytes, 0);
-            items.push_back({false, at, at});
-        }
+    std::int64_t at = 0;  // place in the new text
+    for (const CompareRun& run : runsOf(blocks, docnew, docold)) {
+        const std::int64_t start = at;
+        if (run.kind != RunKind::Deleted) at += static_cast<std::int64_t>(run.text.size());
+        items.push_back({run.kind == RunKind::Same, start, at});
     }
     std::vector<std::int64_t> marks;
     for (std::size_t k = 0; k < items.size(); ++k) {
@@ -96,13 +89,19 @@ inline std::vector<std::string> resultFaults(const std::vector<Block>& blocks,
         if (blocks[i].nbytes < 0) faults.push_back("negative length in block " + std::to_string(i));
     }
     if (chainText(blocks, 1, docnew) != docnew) faults.push_back("new chain lost the new text");
+    std::string shownNew;
+    for (const CompareRun& run : runsOf(blocks, docnew, docold)) {
+        if (run.text.empty()) faults.push_back("empty run");
+        if (run.kind != RunKind::Deleted) shownNew += run.text;
+    }
+    if (shownNew != docnew) faults.push_back("runs do not show the new text");
     if (blocks.size() > 2 && chainText(blocks, 2, docold) != docold) {
         faults.push_back("old chain lost the old text");
     }
     if (!markup.empty() && strippedText(readRtf(markup).doc) != realContent(docnew)) {
         faults.push_back("stripped markup is not the new text");
     }
-    for (std::int64_t at : markPositions(blocks)) {
+    for (std::int64_t at : markPositions(blocks, docnew, docold)) {
         const auto i = static_cast<std::size_t>(at);
         if (i > 0 && i < docnew.size() && docnew[i - 1] == '\r' && docnew[i] == '\n') {
             faults.push_back("change border inside a CR LF pair at " + std::to_string(at));
@@ -110,7 +109,7 @@ inline std::vector<std::string> resultFaults(const std::vector<Block>& blocks,
         }
     }
     if (isValidUtf8(docnew)) {
-        for (std::int64_t at : markPositions(blocks)) {
+        for (std::int64_t at : markPositions(blocks, docnew, docold)) {
             if (!isUtf8Boundary(docnew, static_cast<std::size_t>(at))) {
                 faults.push_back("change border inside a character at " + std::to_string(at));
                 break;

@@ -111,16 +111,22 @@ std::string toCrLf(std::string_view s) {
     return replaceBreaks(s, "\r\n");
 }
 
-void toCrLfInPlace(std::string& s) {
+std::size_t firstLoneBreak(std::string_view s) {
     const std::size_t n = s.size();
     BreakScanner scanner(s);
     for (std::size_t i = scanner.next(0); i < n; i = scanner.next(i)) {
-        if (s[i] != '\r' || i + 1 >= n || s[i + 1] != '\n') {
-            s = toCrLf(s);
-            return;
-        }
+        if (s[i] != '\r' || i + 1 >= n || s[i + 1] != '\n') return i;
         i += 2;
     }
+    return n;
+}
+
+void toCrLfInPlace(std::string& s) {
+    const std::size_t lone = firstLoneBreak(s);
+    if (lone == s.size()) return;
+    std::string out = toCrLf(std::string_view(s).substr(lone));
+    s.resize(lone);
+    s.append(out);
 }
 
 std::string fromCrLf(std::string_view text, LineEnds ends) {

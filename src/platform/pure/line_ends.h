@@ -25,6 +25,10 @@ void fixlines(std::string& s);
 std::string toCrLf(std::string_view s);
 void toCrLfInPlace(std::string& s);
 
+// Where the first line break of `s` that is not a CR LF pair starts, s.size() when there is
+// none: toCrLf leaves the text before it as it is.
+std::size_t firstLoneBreak(std::string_view s);
+
 // Document text (CR LF) as bytes for a file with convention `ends`.
 std::string fromCrLf(std::string_view text, LineEnds ends);
 

@@ -1,5 +1,8 @@
 #include "platform/pure/utf8.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace scrivane {
 
 bool isValidUtf8(std::string_view s) {
@@ -7,6 +10,12 @@ bool isValidUtf8(std::string_view s) {
     const std::size_t n = s.size();
     std::size_t i = 0;
     while (i < n) {
+        // ASCII runs eight bytes at a time.
+        std::uint64_t word = 0;
+        while (i + 8 <= n && (std::memcpy(&word, p + i, 8), (word & 0x8080808080808080ULL) == 0)) {
+            i += 8;
+        }
+        if (i == n) break;
         const unsigned char c = p[i];
         if (c < 0x80) {
             ++i;

@@ -86,6 +86,49 @@ TEST(ToCrLf, Table) {
         std::string inPlace = c.in;
         toCrLfInPlace(inPlace);
         EXPECT_EQ(inPlace, c.out) << c.name << " (in place)";
+        EXPECT_EQ(firstLoneBreak(c.in) == c.in.size(), c.in == c.out) << c.name;
+    }
+}
+
+// Texts with short and long lines and breaks of every form, against a byte-by-byte reading.
+TEST(LineEnds, AgreeWithAByteByByteReading) {
+    std::mt19937 rng(8);
+    for (int round = 0; round < 3000; ++round) {
+        std::string s;
+        const std::size_t lineLimit = round % 5 == 0 ? 700 : 20;  // past the short-line scan
+        const std::size_t pieces = rng() % 12;
+        for (std::size_t p = 0; p < pieces; ++p) {
+            s.append(rng() % lineLimit, static_cast<char>('a' + rng() % 3));
+            static constexpr const char* kBreaks[] = {"\r\n", "\r", "\n", "\n\r", "\r\r\n"};
+            s.append(kBreaks[rng() % (round % 2 == 0 ? 1 : 5)]);
+        }
+        s.append(rng() % lineLimit, 'z');
+        std::string expected;
+        bool crlf = false, cr = false, lf = false;
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') {
+                expected += "\r\n";
+                crlf = true;
+                ++i;
+            } else if (s[i] == '\r' || s[i] == '\n') {
+                expected += "\r\n";
+                (s[i] == '\r' ? cr : lf) = true;
+            } else {
+                expected += s[i];
+            }
+        }
+        ASSERT_EQ(toCrLf(s), expected) << round;
+        const std::size_t lone = firstLoneBreak(s);
+        ASSERT_EQ(lone == s.size(), !cr && !lf) << round;
+        ASSERT_EQ(s.substr(0, lone), expected.substr(0, lone)) << round;
+        if (lone < s.size()) {
+            ASSERT_NE(s.substr(0, lone + 2), expected.substr(0, lone + 2)) << round;
+        }
+        const LineEnds ends = crlf || (cr && lf) ? LineEnds::CrLf
+                              : lf               ? LineEnds::Lf
+                              : cr               ? LineEnds::Cr
+                                                 : LineEnds::Lf;
+        ASSERT_EQ(detectLineEnds(s, LineEnds::Lf), ends) << round;
     }
 }
 
