@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <string_view>
 
 #include "compare/compare_engine.h"
@@ -8,11 +7,10 @@
 
 namespace scrivane {
 
-// The comparison of `docnew` with `docold` as the editing surface shows it: unchanged text
-// plain, inserted runs blue and deleted runs red and struck, each begun by the change marker.
-// It reads as the marked-up RTF document would, built straight from the blocks. `count`
-// receives the number of marked runs. Throws std::length_error past the engine's block limit.
-RichText markedContent(CompareEngine& engine, std::string_view docnew, std::string_view docold,
-                       std::int64_t& count);
+// The engine's last comparison of `docnew` with `docold` as the editing surface shows it:
+// unchanged text plain, inserted runs blue and deleted runs red and struck, each begun by the
+// change marker. It reads as the marked-up RTF document would, built straight from the runs.
+RichText markedContent(const CompareEngine& engine, std::string_view docnew,
+                       std::string_view docold);
 
 }  // namespace scrivane

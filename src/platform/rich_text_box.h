@@ -104,6 +104,12 @@ class RichTextBox {
     // True when the content is shown as UTF-8; otherwise one byte is one Latin-1 character.
     virtual bool IsUtf8() const = 0;
 
+    // Edits of one range that leave the rest of the document, marking included, as it is.
+    // `bytes` go in exactly as given: they must not leave a lone CR or LF behind.
+    virtual void InsertAt(Pos pos, std::string_view bytes, Colour colour, bool strike) = 0;
+    virtual void RemoveAt(Pos pos, Pos length) = 0;
+    virtual void MarkRange(Pos pos, Pos length, Colour colour, bool strike) = 0;
+
     // A free slot kept with the control (the stored text of the document). Shared, so that a
     // snapshot of an unchanged document need not copy it.
     const std::string& Tag() const { return *tag_; }

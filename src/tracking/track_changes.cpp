@@ -8,18 +8,19 @@
 #include "compare/markup_format.h"
 #include "navigate/goto_line.h"
 #include "tracking/block_check.h"
+#include "tracking/marking_edits.h"
 #include "tracking/modified_check.h"
 
 namespace scrivane {
 namespace {
 
-// The comparison as styled runs, with its block dump when Block Check wants it. False, with
-// the reason in `error`, when the engine gave up.
-bool compareToRuns(Workspace& ws, std::string_view docnew, std::string_view docold,
-                   RichText& marked, std::int64_t& count, std::string& dump, std::string& error) {
+// Compares into `engine`, with the block dump when Block Check wants it. False, with the
+// reason shown to the user, when the engine gave up; the document is untouched then.
+bool compare(Workspace& ws, CompareEngine& engine, std::string_view docnew, std::string_view docold,
+             std::string& dump) {
+    std::string error;
     try {
-        CompareEngine engine;
-        marked = markedContent(engine, docnew, docold, count);
+        engine.compareblocks(docnew, docold);
         if (ws.blockCheck) dump = engine.dumpblocks(docnew, docold);
         return true;
     } catch (const std::length_error&) {
@@ -27,6 +28,7 @@ bool compareToRuns(Workspace& ws, std::string_view docnew, std::string_view doco
     } catch (const std::bad_alloc&) {
         error = "There is not enough memory to compare the texts.";
     }
+    ws.services.MessageBox(error, Buttons::Ok, Icon::None);
     return false;
 }
 
@@ -40,34 +42,42 @@ void showBlocks(Workspace& ws, const std::string& dump) {
     }
 }
 
-// Replaces the content with `doc` while the change handler keeps still.
-void rewrite(RichTextBox& rtb, const RichText& doc) {
-    rtb.SetEnabled(false);
-    rtb.SetContent(doc);
-    rtb.SetEnabled(true);
+bool holdsPlain(const RichTextBox& rtb, std::string_view text) {
+    return rtb.Runs().empty() && rtb.TextRange(0, rtb.TextLength()) == text;
 }
 
-// Shows a comparison computed by compareToRuns.
-void showComparison(Workspace& ws, const RichText& marked, std::int64_t count) {
-    const Pos caret = ws.mergedoc.SelStart();
-    rewrite(ws.mergedoc, marked);
-    ws.view.SetStatusLabel(differencesText(count));
-    ws.mergedoc.SetSelStart(caret);
-    ws.mergedoc.SetFocus();
+// Puts the engine's comparison on the surface while its change handler keeps still: in
+// place when the surface holds the new text unmarked, otherwise as new content.
+void showMarked(Workspace& ws, const CompareEngine& engine, std::string_view docnew,
+                std::string_view docold) {
+    RichTextBox& rtb = ws.mergedoc;
+    rtb.SetEnabled(false);
+    if (!holdsPlain(rtb, docnew) || !markInPlace(rtb, engine, docnew, docold)) {
+        rtb.SetContent(markedContent(engine, docnew, docold));
+    }
+    rtb.SetEnabled(true);
+    ws.view.SetStatusLabel(differencesText(engine.countchanges()));
+}
+
+// Leaves `real`, the document's real content, on the surface, plain.
+void acceptAll(RichTextBox& rtb, const std::string& real) {
+    rtb.SetEnabled(false);
+    if (!acceptInPlace(rtb) || rtb.TextRange(0, rtb.TextLength()) != real) {
+        rtb.SetContent(RichText{real, {}});
+    }
+    rtb.SetEnabled(true);
 }
 
 }  // namespace
 
 bool mergetext(Workspace& ws, std::string_view docnew, std::string_view docold) {
-    RichText marked;
-    std::int64_t count = 0;
+    CompareEngine engine;
     std::string dump;
-    std::string error;
-    if (!compareToRuns(ws, docnew, docold, marked, count, dump, error)) {
-        ws.services.MessageBox(error, Buttons::Ok, Icon::None);
-        return false;
-    }
-    showComparison(ws, marked, count);
+    if (!compare(ws, engine, docnew, docold, dump)) return false;
+    const Pos caret = ws.mergedoc.SelStart();
+    showMarked(ws, engine, docnew, docold);
+    ws.mergedoc.SetSelStart(caret);
+    ws.mergedoc.SetFocus();
     if (ws.blockCheck) showBlocks(ws, dump);
     return true;
 }
@@ -83,24 +93,18 @@ void mnuTrackChanges_Click(Workspace& ws) {
 
     if (!ws.trackChanges) {
         // Compare first: if that fails, the document and the mode stay as they were.
-        RichText result;
-        std::int64_t count = 0;
-        std::string dump;
-        std::string error;
         const std::shared_ptr<const std::string> stored = rtb.SharedTag();
-        if (!compareToRuns(ws, real, *stored, result, count, dump, error)) {
-            ws.services.MessageBox(error, Buttons::Ok, Icon::None);
-            return;
-        }
-        real = std::string();  // the result holds it now; free it before the surface copies
+        CompareEngine engine;
+        std::string dump;
+        if (!compare(ws, engine, real, *stored, dump)) return;
         ws.trackChanges = true;
-        rewrite(rtb, result);
-        ws.view.SetStatusLabel(differencesText(count));
+        if (marked) acceptAll(rtb, real);
+        showMarked(ws, engine, real, *stored);
         if (ws.blockCheck) showBlocks(ws, dump);
     } else {
         ws.trackChanges = false;
         // An unmarked document already is its real content.
-        if (marked) rewrite(rtb, RichText{std::move(real), {}});
+        if (marked) acceptAll(rtb, real);
     }
     ws.view.OptionsChanged();
     if (caret != 0) {

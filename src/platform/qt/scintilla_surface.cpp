@@ -480,6 +480,25 @@ void ScintillaSurface::SetSelText(std::string_view text) {
     select(caret, caret);
 }
 
+void ScintillaSurface::InsertAt(Pos pos, std::string_view bytes, Colour colour, bool strike) {
+    if (bytes.empty()) return;
+    WriteScope scope(*this);
+    insertRaw(clampPos(pos), bytes, Marking{colour, strike});
+}
+
+void ScintillaSurface::RemoveAt(Pos pos, Pos length) {
+    pos = clampPos(pos);
+    length = std::min(length, TextLength() - pos);
+    if (length <= 0) return;
+    WriteScope scope(*this);
+    sci(Sci::SCI_DELETERANGE, static_cast<unsigned long>(pos), static_cast<long>(length));
+}
+
+void ScintillaSurface::MarkRange(Pos pos, Pos length, Colour colour, bool strike) {
+    pos = clampPos(pos);
+    paintRun(pos, std::min(length, TextLength() - pos), Marking{colour, strike});
+}
+
 bool ScintillaSurface::LoadFile(const std::string& path, std::string& error) {
     std::string bytes;
     if (!readFileBytes(path, bytes, error)) return false;

@@ -69,6 +69,10 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
     std::vector<TextRun> Runs() const override;
     void SetContent(const RichText& doc) override;
 
+    void InsertAt(Pos pos, std::string_view bytes, Colour colour, bool strike) override;
+    void RemoveAt(Pos pos, Pos length) override;
+    void MarkRange(Pos pos, Pos length, Colour colour, bool strike) override;
+
     Pos TextLength() const override;
     std::string_view TextRange(Pos pos, Pos len) const override;
     bool HasStrike() const override;
