@@ -23,6 +23,7 @@
 #include "support/scripted_services.h"
 #include "tracking/track_changes.h"
 #include "tracking/tracked_keys.h"
+#include "tracking/undo_buffer.h"
 
 namespace scrivane {
 namespace {
@@ -133,10 +134,20 @@ int main(int argc, char** argv) {
         std::printf("%-58s %9.0f MB   %.2fx the document (target 6x; %.0f MB before)\n",
                     "  peak memory", peakRssMb(), peakRssMb() / docMb, before);
 
+        for (int i = 0; i < qEnvironmentVariableIntValue("TRACKING_BENCH_SNAPS"); ++i) {
+            report("snapshot alone", msOf([&] { setundobuffer(ws.undo, ws.mergedoc, true); }), 50);
+        }
+        // The first snapshot after a change of content allocates its copy; later ones reuse it.
         ws.mergedoc.SetSelStart(ws.mergedoc.TextLength() / 2);
         mergedoc_MouseUp(ws);
-        report("first typed key of a run (snapshot), 100 MB",
+        report("first typed key of the first run (snapshot), 100 MB",
                msOf([&] { QTest::keyClick(editor->mergedoc.widget(), 'x'); }), 50);
+        for (int i = 0; i < std::max(1, qEnvironmentVariableIntValue("TRACKING_BENCH_RUNS")); ++i) {
+            ws.mergedoc.SetSelStart(ws.mergedoc.TextLength() / (3 + i % 5));
+            mergedoc_MouseUp(ws);
+            report("first typed key of a later run (snapshot), 100 MB",
+                   msOf([&] { QTest::keyClick(editor->mergedoc.widget(), 'x'); }), 50);
+        }
         std::vector<double> keys;
         const int keyCount = qEnvironmentVariableIntValue("TRACKING_BENCH_KEYS");
         for (int i = 0; i < std::max(keyCount, 21); ++i) {
@@ -147,9 +158,9 @@ int main(int argc, char** argv) {
         }
         report("tracked Delete/Backspace/typing, median of 21", median(keys), 5);
 
-        const std::string clip(1 << 20, 'p');
-        editor->services.clipboard = clip;
-        report("Ctrl+V of 1 MB with tracking on", msOf([&] { plainPaste(ws); }), 100);
+        editor->services.clipboard = words(1 << 20 >> 6, 64, 3);  // 1 MB of 64-byte lines
+        for (int i = 0; i < std::max(1, qEnvironmentVariableIntValue("TRACKING_BENCH_PASTES")); ++i)
+            report("Ctrl+V of 1 MB with tracking on", msOf([&] { plainPaste(ws); }), 100);
 
         ws.mergedoc.SetSelStart(1000);
         ws.mergedoc.SetSelLength(10'000'000);
@@ -169,6 +180,8 @@ int main(int argc, char** argv) {
         report("F2 from the top to one change at the end, 100 MB",
                msOf([&] { findnextchange(ws, false); }), 50);
         if (ws.mergedoc.SelText() != "Z") std::printf("  (F2 selected the wrong text)\n");
+        std::printf("%-58s %9.0f MB   %.2fx the document\n", "peak memory over all of the above",
+                    peakRssMb(), peakRssMb() / docMb);
     }
     {
         std::string older = words(150'000, 66, 5);

@@ -13,11 +13,16 @@ namespace scrivane {
 // selection and whether change tracking was on. The text is shared with the stored text
 // when they are equal, as right after a file is opened.
 struct UndoEntry {
-    std::shared_ptr<const std::string> text = std::make_shared<const std::string>();
+    // The text: the stored text itself when they are equal, else a copy of the entry's own,
+    // whose storage the next snapshot into this slot reuses.
+    std::shared_ptr<const std::string> shared;
+    std::string own;
     std::vector<TextRun> runs;
     Pos selstart = 0;
     Pos sellength = 0;
     bool tracking = false;
+
+    const std::string& text() const { return shared ? *shared : own; }
 };
 
 // One level of undo made of two snapshots that Undo swaps.

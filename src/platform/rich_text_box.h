@@ -93,6 +93,8 @@ class RichTextBox {
 
     // Cheap queries for large documents.
     virtual Pos TextLength() const = 0;
+    // The whole text into `into`, reusing its storage.
+    virtual void CopyText(std::string& into) const = 0;
     // Bytes [pos, pos+len) clamped to the text; valid until the next change of content.
     virtual std::string_view TextRange(Pos pos, Pos len) const = 0;
     // True when any byte carries strike-through.

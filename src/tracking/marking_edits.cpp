@@ -50,7 +50,8 @@ bool markInPlace(RichTextBox& rtb, const CompareEngine& engine, std::string_view
     return true;
 }
 
-bool acceptInPlace(RichTextBox& rtb) {
+bool acceptInPlace(RichTextBox& rtb, Pos& removed) {
+    removed = 0;
     struct Edit {
         Pos pos;
         Pos length;
@@ -79,6 +80,23 @@ bool acceptInPlace(RichTextBox& rtb) {
         }
         unstruck(pos, text.size());
         if (edits.size() > kMostEdits) return false;
+        // Each stretch of removals joins the bytes on its two sides: never a CR to a non-LF.
+        const auto n = static_cast<Pos>(text.size());
+        for (std::size_t i = 0; i < edits.size();) {
+            if (edits[i].bell) {
+                ++i;
+                continue;
+            }
+            const Pos from = edits[i].pos;
+            Pos to = from + edits[i].length;
+            for (++i; i < edits.size() && !edits[i].bell && edits[i].pos == to; ++i) {
+                to += edits[i].length;
+            }
+            removed += to - from;
+            const char before = from > 0 ? text[static_cast<std::size_t>(from - 1)] : '\0';
+            const char after = to < n ? text[static_cast<std::size_t>(to)] : '\0';
+            if ((before == '\r') != (after == '\n')) return false;
+        }
     }
     // From the end backwards, so that every position still means what it meant.
     for (auto edit = edits.rbegin(); edit != edits.rend(); ++edit) {

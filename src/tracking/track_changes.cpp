@@ -59,13 +59,18 @@ void showMarked(Workspace& ws, const CompareEngine& engine, std::string_view doc
     ws.view.SetStatusLabel(differencesText(engine.countchanges()));
 }
 
-// Leaves `real`, the document's real content, on the surface, plain.
-void acceptAll(RichTextBox& rtb, const std::string& real) {
+// Accepts every change, leaving the document's real content on the surface, plain. Returns
+// the number of bytes that went.
+Pos acceptAll(RichTextBox& rtb) {
     rtb.SetEnabled(false);
-    if (!acceptInPlace(rtb) || rtb.TextRange(0, rtb.TextLength()) != real) {
-        rtb.SetContent(RichText{real, {}});
+    Pos removed = 0;
+    if (!acceptInPlace(rtb, removed)) {
+        std::string real = realContent(rtb);
+        removed = rtb.TextLength() - static_cast<Pos>(real.size());
+        rtb.SetContent(RichText{std::move(real), {}});
     }
     rtb.SetEnabled(true);
+    return removed;
 }
 
 }  // namespace
@@ -87,24 +92,24 @@ void mnuTrackChanges_Click(Workspace& ws) {
     Pos caret = rtb.SelStart();
     const Pos line = rtb.GetLineFromChar(caret) + 1;
     const bool marked = !rtb.Runs().empty();
-    std::string real = realContent(rtb);
-    // Struck text or markers went: the caret's offset means nothing any more.
-    if (static_cast<Pos>(real.size()) != rtb.TextLength()) caret = 0;
 
     if (!ws.trackChanges) {
+        std::string real = realContent(rtb);
+        // Struck text or markers went: the caret's offset means nothing any more.
+        if (static_cast<Pos>(real.size()) != rtb.TextLength()) caret = 0;
         // Compare first: if that fails, the document and the mode stay as they were.
         const std::shared_ptr<const std::string> stored = rtb.SharedTag();
         CompareEngine engine;
         std::string dump;
         if (!compare(ws, engine, real, *stored, dump)) return;
         ws.trackChanges = true;
-        if (marked) acceptAll(rtb, real);
+        if (marked) acceptAll(rtb);
         showMarked(ws, engine, real, *stored);
         if (ws.blockCheck) showBlocks(ws, dump);
     } else {
         ws.trackChanges = false;
         // An unmarked document already is its real content.
-        if (marked) acceptAll(rtb, real);
+        if (marked && acceptAll(rtb) != 0) caret = 0;
     }
     ws.view.OptionsChanged();
     if (caret != 0) {

@@ -5,9 +5,16 @@ namespace scrivane {
 void setundobuffer(UndoBuffer& undo, const RichTextBox& mergedoc, bool tracking) {
     if (undo.undoslot == -1) undo.undoslot = 0;
     UndoEntry& entry = undo.entries[static_cast<std::size_t>(undo.undoslot)];
-    const std::string_view text = mergedoc.TextRange(0, mergedoc.TextLength());
-    entry.text =
-        text == mergedoc.Tag() ? mergedoc.SharedTag() : std::make_shared<const std::string>(text);
+    // Lengths first: reading the whole text as one range moves the editor's gap.
+    const Pos length = mergedoc.TextLength();
+    if (static_cast<std::size_t>(length) == mergedoc.Tag().size() &&
+        mergedoc.TextRange(0, length) == mergedoc.Tag()) {
+        entry.shared = mergedoc.SharedTag();
+        std::string().swap(entry.own);
+    } else {
+        entry.shared.reset();
+        mergedoc.CopyText(entry.own);
+    }
     entry.runs = mergedoc.Runs();
     entry.selstart = mergedoc.SelStart();
     entry.sellength = mergedoc.SelLength();
@@ -22,7 +29,7 @@ bool mnuUndo_Click(UndoBuffer& undo, RichTextBox& mergedoc, bool& tracking) {
     undo.undoslot = 1 - undo.undoslot;
 
     const UndoEntry& entry = undo.entries[static_cast<std::size_t>(undo.undoslot)];
-    mergedoc.SetContent(RichText{*entry.text, entry.runs});
+    mergedoc.SetContent(RichText{entry.text(), entry.runs});
     mergedoc.SetSelStart(entry.selstart);
     mergedoc.SetSelLength(entry.sellength);
     tracking = entry.tracking;

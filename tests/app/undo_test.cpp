@@ -17,7 +17,7 @@ TEST_F(UndoTest, DisabledUntilAFileIsOpenedThenSwapsBackAndForth) {
     openfile(ws, writeFile("a.txt", "line"));
     ASSERT_TRUE(ws.undo.canUndo());
     // The snapshot of the file as opened shares the stored text instead of copying it.
-    EXPECT_EQ(ws.undo.entries[0].text, mergedoc.SharedTag());
+    EXPECT_EQ(ws.undo.entries[0].shared, mergedoc.SharedTag());
     mergedoc.SetSelStart(4);
     type("abc");
     EXPECT_EQ(mergedoc.SelStart(), 7);

@@ -39,7 +39,8 @@ TEST_F(TrackingTest, InPlaceMarkingAgreesWithRewriting) {
         ASSERT_EQ(mergedoc.Text(), txt.Text()) << "pair " << n;
         ASSERT_EQ(marksOf(normalised(mergedoc.Content())), marksOf(normalised(txt.Content())))
             << "pair " << n;
-        ASSERT_TRUE(acceptInPlace(mergedoc));
+        Pos removed = 0;
+        ASSERT_TRUE(acceptInPlace(mergedoc, removed));
         ASSERT_EQ(mergedoc.Text(), pair.docnew) << "pair " << n;
         ASSERT_TRUE(mergedoc.Runs().empty()) << "pair " << n;
     }
@@ -49,22 +50,22 @@ TEST_F(TrackingTest, InPlaceMarkingAgreesWithRewriting) {
 // Bells in kept text read as blanks, as stripping reads them; too many changes leave the
 // work to a rewrite.
 TEST_F(TrackingTest, AcceptingInPlaceReadsBellsAsBlanksAndGivesUpOnHugeCounts) {
-    load(
-        "a\x07"
-        "b\x06"
-        "cde",
-        "....rr.");
-    ASSERT_TRUE(acceptInPlace(mergedoc));
-    EXPECT_EQ(mergedoc.Text(),
-              "a b"
-              "e");
+    Pos removed = 0;
+    load(std::string("a\x07") + "b\x06" + "cde", "....rr.");
+    ASSERT_TRUE(acceptInPlace(mergedoc, removed));
+    EXPECT_EQ(mergedoc.Text(), "a be");
+    EXPECT_EQ(removed, 3);
+    // A removal that would leave a lone CR behind declines, and changes nothing.
+    load("a\r\nb", "..r.");
+    EXPECT_FALSE(acceptInPlace(mergedoc, removed));
+    EXPECT_EQ(marks(), "..r.");
     std::string text, marks;
     for (int i = 0; i < 25000; ++i) {
         text += "xy";
         marks += ".r";
     }
     load(text, marks);
-    EXPECT_FALSE(acceptInPlace(mergedoc));
+    EXPECT_FALSE(acceptInPlace(mergedoc, removed));
     EXPECT_EQ(mergedoc.Text(), text);
 }
 

@@ -3,6 +3,7 @@
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -171,6 +172,15 @@ bool readFileBytes(const std::string& path, std::string& bytes, std::string& err
     ::close(fd);
     bytes = std::move(data);
     return true;
+}
+
+// Fresh memory is paid for page by page on first touch: a quarter of a second per 100 MB on
+// small pages. Large buffers ask for huge ones (a hint the kernel may ignore).
+void preferLargePages(char* data, std::size_t size) {
+    constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
+    const auto from = (reinterpret_cast<std::uintptr_t>(data) + kHuge - 1) & ~(kHuge - 1);
+    const auto to = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(kHuge - 1);
+    if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
 }
 
 }  // namespace
@@ -350,6 +360,25 @@ std::string_view ScintillaSurface::TextRange(Pos pos, Pos len) const {
     return {reinterpret_cast<const char*>(address), static_cast<std::size_t>(count)};
 }
 
+void ScintillaSurface::CopyText(std::string& into) const {
+    // The two halves around the editor's gap, read where they lie: asking for the whole text
+    // at once would first move the gap to the end.
+    const Pos length = TextLength();
+    const Pos gap = std::clamp<Pos>(sci(Sci::SCI_GETGAPPOSITION), 0, length);
+    const auto size = static_cast<std::size_t>(length);
+    // Room to grow, so that a copy of a slightly longer text next time finds its memory there.
+    if (into.capacity() < size) {
+        into.reserve(size + size / 16 + kAllocationSlack);
+        preferLargePages(into.data(), into.capacity());
+    }
+    into.resize(size);
+    if (gap > 0) std::memcpy(into.data(), TextRange(0, gap).data(), static_cast<std::size_t>(gap));
+    if (length > gap) {
+        std::memcpy(into.data() + gap, TextRange(gap, length - gap).data(),
+                    static_cast<std::size_t>(length - gap));
+    }
+}
+
 std::string ScintillaSurface::SelText() const {
     return std::string(TextRange(SelStart(), SelLength()));
 }
@@ -441,8 +470,10 @@ void ScintillaSurface::replaceAll(std::string_view text, const std::vector<TextR
     sci(Sci::SCI_CLEARALL);
     setCodePageFor(text);
     if (!text.empty()) {
-        // Room beyond the text, or the first edit or read would copy the whole buffer again.
-        sci(Sci::SCI_ALLOCATE, static_cast<unsigned long>(text.size() + kAllocationSlack));
+        // Room beyond the text, or the first edit or read would copy the whole buffer again;
+        // a few percent, so that a paste of a megabyte into 100 MB still fits.
+        sci(Sci::SCI_ALLOCATE,
+            static_cast<unsigned long>(text.size() + text.size() / 32 + kAllocationSlack));
         editor_->SendScintilla(Sci::SCI_APPENDTEXT, static_cast<uintptr_t>(text.size()),
                                text.data());
     }
