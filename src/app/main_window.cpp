@@ -28,6 +28,7 @@ namespace scrivane {
 namespace {
 
 constexpr int kTimerInterval = 500;  // ms from the last arming to the caption refresh
+constexpr std::size_t kUndoWarmStep = std::size_t{4} << 20;
 
 QString qs(const std::string& s) {
     return QString::fromUtf8(s.data(), static_cast<int>(s.size()));
@@ -55,6 +56,12 @@ MainWindow::MainWindow(std::vector<std::string> arguments, QWidget* parent)
     timer1_.setSingleShot(true);
     timer1_.setInterval(kTimerInterval);
     connect(&timer1_, &QTimer::timeout, this, [this] { setcaption(*ws_); });
+    // Between events, a few megabytes at a time: the next undo snapshot of a large document
+    // then finds its memory ready.
+    undoWarmer_.setInterval(0);
+    connect(&undoWarmer_, &QTimer::timeout, this, [this] {
+        if (!warmUndoSlot(ws_->undo, *mergedoc_, kUndoWarmStep)) undoWarmer_.stop();
+    });
 
     buildSearchBar();
     buildMenus();
@@ -245,6 +252,7 @@ void MainWindow::layoutSurface() {
 void MainWindow::ArmTimer() {
     // A running countdown is left alone: a held key must not hold the caption back.
     if (!timer1_.isActive()) timer1_.start();
+    if (!undoWarmer_.isActive()) undoWarmer_.start();
 }
 
 void MainWindow::SetCaption(const std::string& caption) {

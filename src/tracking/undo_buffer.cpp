@@ -9,8 +9,8 @@ void setundobuffer(UndoBuffer& undo, const RichTextBox& mergedoc, bool tracking)
     const Pos length = mergedoc.TextLength();
     if (static_cast<std::size_t>(length) == mergedoc.Tag().size() &&
         mergedoc.TextRange(0, length) == mergedoc.Tag()) {
+        // The own storage stays, prepared for the next snapshot that needs a copy.
         entry.shared = mergedoc.SharedTag();
-        std::string().swap(entry.own);
     } else {
         entry.shared.reset();
         mergedoc.CopyText(entry.own);
@@ -38,6 +38,16 @@ bool mnuUndo_Click(UndoBuffer& undo, RichTextBox& mergedoc, bool& tracking) {
     mergedoc.SetFocus();
     undo.undoslot = 1 - undo.undoslot;
     return true;
+}
+
+bool warmUndoSlot(UndoBuffer& undo, const RichTextBox& mergedoc, std::size_t step) {
+    if (undo.undoslot < 0) return false;
+    std::string& own = undo.entries[static_cast<std::size_t>(undo.undoslot)].own;
+    const auto length = static_cast<std::size_t>(mergedoc.TextLength());
+    if (own.size() >= length) return false;
+    if (own.capacity() < length) own.reserve(length + length / 16 + (std::size_t{1} << 16));
+    own.resize(std::min(length, own.size() + step));
+    return own.size() < length;
 }
 
 void resetUndo(UndoBuffer& undo, const RichTextBox& mergedoc) {
