@@ -12,6 +12,7 @@
 
 #include "app/caption.h"
 #include "app/opening.h"
+#include "bench_text.h"
 #include "navigate/goto_line.h"
 #include "platform/qt/scintilla_surface.h"
 #include "support/recording_view.h"
@@ -31,22 +32,7 @@ double peakRssMb() {
 
 // English-like lines with LF ends (the case that needs converting), 100 MB in all.
 std::string writeLargeFile(const std::string& path) {
-    static const char* words[] = {"the", "quick",  "brown", "fox",    "jumps",  "over",     "lazy",
-                                  "dog", "editor", "line",  "change", "marked", "document", "text"};
-    std::mt19937 rng(42);
-    std::string data;
-    data.reserve(kTargetBytes + 200);
-    const std::size_t perLine = kTargetBytes / kLines;
-    for (std::size_t i = 0; i < kLines; ++i) {
-        const std::size_t start = data.size();
-        while (data.size() - start + 1 < perLine) {
-            data += words[rng() % 14];
-            data += ' ';
-        }
-        data.resize(start + perLine - 1);
-        data += '\n';
-    }
-    std::ofstream(path, std::ios::binary) << data;
+    std::ofstream(path, std::ios::binary) << benchWords(kLines, kTargetBytes / kLines, 42);
     return path;
 }
 

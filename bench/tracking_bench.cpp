@@ -20,6 +20,7 @@
 #include "app/main_window.h"
 #include "app/menu_commands.h"
 #include "app/opening.h"
+#include "bench_text.h"
 #include "platform/qt/scintilla_surface.h"
 #include "settings/display_options.h"
 #include "support/recording_view.h"
@@ -35,25 +36,6 @@ double peakRssMb() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
-
-std::string words(std::size_t lines, std::size_t perLine, unsigned seed) {
-    static const char* kWords[] = {"the",    "quick",  "brown",    "fox",    "jumps",
-                                   "over",   "lazy",   "dog",      "editor", "line",
-                                   "change", "marked", "document", "text"};
-    std::mt19937 rng(seed);
-    std::string data;
-    data.reserve(lines * perLine);
-    for (std::size_t i = 0; i < lines; ++i) {
-        const std::size_t start = data.size();
-        while (data.size() - start + 1 < perLine) {
-            data += kWords[rng() % 14];
-            data += ' ';
-        }
-        data.resize(start + perLine - 1);
-        data += '\n';
-    }
-    return data;
 }
 
 void idle() {
@@ -121,7 +103,7 @@ int main(int argc, char** argv) {
         // The real window, with its own services and idle work; commands are called as its
         // menu actions call them, typing goes to the surface as keys.
         const std::string path = dir + "/large.txt";
-        std::ofstream(path, std::ios::binary) << words(1'500'000, 66, 42);
+        std::ofstream(path, std::ios::binary) << benchWords(1'500'000, 66, 42);
         auto window = std::make_unique<MainWindow>(std::vector<std::string>{});
         window->resize(1000, 700);
         window->show();
@@ -169,7 +151,7 @@ int main(int argc, char** argv) {
         report("tracked Delete/Backspace/typing, median of 21", median(keys), 5);
 
         QGuiApplication::clipboard()->setText(
-            QString::fromStdString(words(1 << 20 >> 6, 64, 3)));  // 1 MB of 64-byte lines
+            QString::fromStdString(benchWords(1 << 20 >> 6, 64, 3)));  // 1 MB of 64-byte lines
         for (int i = 0; i < std::max(1, qEnvironmentVariableIntValue("TRACKING_BENCH_PASTES")); ++i)
             report("Ctrl+V of 1 MB with tracking on", msOf([&] { plainPaste(ws); }), 100);
 
@@ -195,7 +177,7 @@ int main(int argc, char** argv) {
                     peakRssMb(), peakRssMb() / docMb);
     }
     {
-        std::string older = words(150'000, 66, 5);
+        std::string older = benchWords(150'000, 66, 5);
         std::string newer = older;
         std::mt19937 rng(9);
         for (int i = 0; i < 1000; ++i) newer[rng() % newer.size()] = '#';

@@ -2,9 +2,11 @@
 # Installs the Debian packages Scrivane needs to build, test and run, when they are missing.
 set -euo pipefail
 
-# clang and libclang-rt-14-dev build the libFuzzer target; the rest build and test the editor.
+# clang and libclang-rt-14-dev build the libFuzzer target, clang-format checks the sources;
+# the rest build and test the editor.
 packages=(build-essential cmake pkg-config qt6-base-dev libqscintilla2-qt6-dev libgl-dev
-          googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev)
+          googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+          clang-format)
 
 missing=()
 for p in "${packages[@]}"; do

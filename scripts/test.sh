@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
 # Builds Scrivane twice (plain, and with AddressSanitizer + UndefinedBehaviorSanitizer) and runs
-# every test in both builds. Widget tests run on Qt's offscreen platform.
+# every test in both builds, after checking that the sources are clang-format clean. Widget
+# tests run on Qt's offscreen platform.
+#   scripts/test.sh           the whole run, as CI does it
+#   scripts/test.sh --quick   the plain build and its tests only, for daily work
 set -euo pipefail
+quick=false
+if [ "${1:-}" = "--quick" ]; then quick=true; fi
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
@@ -20,6 +25,16 @@ run_build() {
 
 echo "== normal build =="
 run_build build/test
+if $quick; then exit 0; fi
+
+echo "== clang-format =="
+# Every C++ source git knows, so that a change that was not formatted fails here.
+unformatted=$(git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 | grep -c "warning:" || true)
+if [ "$unformatted" -ne 0 ]; then
+    git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 | grep "warning:" | cut -d: -f1 | sort -u
+    echo "clang-format: $unformatted places to reformat (clang-format -i on the files above)"
+    exit 1
+fi
 echo "== fuzz target (clang libFuzzer): builds, and a short run against the reference =="
 CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSCRIVANE_FUZZ=ON \
     -DSCRIVANE_GUI=OFF -DSCRIVANE_TESTS=OFF >/dev/null

@@ -153,8 +153,14 @@ std::size_t cmdReplaceAll_Click(Workspace& ws, SearchBarView& bar,
     const std::string to = toDocumentBytes(bar.ReplaceText(), encoding);
     const StyledEdit edit =
         replaceAllStyled(wholeText(rtb), rtb.Runs(), *from, to, typingColour(ws));
+    return applyStyledEdit(ws, edit, beforeChange);
+}
+
+std::size_t applyStyledEdit(Workspace& ws, const StyledEdit& edit,
+                            const std::function<void()>& beforeChange) {
     if (edit.count == 0) return 0;
     if (beforeChange) beforeChange();
+    RichTextBox& rtb = ws.mergedoc;
     rtb.SetEnabled(false);
     rtb.SetContent(edit.doc);
     rtb.SetEnabled(true);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "document/workspace.h"
+#include "navigate/styled_edits.h"
 #include "navigate/text_search.h"
 
 namespace scrivane {
@@ -57,5 +58,10 @@ std::size_t cmdReplaceAll_Click(Workspace& ws, SearchBarView& bar,
                                 const std::function<void()>& beforeChange);
 // Any change of the find box's text.
 void txtFind_Change(Workspace& ws);
+
+// Writes an edit of the styled text back to the surface, after `beforeChange` (the undo
+// snapshot), when it changed anything; the caret goes to the start. Returns edit.count.
+std::size_t applyStyledEdit(Workspace& ws, const StyledEdit& edit,
+                            const std::function<void()>& beforeChange);
 
 }  // namespace scrivane

@@ -20,15 +20,7 @@ std::size_t fixindents(Workspace& ws, char chold, char chnew,
     RichTextBox& rtb = ws.mergedoc;
     const StyledEdit edit = fixIndentsStyled(rtb.TextRange(0, rtb.TextLength()), rtb.Runs(), chold,
                                              chnew, typingColour(ws));
-    if (edit.count == 0) return 0;
-    if (beforeChange) beforeChange();
-    rtb.SetEnabled(false);
-    rtb.SetContent(edit.doc);
-    rtb.SetEnabled(true);
-    // The caret is back at the start: whatever was selected is no match to replace any more.
-    ws.search.findok = false;
-    ws.view.ArmTimer();
-    return edit.count;
+    return applyStyledEdit(ws, edit, beforeChange);
 }
 
 std::size_t mnuFixIndents_Click(Workspace& ws, const std::function<void()>& beforeChange) {

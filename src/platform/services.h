@@ -22,7 +22,7 @@ inline constexpr const char* kFileFilter =
 // Every platform service the editor calls besides the editing surface. One implementation
 // per toolkit (QtServices) and a scripted one for tests.
 class Services {
-public:
+  public:
     virtual ~Services() = default;
 
     // Modal message box titled with the program's name.

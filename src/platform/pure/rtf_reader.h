@@ -8,9 +8,9 @@
 namespace scrivane {
 
 struct RtfReadResult {
-    RichText doc;        // best-effort content, also when !ok
-    bool ok = true;      // false: the input was malformed (unbalanced, truncated, too deep...)
-    std::string error;   // a short description when !ok
+    RichText doc;       // best-effort content, also when !ok
+    bool ok = true;     // false: the input was malformed (unbalanced, truncated, too deep...)
+    std::string error;  // a short description when !ok
 };
 
 // True when `data` starts (after optional blanks) with "{\rtf".
