@@ -8,8 +8,6 @@
 namespace scrivane {
 namespace {
 
-constexpr const char* kSettingsName = "scrivane.ini";
-
 // The template follows the font, the menu follows the list.
 void refreshDerived(Workspace& ws) {
     ws.defrtf = setdefrtf(ws.mergedoc.Font());
@@ -23,7 +21,7 @@ std::string settingsFilePath(Services& services) {
     const std::string programDir = services.ProgramDir();
     std::error_code ec;
     const bool besideProgram =
-        std::filesystem::is_regular_file(std::filesystem::path(programDir) / kSettingsName, ec);
+        std::filesystem::is_regular_file(std::filesystem::path(programDir) / kSettingsFileName, ec);
     return settingsPath(programDir, services.ConfigDir(), besideProgram);
 }
 

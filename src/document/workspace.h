@@ -13,8 +13,8 @@
 
 namespace scrivane {
 
-inline constexpr const char* kVersion = "1.2";
-inline constexpr const char* kProgramName = "Scrivane";
+// The project's version, given by the build.
+inline constexpr const char* kVersion = SCRIVANE_VERSION;
 
 // The open document as the window knows it.
 struct DocumentState {

@@ -11,6 +11,9 @@ namespace scrivane {
 
 using TimePoint = std::chrono::system_clock::time_point;
 
+// The program's name: message boxes and dialogs carry it as their title.
+inline constexpr const char* kProgramName = "Scrivane";
+
 enum class Buttons { Ok, YesNo, YesNoCancel };
 enum class Icon { None, Question, Warning, Error };
 enum class Answer { Ok, Yes, No, Cancel };

@@ -7,6 +7,11 @@ namespace scrivane {
 // Colours are 24-bit (red in the low byte); the byte above is not kept.
 inline constexpr Colour kColourMask = 0xFFFFFF;
 
+// The colour part of a colour value.
+inline Colour rgbOf(Colour c) {
+    return c & kColourMask;
+}
+
 // The canonical form of a styled text, the one the RTF reader returns:
 // - runs cover the text exactly: a run list that is too short is padded with plain text,
 //   one that is too long is cut at the end of the text;

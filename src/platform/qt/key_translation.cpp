@@ -86,14 +86,6 @@ int keyCodeOf(int qtKey, bool keypad) {
     return 0;
 }
 
-int shiftOf(Qt::KeyboardModifiers modifiers) {
-    int bits = 0;
-    if (modifiers & Qt::ShiftModifier) bits |= shift::Shift;
-    if (modifiers & Qt::ControlModifier) bits |= shift::Ctrl;
-    if (modifiers & Qt::AltModifier) bits |= shift::Alt;
-    return bits;
-}
-
 int typedCharacter(int qtKey, int shiftBits, const QString& text) {
     switch (qtKey) {
         case Qt::Key_Backspace:
@@ -121,6 +113,14 @@ int typedCharacter(int qtKey, int shiftBits, const QString& text) {
 }
 
 }  // namespace
+
+int shiftOf(Qt::KeyboardModifiers modifiers) {
+    int bits = 0;
+    if (modifiers & Qt::ShiftModifier) bits |= shift::Shift;
+    if (modifiers & Qt::ControlModifier) bits |= shift::Ctrl;
+    if (modifiers & Qt::AltModifier) bits |= shift::Alt;
+    return bits;
+}
 
 SurfaceKey translateKey(int qtKey, Qt::KeyboardModifiers modifiers, const QString& text) {
     SurfaceKey result;

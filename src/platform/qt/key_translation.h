@@ -22,4 +22,7 @@ struct SurfaceKey {
 SurfaceKey translateKey(int qtKey, Qt::KeyboardModifiers modifiers, const QString& text);
 SurfaceKey translateKey(const QKeyEvent& event);
 
+// Shift::Shift | Shift::Ctrl | Shift::Alt of the toolkit's modifiers.
+int shiftOf(Qt::KeyboardModifiers modifiers);
+
 }  // namespace scrivane

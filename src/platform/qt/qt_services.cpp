@@ -27,8 +27,6 @@ namespace scrivane {
 
 namespace {
 
-constexpr const char* kProgramName = "Scrivane";
-
 QString fromUtf8(const std::string& s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }

@@ -4,27 +4,9 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/pure/text_runs.h"
+
 namespace scrivane {
-namespace {
-
-void fitRuns(RichText& doc) {
-    if (doc.runs.empty()) return;
-    std::vector<TextRun> fitted;
-    fitted.reserve(doc.runs.size());
-    std::size_t covered = 0;
-    for (const TextRun& run : doc.runs) {
-        const std::size_t length = std::min(run.length, doc.text.size() - covered);
-        if (length == 0) continue;
-        fitted.push_back(TextRun{length, run.colour, run.strike});
-        covered += length;
-    }
-    if (covered < doc.text.size())
-        fitted.push_back(TextRun{doc.text.size() - covered, kPlain, false});
-    doc.runs = std::move(fitted);
-}
-
-}  // namespace
-
 bool hasOnlyCrLf(std::string_view text) {
     const char* const begin = text.data();
     const char* const end = begin + text.size();
@@ -51,14 +33,8 @@ bool runsCoverText(const RichText& doc) {
     return total == doc.text.size();
 }
 
-bool hasMarking(const RichText& doc) {
-    return std::any_of(doc.runs.begin(), doc.runs.end(), [](const TextRun& run) {
-        return run.length > 0 && (run.colour != kPlain || run.strike);
-    });
-}
-
 RichText richTextWithCrLf(RichText doc) {
-    fitRuns(doc);
+    doc = normalised(std::move(doc));
     if (hasOnlyCrLf(doc.text)) return doc;
 
     const std::string& in = doc.text;

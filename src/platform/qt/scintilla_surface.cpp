@@ -101,14 +101,6 @@ int mouseButtonOf(Qt::MouseButton button) {
     }
 }
 
-int shiftBitsOf(Qt::KeyboardModifiers modifiers) {
-    int bits = 0;
-    if (modifiers & Qt::ShiftModifier) bits |= shift::Shift;
-    if (modifiers & Qt::ControlModifier) bits |= shift::Ctrl;
-    if (modifiers & Qt::AltModifier) bits |= shift::Alt;
-    return bits;
-}
-
 // Joins colour runs and strike runs over the same text; an empty list stands for one plain run.
 std::vector<TextRun> mergeRuns(const std::vector<TextRun>& colours,
                                const std::vector<TextRun>& strikes, std::size_t total) {
@@ -906,7 +898,7 @@ bool ScintillaSurface::keyReleased(const QKeyEvent& event) {
 void ScintillaSurface::mouseReleased(const QMouseEvent& event) {
     if (SurfaceEvents* handlers = events()) {
         const QPoint at = event.position().toPoint();
-        handlers->MouseUp(mouseButtonOf(event.button()), shiftBitsOf(event.modifiers()), at.x(),
+        handlers->MouseUp(mouseButtonOf(event.button()), shiftOf(event.modifiers()), at.x(),
                           at.y());
     }
 }

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/pure/rich_text.h"
-#include "platform/qt/style_table.h"
+#include "platform/pure/text_runs.h"
 #include "platform/qt/surface_widget.h"
 #include "platform/rich_text_box.h"
 
