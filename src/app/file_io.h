@@ -3,13 +3,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/pure/file_bytes.h"
 #include "platform/pure/line_ends.h"
 
 namespace scrivane {
-
-// Reads a whole file as bytes. On failure returns false with the system's description of
-// the error (strerror wording) in `error`; a directory fails with "Is a directory".
-bool readFileBytes(const std::string& path, std::string& bytes, std::string& error);
 
 // Reads a file as a document: every line break becomes CR LF (what the editing surface holds),
 // and `ends` tells the file's own convention so that saving can write it back. Maps the file

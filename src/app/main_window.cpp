@@ -55,7 +55,14 @@ MainWindow::MainWindow(std::vector<std::string> arguments, QWidget* parent)
 
     timer1_.setSingleShot(true);
     timer1_.setInterval(kTimerInterval);
-    connect(&timer1_, &QTimer::timeout, this, [this] { setcaption(*ws_); });
+    connect(&timer1_, &QTimer::timeout, this, [this] {
+        setcaption(*ws_);
+        // Armed again while counting down: the refresh must also follow that last arming.
+        if (armedAgain_) {
+            armedAgain_ = false;
+            timer1_.start();
+        }
+    });
     // Between events, a few megabytes at a time: the next undo snapshot of a large document
     // then finds its memory ready.
     undoWarmer_.setInterval(0);
@@ -250,8 +257,13 @@ void MainWindow::layoutSurface() {
 // --- WindowView
 
 void MainWindow::ArmTimer() {
-    // A running countdown is left alone: a held key must not hold the caption back.
-    if (!timer1_.isActive()) timer1_.start();
+    // A running countdown is left alone, so that a held key cannot hold the caption back; the
+    // refresh then runs once more after it.
+    if (timer1_.isActive()) {
+        armedAgain_ = true;
+    } else {
+        timer1_.start();
+    }
     if (!undoWarmer_.isActive()) undoWarmer_.start();
 }
 

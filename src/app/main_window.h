@@ -93,6 +93,7 @@ class MainWindow final : public QMainWindow, private WindowView, private Surface
     std::unique_ptr<QtServices> services_;
     std::unique_ptr<Workspace> ws_;
     QTimer timer1_;
+    bool armedAgain_ = false;
     QTimer undoWarmer_;
     bool shown_ = false;
 

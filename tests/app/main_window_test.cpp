@@ -62,6 +62,29 @@ TEST_F(MainWindowTest, OpensAtTheLineAndFollowsTyping) {
     EXPECT_TRUE(w.close());
 }
 
+// A held key arms the refresh every few milliseconds: the caption still follows while it is
+// held, and shows the state after the last key once it is let go.
+TEST_F(MainWindowTest, CaptionFollowsAHeldKeyAndTheLastArming) {
+    MainWindow w({path});
+    w.show();
+    const QString base = "Scrivane ver. 1.2 - " + QString::fromStdString(path);
+    ASSERT_TRUE(waitForCaption(w, base + " (line 1/3 unmodified)"));
+    Workspace& ws = w.workspace();
+    bool followed = false;
+    for (int i = 0; i < 40 && !followed; ++i) {
+        ws.mergedoc.SetSelStart(5);
+        ws.view.ArmTimer();
+        QTest::qWait(40);
+        followed = w.windowTitle() == base + " (line 2/3 unmodified)";
+    }
+    EXPECT_TRUE(followed) << w.windowTitle().toStdString();
+    ws.mergedoc.SetSelStart(10);
+    ws.view.ArmTimer();
+    EXPECT_TRUE(waitForCaption(w, base + " (line 3/3 unmodified)"))
+        << w.windowTitle().toStdString();
+    EXPECT_TRUE(w.close());
+}
+
 TEST_F(MainWindowTest, MenusAsDesigned) {
     MainWindow w({});
     w.show();

@@ -2,20 +2,17 @@
 
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
-#include <fcntl.h>
 #include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <QKeyEvent>
 #include <QMetaObject>
 #include <QMouseEvent>
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 
+#include "platform/pure/file_bytes.h"
 #include "platform/pure/line_ends.h"
 #include "platform/pure/rtf_reader.h"
 #include "platform/pure/rtf_writer.h"
@@ -118,52 +115,6 @@ std::vector<TextRun> mergeRuns(const std::vector<TextRun>& colours,
         if (leftB == 0 && ++ib < b.size()) leftB = b[ib].length;
     }
     return runs;
-}
-
-// Reads a whole file; false with `error` set to the system's description on failure.
-bool readFileBytes(const std::string& path, std::string& bytes, std::string& error) {
-    // Non-blocking open: a FIFO without a writer must not hang the editor.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        error = std::strerror(errno);
-        return false;
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        error = std::strerror(errno);
-        ::close(fd);
-        return false;
-    }
-    if (S_ISDIR(info.st_mode)) {
-        error = std::strerror(EISDIR);
-        ::close(fd);
-        return false;
-    }
-    // Devices such as /dev/zero never end; only files and pipes are read.
-    if (!S_ISREG(info.st_mode) && !S_ISFIFO(info.st_mode)) {
-        error = std::strerror(EINVAL);
-        ::close(fd);
-        return false;
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    std::string data;
-    if (S_ISREG(info.st_mode) && info.st_size > 0)
-        data.reserve(static_cast<std::size_t>(info.st_size));
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got == 0) break;
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            error = std::strerror(errno);
-            ::close(fd);
-            return false;
-        }
-        data.append(buffer, static_cast<std::size_t>(got));
-    }
-    ::close(fd);
-    bytes = std::move(data);
-    return true;
 }
 
 // Fresh memory is paid for page by page on first touch: a quarter of a second per 100 MB on

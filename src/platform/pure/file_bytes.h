@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+struct stat;
+
+namespace scrivane {
+
+// Reading files as bytes, the one way every part of the editor reads them. On failure each
+// returns false (or -1) with the system's description of the error (strerror wording) in
+// `error`.
+
+// Opens a file for reading without ever blocking: a FIFO with no writer opens at once (and
+// then reads as empty), a directory or a device is refused ("Is a directory", "Invalid
+// argument"). Returns the descriptor, or -1.
+int openForReading(const std::string& path, struct stat& st, std::string& error);
+
+// Reads `fd` to its end into `bytes`: first into a buffer of the file's size, then beyond it,
+// since pipes report no size and a file may grow while it is read.
+bool readAll(int fd, const struct stat& st, std::string& bytes, std::string& error);
+
+// A whole file's bytes.
+bool readFileBytes(const std::string& path, std::string& bytes, std::string& error);
+
+}  // namespace scrivane
