@@ -26,6 +26,14 @@ struct DocumentState {
     std::string dialogFileName;              // where the next file dialog starts
 };
 
+// The last answer of the modified check, with what it was computed from.
+struct ModifiedCheck {
+    bool known = false;
+    std::uint64_t revision = 0;       // of the surface's content
+    std::uint64_t tagGeneration = 0;  // of the stored text
+    bool unchanged = true;
+};
+
 // Caret line and line count as the caption last showed them.
 struct CaretStatus {
     Pos caretline = 1;
@@ -83,6 +91,7 @@ struct Workspace {
     SearchState search;
     std::string defrtf;  // marked-up document template for the current font
     CaretStatus status;
+    ModifiedCheck modified;
 
     // Command line as the process received it; handled once, when the window is first shown.
     std::vector<std::string> arguments;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -93,6 +94,8 @@ class RichTextBox {
 
     // Cheap queries for large documents.
     virtual Pos TextLength() const = 0;
+    // Counts every change of the text or of its marking: equal numbers, same content.
+    virtual std::uint64_t Revision() const = 0;
     // The whole text into `into`, reusing its storage.
     virtual void CopyText(std::string& into) const = 0;
     // Bytes [pos, pos+len) clamped to the text; valid until the next change of content.
@@ -115,7 +118,12 @@ class RichTextBox {
     // A free slot kept with the control (the stored text of the document). Shared, so that a
     // snapshot of an unchanged document need not copy it.
     const std::string& Tag() const { return *tag_; }
-    void SetTag(std::string tag) { tag_ = std::make_shared<const std::string>(std::move(tag)); }
+    void SetTag(std::string tag) {
+        tag_ = std::make_shared<const std::string>(std::move(tag));
+        ++tagGeneration_;
+    }
+    // Counts the stored texts given by SetTag.
+    std::uint64_t TagGeneration() const { return tagGeneration_; }
     std::shared_ptr<const std::string> SharedTag() const { return tag_; }
 
     void SetEvents(SurfaceEvents* events) { events_ = events; }
@@ -125,6 +133,7 @@ class RichTextBox {
 
   private:
     std::shared_ptr<const std::string> tag_ = std::make_shared<const std::string>();
+    std::uint64_t tagGeneration_ = 0;
     SurfaceEvents* events_ = nullptr;
 };
 

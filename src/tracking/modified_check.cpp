@@ -20,4 +20,13 @@ bool isUnchanged(const RichTextBox& mergedoc) {
     return strippedText(RichText{std::string(text), std::move(runs)}) == mergedoc.Tag();
 }
 
+bool isUnchanged(const RichTextBox& mergedoc, ModifiedCheck& last) {
+    const std::uint64_t revision = mergedoc.Revision();
+    const std::uint64_t tagGeneration = mergedoc.TagGeneration();
+    if (!last.known || last.revision != revision || last.tagGeneration != tagGeneration) {
+        last = ModifiedCheck{true, revision, tagGeneration, isUnchanged(mergedoc)};
+    }
+    return last.unchanged;
+}
+
 }  // namespace scrivane

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "document/workspace.h"
 #include "platform/rich_text_box.h"
 
 namespace scrivane {
@@ -15,5 +16,10 @@ std::string realContent(const RichTextBox& mergedoc);
 // modified flag: this is recomputed every time. Plain documents are compared in place,
 // without copying or building RTF.
 bool isUnchanged(const RichTextBox& mergedoc);
+
+// The same, answered from `last` while neither the document nor the stored text has changed
+// since: the caption asks after every caret move, and a marked document costs a strip of all
+// of it.
+bool isUnchanged(const RichTextBox& mergedoc, ModifiedCheck& last);
 
 }  // namespace scrivane

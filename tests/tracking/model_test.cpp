@@ -1,5 +1,6 @@
 #include <random>
 
+#include "tracking/modified_check.h"
 #include "tracking/tracking_fixture.h"
 
 namespace scrivane {
@@ -167,6 +168,10 @@ TEST_F(TrackingTest, RandomEditsAgreeWithTheModel) {
             ASSERT_EQ(mergedoc.SelStart(), m.start)
                 << "round " << round << " step " << step << ": " << what;
             ASSERT_EQ(mergedoc.SelLength(), m.length) << "round " << round << " step " << step;
+            // The remembered modified check follows every change of text and marking.
+            if (step % 5 == 0) mergedoc.SetTag(m.unstruck());
+            ASSERT_EQ(isUnchanged(mergedoc, ws.modified), isUnchanged(mergedoc))
+                << "round " << round << " step " << step << ": " << what;
         }
         mergedoc.SetTag(m.unstruck() + "tail");  // the comparison itself is not what is tested
         mnuTrackChanges_Click(ws);

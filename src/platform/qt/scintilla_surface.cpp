@@ -303,6 +303,10 @@ std::string_view ScintillaSurface::TextRange(Pos pos, Pos len) const {
     return {reinterpret_cast<const char*>(address), static_cast<std::size_t>(count)};
 }
 
+std::uint64_t ScintillaSurface::Revision() const {
+    return revision_;
+}
+
 void ScintillaSurface::CopyText(std::string& into) const {
     // The two halves around the editor's gap, read where they lie: asking for the whole text
     // at once would first move the gap to the end.
@@ -410,6 +414,7 @@ void ScintillaSurface::replaceAll(std::string_view text, const std::vector<TextR
     // copy alone takes a third of a second per 100 MB. Count the two changes here instead.
     const bool hadText = TextLength() > 0;
     sci(Sci::SCI_SETMODEVENTMASK, 0);
+    ++revision_;
     sci(Sci::SCI_CLEARALL);
     setCodePageFor(text);
     if (!text.empty()) {
@@ -485,6 +490,7 @@ bool ScintillaSurface::LoadFile(const std::string& path, std::string& error) {
 
 void ScintillaSurface::setColour(Pos pos, Pos length, Colour colour) {
     if (length <= 0) return;
+    ++revision_;
     sci(Sci::SCI_SETINDICATORCURRENT, kColourIndicator);
     if (colour == kPlain) {
         sci(Sci::SCI_INDICATORCLEARRANGE, static_cast<unsigned long>(pos),
@@ -497,6 +503,7 @@ void ScintillaSurface::setColour(Pos pos, Pos length, Colour colour) {
 
 void ScintillaSurface::setStrike(Pos pos, Pos length, bool on) {
     if (length <= 0) return;
+    ++revision_;
     sci(Sci::SCI_SETINDICATORCURRENT, kStrikeIndicator);
     if (on) {
         sci(Sci::SCI_SETINDICATORVALUE, 1);
@@ -716,6 +723,7 @@ Pos ScintillaSurface::repairLineEnds(Pos from, Pos to) {
 void ScintillaSurface::onModified(int position, int type, int length) {
     const bool insertion = (type & Sci::SC_MOD_BEFOREINSERT) != 0;
     if (!insertion && (type & Sci::SC_MOD_BEFOREDELETE) == 0) return;
+    ++revision_;
     ++pendingChanges_;
     if (writeDepth_ == 0) {
         for (InputEdit& edit : inputEdits_) {

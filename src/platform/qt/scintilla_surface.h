@@ -76,6 +76,7 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
     Pos TextLength() const override;
     std::string_view TextRange(Pos pos, Pos len) const override;
     void CopyText(std::string& into) const override;
+    std::uint64_t Revision() const override;
     bool HasStrike() const override;
     bool IsUtf8() const override;
     bool SelHasStrike() const override;
@@ -149,6 +150,7 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
     std::optional<PendingMarking> pending_;
     std::optional<Marking> inputMarking_;
     std::vector<InputEdit> inputEdits_;
+    std::uint64_t revision_ = 0;
     int scopeDepth_ = 0;
     int writeDepth_ = 0;
     int pendingChanges_ = 0;
