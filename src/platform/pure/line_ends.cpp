@@ -141,23 +141,4 @@ std::string fromCrLf(std::string_view text, LineEnds ends) {
     return replaceBreaks(text, "\r\n");
 }
 
-bool equalIgnoringLineEnds(std::string_view a, std::string_view b) {
-    if (a == b) return true;
-    // Line by line: the text between breaks must match, and both must break at the same time.
-    BreakScanner breaksA(a);
-    BreakScanner breaksB(b);
-    std::size_t i = 0;
-    std::size_t j = 0;
-    while (true) {
-        const std::size_t endA = breaksA.next(i);
-        const std::size_t endB = breaksB.next(j);
-        if (a.substr(i, endA - i) != b.substr(j, endB - j)) return false;
-        const bool doneA = endA == a.size();
-        const bool doneB = endB == b.size();
-        if (doneA || doneB) return doneA && doneB;
-        i = endA + breakLength(a, endA);
-        j = endB + breakLength(b, endB);
-    }
-}
-
 }  // namespace scrivane

@@ -32,7 +32,4 @@ std::size_t firstLoneBreak(std::string_view s);
 // Document text (CR LF) as bytes for a file with convention `ends`.
 std::string fromCrLf(std::string_view text, LineEnds ends);
 
-// True when the two texts are equal once both have their line ends normalised to CR LF.
-bool equalIgnoringLineEnds(std::string_view a, std::string_view b);
-
 }  // namespace scrivane

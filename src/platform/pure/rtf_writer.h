@@ -14,9 +14,4 @@ namespace scrivane {
 // table) and never "\par ".
 std::string writeRtf(const RichText& doc, const FontSpec& font);
 
-// The document of a plain text, without colour or strike-through.
-inline std::string writePlainRtf(std::string_view text, const FontSpec& font) {
-    return writeRtf(RichText{std::string(text), {}}, font);
-}
-
 }  // namespace scrivane

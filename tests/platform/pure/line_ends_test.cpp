@@ -181,36 +181,6 @@ TEST(FromCrLf, SavedFileReadsBackAsTheDocument) {
     }
 }
 
-TEST(EqualIgnoringLineEnds, Table) {
-    struct Case {
-        std::string a;
-        std::string b;
-        bool equal;
-    };
-    const Case cases[] = {
-        {"", "", true},         {"a\r\nb", "a\nb", true},
-        {"a\rb", "a\nb", true}, {"a\r\n", "a\n\n", false},
-        {"a\r\n", "a", false},  {"a\n\r", "a\r\n\r\n", true},
-        {"ab", "ba", false},    {"a\r\r\n", "a\n\n", true},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(equalIgnoringLineEnds(c.a, c.b), c.equal)
-            << ::testing::PrintToString(c.a) << " vs " << ::testing::PrintToString(c.b);
-        EXPECT_EQ(equalIgnoringLineEnds(c.b, c.a), c.equal);
-    }
-}
-
-TEST(EqualIgnoringLineEnds, AgreesWithNormalisingBoth) {
-    std::mt19937 rng(7);
-    for (int n = 0; n < 3000; ++n) {
-        const std::string a = testing::randomBytes(rng, 12);
-        const std::string b =
-            n % 2 ? testing::randomBytes(rng, 12) : fromCrLf(toCrLf(a), LineEnds::Cr);
-        ASSERT_EQ(equalIgnoringLineEnds(a, b), toCrLf(a) == toCrLf(b))
-            << ::testing::PrintToString(a) << " vs " << ::testing::PrintToString(b);
-    }
-}
-
 // Every helper agrees with the others on a large text of short LF lines (their speed is in
 // bench/text_bench).
 TEST(LineEnds, LargeTextOfShortLines) {
@@ -222,7 +192,6 @@ TEST(LineEnds, LargeTextOfShortLines) {
     std::string fixed = lf;
     fixlines(fixed);
     EXPECT_EQ(fixed, crlf);
-    EXPECT_TRUE(equalIgnoringLineEnds(lf, crlf));
     EXPECT_EQ(detectLineEnds(lf, LineEnds::CrLf), LineEnds::Lf);
     const std::string back = fromCrLf(crlf, LineEnds::Lf);
     EXPECT_EQ(back, lf);

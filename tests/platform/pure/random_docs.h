@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/pure/rich_text.h"
+#include "platform/pure/rtf_writer.h"
 
 namespace scrivane {
 
@@ -26,6 +27,11 @@ inline void PrintTo(const RichText& doc, std::ostream* os) {
 }  // namespace scrivane
 
 namespace scrivane::testing {
+
+// The RTF document of a plain text, without colour or strike-through.
+inline std::string writePlainRtf(std::string_view text, const FontSpec& font) {
+    return writeRtf(RichText{std::string(text), {}}, font);
+}
 
 // Seeded generators for property tests. The byte strings lean towards what trips RTF code
 // up: line-end bytes, braces, backslashes, marker bytes, high bytes and RTF-looking words

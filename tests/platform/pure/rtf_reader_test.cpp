@@ -19,7 +19,7 @@ TEST(RtfRoundTrip, EveryByteStringComesBack) {
     texts.push_back(all);
     for (int n = 0; n < 4000; ++n) texts.push_back(testing::randomBytes(rng, 60));
     for (const std::string& text : texts) {
-        const RtfReadResult read = readRtf(writePlainRtf(text, FontSpec{}));
+        const RtfReadResult read = readRtf(testing::writePlainRtf(text, FontSpec{}));
         ASSERT_TRUE(read.ok) << read.error;
         ASSERT_EQ(read.doc.text, text);
         ASSERT_TRUE(read.doc.runs.empty());

@@ -48,7 +48,7 @@ TEST(RtfWriterHeader, Fonts) {
         {{"M", std::nan(""), false, false}, start + "M;}}\\pard\\plain\\f0\\fs20 "},
     };
     for (const Case& c : cases) {
-        const std::string rtf = writePlainRtf("X", c.font);
+        const std::string rtf = testing::writePlainRtf("X", c.font);
         EXPECT_EQ(rtf, c.header + "X}") << c.font.name;
     }
 }
@@ -58,13 +58,13 @@ TEST(RtfWriterHeader, AnyFontNameKeepsTheHeaderWellFormed) {
     for (int n = 0; n < 3000; ++n) {
         FontSpec font;
         font.name = testing::randomBytes(rng, 20);
-        const std::string header = headerOf(writePlainRtf("X", font));
+        const std::string header = headerOf(testing::writePlainRtf("X", font));
         ASSERT_EQ(count(header, "}}"), 1u) << header;
         ASSERT_EQ(count(header, "\\par "), 0u) << header;
         ASSERT_EQ(count(header, "$TEXT_"), 0u) << header;
         ASSERT_EQ(count(header, "\\strike"), 0u) << header;
         ASSERT_EQ(count(header, "{"), count(header, "}") + 1) << header;
-        ASSERT_EQ(count(writePlainRtf("\r\n", font), "\\par "), 1u);
+        ASSERT_EQ(count(testing::writePlainRtf("\r\n", font), "\\par "), 1u);
     }
 }
 
@@ -92,9 +92,9 @@ TEST(RtfWriterBody, Escapes) {
         {"\\strike0", "\\\\strike0"},
         {"~$TEXT_", "~$TEXT_"},
     };
-    const std::string header = headerOf(writePlainRtf("X", FontSpec{}));
+    const std::string header = headerOf(testing::writePlainRtf("X", FontSpec{}));
     for (const Case& c : cases) {
-        EXPECT_EQ(writePlainRtf(c.text, FontSpec{}), header + c.body + "}")
+        EXPECT_EQ(testing::writePlainRtf(c.text, FontSpec{}), header + c.body + "}")
             << ::testing::PrintToString(c.text);
     }
 }
