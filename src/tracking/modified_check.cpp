@@ -13,10 +13,68 @@ std::string realContent(const RichTextBox& mergedoc) {
     return strippedText(RichText{mergedoc.Text(), std::move(runs)});
 }
 
+namespace {
+
+// What comparing the real content of a marked document with `stored` found, read straight
+// from the text and its runs without building the content.
+enum class Streamed { Equal, Different, Unsure };
+
+Streamed compareStripped(std::string_view text, const std::vector<TextRun>& runs,
+                         std::string_view stored) {
+    std::size_t at = 0;  // next byte of `stored` to match
+    std::size_t pos = 0;
+    char lastKept = '\0';
+    bool afterRemoval = false;
+    // A removal that joins a CR to something other than LF would be mended by stripping:
+    // only the built content can tell then.
+    auto keep = [&](char c) {
+        if (afterRemoval && ((lastKept == '\r') != (c == '\n'))) return Streamed::Unsure;
+        afterRemoval = false;
+        lastKept = c;
+        if (at >= stored.size() || stored[at] != c) return Streamed::Different;
+        ++at;
+        return Streamed::Equal;
+    };
+    auto walk = [&](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) {
+            if (text[i] == kChangeMarker) {
+                afterRemoval = true;
+                continue;
+            }
+            const Streamed step = keep(text[i] == '\x07' ? ' ' : text[i]);
+            if (step != Streamed::Equal) return step;
+        }
+        return Streamed::Equal;
+    };
+    for (const TextRun& run : runs) {
+        if (pos >= text.size()) break;
+        const std::size_t end = std::min(text.size(), pos + run.length);
+        if (run.strike) {
+            afterRemoval = true;
+        } else if (const Streamed step = walk(pos, end); step != Streamed::Equal) {
+            return step;
+        }
+        pos = end;
+    }
+    if (const Streamed step = walk(pos, text.size()); step != Streamed::Equal) return step;
+    if (afterRemoval && lastKept == '\r') return Streamed::Unsure;
+    return at == stored.size() ? Streamed::Equal : Streamed::Different;
+}
+
+}  // namespace
+
 bool isUnchanged(const RichTextBox& mergedoc) {
     std::vector<TextRun> runs = mergedoc.Runs();
     const std::string_view text = mergedoc.TextRange(0, mergedoc.TextLength());
     if (runs.empty()) return text == mergedoc.Tag();
+    switch (compareStripped(text, runs, mergedoc.Tag())) {
+        case Streamed::Equal:
+            return true;
+        case Streamed::Different:
+            return false;
+        case Streamed::Unsure:
+            break;
+    }
     return strippedText(RichText{std::string(text), std::move(runs)}) == mergedoc.Tag();
 }
 
