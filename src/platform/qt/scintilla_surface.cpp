@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 
 #include "platform/pure/file_bytes.h"
 #include "platform/pure/line_ends.h"
@@ -638,17 +639,27 @@ bool ScintillaSurface::IsUtf8() const {
     return sci(Sci::SCI_GETCODEPAGE) == Sci::SC_CP_UTF8;
 }
 
+void ScintillaSurface::forIndicatorRuns(int indicator, Pos start, Pos end,
+                                        const std::function<void(Pos, long)>& each) const {
+    for (Pos pos = start; pos < end;) {
+        const long value = sci(Sci::SCI_INDICATORVALUEAT, static_cast<unsigned long>(indicator),
+                               static_cast<long>(pos));
+        Pos runEnd = sci(Sci::SCI_INDICATOREND, static_cast<unsigned long>(indicator),
+                         static_cast<long>(pos));
+        if (runEnd <= pos || runEnd > end) runEnd = end;
+        each(runEnd - pos, value);
+        pos = runEnd;
+    }
+}
+
 std::vector<TextRun> ScintillaSurface::colourRuns(Pos start, Pos end) const {
     std::vector<TextRun> runs;
     bool any = false;
-    for (Pos pos = start; pos < end;) {
-        const Colour colour = colourAt(pos);
-        Pos runEnd = sci(Sci::SCI_INDICATOREND, kColourIndicator, static_cast<long>(pos));
-        if (runEnd <= pos || runEnd > end) runEnd = end;
-        appendRun(runs, static_cast<std::size_t>(runEnd - pos), colour, false);
+    forIndicatorRuns(kColourIndicator, start, end, [&](Pos length, long value) {
+        const Colour colour = static_cast<Colour>(value) & kColourMask;
+        appendRun(runs, static_cast<std::size_t>(length), colour, false);
         any = any || colour != kPlain;
-        pos = runEnd;
-    }
+    });
     if (!any) runs.clear();
     return runs;
 }
@@ -656,14 +667,10 @@ std::vector<TextRun> ScintillaSurface::colourRuns(Pos start, Pos end) const {
 std::vector<TextRun> ScintillaSurface::strikeRuns(Pos start, Pos end) const {
     std::vector<TextRun> runs;
     bool any = false;
-    for (Pos pos = start; pos < end;) {
-        const bool on = strikeAt(pos);
-        Pos runEnd = sci(Sci::SCI_INDICATOREND, kStrikeIndicator, static_cast<long>(pos));
-        if (runEnd <= pos || runEnd > end) runEnd = end;
-        appendRun(runs, static_cast<std::size_t>(runEnd - pos), kPlain, on);
-        any = any || on;
-        pos = runEnd;
-    }
+    forIndicatorRuns(kStrikeIndicator, start, end, [&](Pos length, long value) {
+        appendRun(runs, static_cast<std::size_t>(length), kPlain, value != 0);
+        any = any || value != 0;
+    });
     if (!any) runs.clear();
     return runs;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -133,6 +134,10 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
     std::optional<Colour> uniformColour(Pos start, Pos end) const;
     Marking insertionMarking() const;
     RichText contentOf(Pos start, Pos end) const;
+    // Calls `each` with the length and value of every stretch of [start, end) over which
+    // `indicator` keeps one value.
+    void forIndicatorRuns(int indicator, Pos start, Pos end,
+                          const std::function<void(Pos, long)>& each) const;
     std::vector<TextRun> colourRuns(Pos start, Pos end) const;
     std::vector<TextRun> strikeRuns(Pos start, Pos end) const;
     Pos repairLineEnds(Pos from, Pos to);
