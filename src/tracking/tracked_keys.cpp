@@ -73,7 +73,8 @@ void trackedDeletion(Workspace& ws, int& keyCode, int shift) {
         case 0:
         case shift::Shift:
             // Text that was itself inserted, or a lone marker, goes for real: nothing to track.
-            if (rtb.SelText() == std::string(1, kChangeMarker) || rtb.SelColor() == kInsertedBlue) {
+            if ((rtb.SelLength() == 1 && rtb.SelText() == std::string(1, kChangeMarker)) ||
+                rtb.SelColor() == kInsertedBlue) {
                 ws.keys.skipcount = 0;
                 return;
             }
