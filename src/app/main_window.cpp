@@ -30,8 +30,9 @@ namespace {
 constexpr int kTimerInterval = 500;  // ms from the last arming to the caption refresh
 constexpr std::size_t kUndoWarmStep = std::size_t{4} << 20;
 
+// Every text the window shows: a file name that is not UTF-8 shows its odd bytes escaped.
 QString qs(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<int>(s.size()));
+    return readableText(s);
 }
 
 void place(QWidget* w, const TwipRect& r, int dpi) {
@@ -268,7 +269,8 @@ void MainWindow::ArmTimer() {
 }
 
 void MainWindow::SetCaption(const std::string& caption) {
-    setWindowTitle(qs(caption));
+    // Qt reads "[*]" in a title as the place of its modified mark; doubled, it shows as typed.
+    setWindowTitle(qs(caption).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
 }
 
 void MainWindow::SetStatusLabel(const std::string& text) {

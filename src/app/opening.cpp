@@ -4,6 +4,7 @@
 #include "app/file_io.h"
 #include "app/saving.h"
 #include "app/settings_store.h"
+#include "platform/pure/file_system.h"
 #include "tracking/modified_check.h"
 
 namespace scrivane {
@@ -23,9 +24,8 @@ bool querysave(Workspace& ws) {
     }
 }
 
-bool loadfromfile(const std::string& fname, std::string& content, LineEnds& ends,
-                  std::string& error) {
-    return readDocumentFile(fname, content, ends, error);
+bool loadfromfile(const std::string& fname, DocumentText& content, std::string& error) {
+    return readDocumentFile(fname, content, error);
 }
 
 std::string resolveOpenPath(Services& services, const std::string& fname) {
@@ -36,7 +36,10 @@ std::string resolveOpenPath(Services& services, const std::string& fname) {
         if (!dir.empty() && dir.back() == '/') dir.pop_back();
         path = dir + "/" + path;
     }
-    if (path.find('*') != std::string::npos) {
+    path = cleanPath(path);
+    // '*', '?' and '[' are ordinary in Linux file names: a pattern only where no file of
+    // exactly that name exists.
+    if (path.find_first_of("*?[") != std::string::npos && !nameExists(path)) {
         const std::string dir = dirof(path);
         path = dir + "/" + services.FirstMatch(dir, fileof(path));
     }
@@ -51,25 +54,26 @@ void openfile(Workspace& ws, const std::string& fname) {
     ws.doc.actiontime = ws.services.Now();
     ws.doc.lastaction = "opened";
 
-    std::string text;
+    DocumentText file;
     std::string error;
-    LineEnds ends = platformLineEnds();
-    if (!loadfromfile(ws.doc.filename, text, ends, error)) {
+    if (!loadfromfile(ws.doc.filename, file, error)) {
         ws.services.SetBusy(false);
         ws.services.MessageBox(openingError(error, ws.doc.filename), Buttons::Ok, Icon::None);
         ws.doc.filename.clear();
     } else {
         ws.doc.dialogFileName = ws.doc.filename;
         // The text comes with every break as CR LF: what normalising the first and last
-        // breaks and then writing it into the surface would give.
-        ws.doc.lineEnds = ends;
+        // breaks and then writing it into the surface would give. The breaks that are not the
+        // file's usual one are noted per line, so that saving writes every break back as it was.
+        ws.doc.lineEnds = file.usual;
 
         ws.mergedoc.SetEnabled(false);
         ws.mergedoc.SetText("");
         ws.trackChanges = false;
-        ws.mergedoc.SetText(text);
+        ws.mergedoc.SetText(file.text);
+        ws.mergedoc.SetLineBreaks(file.breaks);
         ws.mergedoc.SetEnabled(true);
-        ws.mergedoc.SetTag(std::move(text));
+        ws.mergedoc.SetTag(std::move(file.text));
 
         setRecent(ws, ws.doc.filename);
         setundobuffer(ws.undo, ws.mergedoc, ws.trackChanges);

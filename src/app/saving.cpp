@@ -4,32 +4,34 @@
 #include "app/file_io.h"
 #include "app/settings_store.h"
 #include "tracking/modified_check.h"
+#include "tracking/track_changes.h"
 
 namespace scrivane {
 namespace {
 
-// The file changed since this program last read or wrote it: ask before overwriting.
-// Only a change of content counts, line ends aside.
+// The file changed since this program last read or wrote it: ask before overwriting. Only a
+// change of content counts, line ends aside: a file that was merely touched, or that holds
+// what the document holds, is overwritten without a question. No is the default answer, so
+// that a hasty Enter keeps the other program's work.
 bool confirmOverwrite(Workspace& ws, const std::string& fname) {
     const auto modified = ws.services.FileModified(fname);
     if (!modified || !ws.doc.filetime || *modified <= *ws.doc.filetime) return true;
-    std::string onDisk;
+    DocumentText onDisk;
     std::string error;
-    LineEnds ends = LineEnds::CrLf;
-    if (readDocumentFile(fname, onDisk, ends, error) && onDisk == realContent(ws.mergedoc)) {
+    if (readDocumentFile(fname, onDisk, error) &&
+        (onDisk.text == ws.mergedoc.Tag() || onDisk.text == realContent(ws.mergedoc))) {
         return true;
     }
-    return ws.services.MessageBox(changedOnDiskMessage(fname, ws.doc, *modified), Buttons::YesNo,
-                                  Icon::None) == Answer::Yes;
+    return ws.services.MessageBox(changedOnDiskMessage(fname, ws.doc, *modified),
+                                  Buttons::YesNoDefaultNo, Icon::None) == Answer::Yes;
 }
 
-// Switching tracking off accepts the changes: the surface then holds the real content, plain.
+// Switching tracking off accepts the changes: the surface then holds the real content, plain,
+// and every line break that came from the file still knows its bytes.
 void endTracking(Workspace& ws) {
     const Pos caret = ws.mergedoc.SelStart();
-    ws.mergedoc.SetEnabled(false);
-    ws.mergedoc.SetContent(RichText{realContent(ws.mergedoc), {}});
+    acceptAll(ws.mergedoc);
     ws.mergedoc.SetSelStart(caret);
-    ws.mergedoc.SetEnabled(true);
     ws.trackChanges = false;
     ws.view.OptionsChanged();
 }
@@ -57,7 +59,8 @@ bool savefile(Workspace& ws, const std::string& fname) {
     ws.services.ProcessEvents();
 
     std::string text = ws.mergedoc.Text();
-    if (!writeFileSafely(fname, fromCrLf(text, ws.doc.lineEnds), error)) {
+    const std::string bytes = writeLineEnds(text, ws.doc.lineEnds, ws.mergedoc.LineBreaks());
+    if (!saveFileBytes(fname, bytes, error)) {
         ws.services.MessageBox(openingError(error, fname), Buttons::Ok, Icon::None);
         return false;
     }
@@ -66,12 +69,9 @@ bool savefile(Workspace& ws, const std::string& fname) {
     ws.doc.filename = fname;
     ws.doc.dialogFileName = fname;
     const TimePoint now = ws.services.Now();
-    ws.doc.filetime = now;
-    // A file system clock ahead of ours must not make our own write look like a change by
-    // someone else at the next save.
-    if (const auto written = ws.services.FileModified(fname); written && *written > now) {
-        ws.doc.filetime = written;
-    }
+    // The file's own time, as the next changed-on-disk check reads it: a file system whose
+    // clock differs from ours must not hide another program's change made just after.
+    ws.doc.filetime = ws.services.FileModified(fname).value_or(now);
     ws.doc.actiontime = now;
     ws.doc.lastaction = "last saved";
     ws.view.ArmTimer();

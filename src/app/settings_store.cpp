@@ -44,7 +44,7 @@ void saveSettings(Workspace& ws) {
     ws.services.MakeDir(std::filesystem::path(path).parent_path().string());
     std::string error;
     // A settings file that cannot be written leaves the old one as it was; nothing is said.
-    writeFileSafely(path, serializeSettings(ws.settings), error);
+    saveFileBytes(path, serializeSettings(ws.settings), error);
     refreshDerived(ws);
 }
 

@@ -5,6 +5,7 @@
 #include "app/menu_commands.h"
 #include "app/opening.h"
 #include "app/settings_store.h"
+#include "navigate/char_boundary.h"
 
 namespace scrivane {
 
@@ -31,7 +32,10 @@ void formActivate(Workspace& ws) {
         case GotoMode::Char:
             // Show the end first, so that the caret's place is scrolled into view from there.
             ws.mergedoc.SetSelStart(ws.mergedoc.TextLength());
-            ws.mergedoc.SetSelStart(request->number);
+            // A negative position is refused: the caret stays at the end.
+            if (request->number >= 0) {
+                ws.mergedoc.SetSelStart(charBoundaryAtOrBefore(ws.mergedoc, request->number));
+            }
             ws.mergedoc.SetSelLength(0);
             break;
         case GotoMode::Line:

@@ -5,12 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/pure/line_ends.h"
 #include "platform/pure/rich_text.h"
 
 namespace scrivane {
 
 // One snapshot of the editing surface: its content with colours and strike-through, the
-// selection and whether change tracking was on. The text is shared with the stored text
+// line breaks the file wrote otherwise than usual, the selection and whether change tracking
+// was on. The text is shared with the stored text
 // when they are equal, as right after a file is opened.
 struct UndoEntry {
     // The text: the stored text itself when they are equal, else a copy of the entry's own,
@@ -18,6 +20,7 @@ struct UndoEntry {
     std::shared_ptr<const std::string> shared;
     std::string own;
     std::vector<TextRun> runs;
+    std::vector<LineBreak> breaks;  // how the breaks not written the usual way were written
     Pos selstart = 0;
     Pos sellength = 0;
     bool tracking = false;

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/pure/line_ends.h"
 #include "platform/pure/rich_text.h"
 
 namespace scrivane {
@@ -114,6 +115,11 @@ class RichTextBox {
     virtual void InsertAt(Pos pos, std::string_view bytes, Colour colour, bool strike) = 0;
     virtual void RemoveAt(Pos pos, Pos length) = 0;
     virtual void MarkRange(Pos pos, Pos length, Colour colour, bool strike) = 0;
+
+    // The lines whose break is not the document's usual ending, in line order. Edits keep them
+    // with their lines: a break typed, pasted or written by SetText or SetContent is usual.
+    virtual std::vector<LineBreak> LineBreaks() const = 0;
+    virtual void SetLineBreaks(const std::vector<LineBreak>& breaks) = 0;
 
     // A free slot kept with the control (the stored text of the document). Shared, so that a
     // snapshot of an unchanged document need not copy it.

@@ -14,7 +14,8 @@ using TimePoint = std::chrono::system_clock::time_point;
 // The program's name: message boxes and dialogs carry it as their title.
 inline constexpr const char* kProgramName = "Scrivane";
 
-enum class Buttons { Ok, YesNo, YesNoCancel };
+// Yes is the default (Enter) button of a question, except in YesNoDefaultNo.
+enum class Buttons { Ok, YesNo, YesNoCancel, YesNoDefaultNo };
 enum class Icon { None, Question, Warning, Error };
 enum class Answer { Ok, Yes, No, Cancel };
 

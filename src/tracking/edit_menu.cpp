@@ -46,16 +46,20 @@ EditMenuState mnuEdit_Click(const EditMenuInputs& in) {
     return st;
 }
 
+std::string clipboardText(const Workspace& ws, std::string_view selected) {
+    return documentToUtf8(fromCrLf(selected, ws.doc.lineEnds), ws.mergedoc.IsUtf8());
+}
+
 void mnuCopy_Click(Workspace& ws) {
     const std::string sel = ws.mergedoc.SelText();
-    if (!sel.empty()) ws.services.SetClipboardText(documentToUtf8(sel, ws.mergedoc.IsUtf8()));
+    if (!sel.empty()) ws.services.SetClipboardText(clipboardText(ws, sel));
 }
 
 void mnuCut_Click(Workspace& ws) {
     const std::string sel = ws.mergedoc.SelText();
     if (sel.empty()) return;
     setundobuffer(ws.undo, ws.mergedoc, ws.trackChanges);
-    ws.services.SetClipboardText(documentToUtf8(sel, ws.mergedoc.IsUtf8()));
+    ws.services.SetClipboardText(clipboardText(ws, sel));
     ws.mergedoc.SetSelText("");
     ws.view.ArmTimer();
 }

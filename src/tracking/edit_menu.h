@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "document/workspace.h"
 
@@ -34,6 +35,10 @@ EditMenuState mnuEdit_Click(const EditMenuInputs& in);
 
 // `text` shown as it is in a menu caption: '&' doubled, a tab as an arrow.
 std::string literalCaption(std::string_view text);
+
+// Document bytes as the clipboard gets them: in the toolkit's encoding, with the document's own
+// line ends, so that a copy from an LF file pastes into a terminal without CRs.
+std::string clipboardText(const Workspace& ws, std::string_view selected);
 
 // Clipboard commands: plain text only, in the toolkit's encoding; struck text and markers go
 // as ordinary characters. Cut removes the text for real, with an undo snapshot first.

@@ -59,8 +59,8 @@ void showMarked(Workspace& ws, const CompareEngine& engine, std::string_view doc
     ws.view.SetStatusLabel(differencesText(engine.countchanges()));
 }
 
-// Accepts every change, leaving the document's real content on the surface, plain. Returns
-// the number of bytes that went.
+}  // namespace
+
 Pos acceptAll(RichTextBox& rtb) {
     rtb.SetEnabled(false);
     Pos removed = 0;
@@ -72,8 +72,6 @@ Pos acceptAll(RichTextBox& rtb) {
     rtb.SetEnabled(true);
     return removed;
 }
-
-}  // namespace
 
 bool mergetext(Workspace& ws, std::string_view docnew, std::string_view docold) {
     CompareEngine engine;

@@ -18,6 +18,10 @@ bool mergetext(Workspace& ws, std::string_view docnew, std::string_view docold);
 // content with the text as last opened or saved; off, struck text goes and the rest is plain.
 void mnuTrackChanges_Click(Workspace& ws);
 
+// Accepts every change: struck text and markers go, in place where the surface allows, and the
+// rest is plain. Returns the number of bytes that went.
+Pos acceptAll(RichTextBox& rtb);
+
 // Compare to...: the document (without marks) against a chosen file; tracking is on afterwards.
 void mnuCompareTo_Click(Workspace& ws);
 

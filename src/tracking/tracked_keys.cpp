@@ -3,6 +3,7 @@
 #include "compare/markup_format.h"
 #include "navigate/indentation.h"
 #include "platform/pure/encoding.h"
+#include "tracking/edit_menu.h"
 #include "tracking/track_changes.h"
 #include "tracking/undo_buffer.h"
 
@@ -48,7 +49,7 @@ void copySelection(Workspace& ws) {
     const std::string selected = ws.mergedoc.SelText();
     if (selected.empty()) return;
     ws.services.ClearClipboard();
-    ws.services.SetClipboardText(documentToUtf8(selected, ws.mergedoc.IsUtf8()));
+    ws.services.SetClipboardText(clipboardText(ws, selected));
 }
 
 // Delete or Backspace with tracking on.

@@ -16,6 +16,7 @@ void setundobuffer(UndoBuffer& undo, const RichTextBox& mergedoc, bool tracking)
         mergedoc.CopyText(entry.own);
     }
     entry.runs = mergedoc.Runs();
+    entry.breaks = mergedoc.LineBreaks();
     entry.selstart = mergedoc.SelStart();
     entry.sellength = mergedoc.SelLength();
     entry.tracking = tracking;
@@ -30,6 +31,7 @@ bool mnuUndo_Click(UndoBuffer& undo, RichTextBox& mergedoc, bool& tracking) {
 
     const UndoEntry& entry = undo.entries[static_cast<std::size_t>(undo.undoslot)];
     mergedoc.SetContent(RichText{entry.text(), entry.runs});
+    mergedoc.SetLineBreaks(entry.breaks);
     mergedoc.SetSelStart(entry.selstart);
     mergedoc.SetSelLength(entry.sellength);
     tracking = entry.tracking;

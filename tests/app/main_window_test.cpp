@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 #include <fstream>
 
 #include "app/main_window.h"
@@ -59,6 +60,20 @@ TEST_F(MainWindowTest, OpensAtTheLineAndFollowsTyping) {
     EXPECT_TRUE(waitForCaption(w, base + " (line 1/3)")) << w.windowTitle().toStdString();
 
     doc.SetTag(doc.Text());  // nothing to save: closing asks nothing
+    EXPECT_TRUE(w.close());
+}
+
+// The title shows a file name as it is: "[*]" is not taken as Qt's modified mark, and bytes
+// that are not UTF-8 are escaped instead of lost.
+TEST_F(MainWindowTest, TheTitleShowsOddNamesReadably) {
+    const std::string odd = tmp.path().toStdString() + "/x[*]r\xE9sum\xE9.txt";
+    std::ofstream(odd, std::ios::binary) << "text\n";
+    MainWindow w({odd});
+    w.show();
+    const QString shown = "Scrivane ver. 1.2 - " + tmp.path() + "/x[*]r\\xE9sum\\xE9.txt";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.windowHandle()->title().startsWith(shown); }, 3000))
+        << w.windowHandle()->title().toStdString();
+    EXPECT_EQ(w.workspace().doc.filename, odd);
     EXPECT_TRUE(w.close());
 }
 

@@ -40,12 +40,12 @@ TEST_F(OpenTest, OpensNormalisedAndSavesBackTheFilesOwnBytes) {
     }
 }
 
-TEST_F(OpenTest, MixedLineEndsAreSavedAsCrLf) {
+TEST_F(OpenTest, MixedLineEndsAreSavedAsTheyWere) {
     const std::string path = writeFile("mixed", "a\r\nb\nc\rd");
     openfile(ws, path);
     EXPECT_EQ(mergedoc.Text(), "a\r\nb\r\nc\r\nd");
     ASSERT_TRUE(savefile(ws, path));
-    EXPECT_EQ(readFile(path), "a\r\nb\r\nc\r\nd");
+    EXPECT_EQ(readFile(path), "a\r\nb\nc\rd");
 }
 
 TEST_F(OpenTest, FailedOpenReportsAndKeepsTheTextUnnamed) {
@@ -87,6 +87,11 @@ TEST_F(OpenTest, RelativeNamesAndPatternsUseTheCurrentDirectory) {
     EXPECT_EQ(mergedoc.Text(), "r");
     openfile(ws, dir() + "/Sub/*.TXT");
     EXPECT_EQ(ws.doc.filename, dir() + "/Sub/Report.TXT");
+    // One file, one name: "." and ".." steps and doubled separators go.
+    for (const std::string name : {"./notes.txt", "Sub/../notes.txt", ".//notes.txt"}) {
+        openfile(ws, name);
+        EXPECT_EQ(ws.doc.filename, dir() + "/notes.txt") << name;
+    }
     EXPECT_TRUE(services.messages.empty());
 }
 

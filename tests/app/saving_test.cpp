@@ -39,7 +39,7 @@ TEST_F(SaveTest, WarnsWhenTheFileChangedOnDisk) {
         EXPECT_EQ(savefile(ws, path), answer == Answer::Yes);
         ASSERT_EQ(services.messages.size(), 1u);
         EXPECT_EQ(services.messages[0].text, expected);
-        EXPECT_EQ(services.messages[0].buttons, Buttons::YesNo);
+        EXPECT_EQ(services.messages[0].buttons, Buttons::YesNoDefaultNo);
         EXPECT_EQ(services.messages[0].icon, Icon::None);
         EXPECT_EQ(readFile(path), answer == Answer::Yes ? "mine edited\n" : "theirs\n");
     }
@@ -55,6 +55,47 @@ TEST_F(SaveTest, NoWarningWhenOnlyTheTimeOrTheLineEndsChanged) {
         EXPECT_TRUE(services.messages.empty());
         EXPECT_EQ(readFile(path), "same\ntext\n");
     }
+}
+
+// While the document was edited, the file on disk was touched or rewritten by another program:
+// only content that is neither the text as opened nor the document's is worth a warning.
+TEST_F(SaveTest, WarnsOnlyWhenTheFileHoldsSomethingElse) {
+    const struct {
+        const char* onDisk;
+        bool warns;
+    } cases[] = {
+        {"mine\n", false},         // touched only
+        {"mine edited\n", false},  // another program wrote what the document holds
+        {"theirs\n", true},
+    };
+    for (const auto& c : cases) {
+        forgetChanges();
+        const std::string path = openAtNine("mine\n");
+        mergedoc.SetSelStart(4);
+        type(" edited");
+        writeFile("doc.txt", c.onDisk);
+        setModified(path, localTime(2026, 12, 8, 9, 40));
+        services.messages.clear();
+        services.answers = {Answer::No};
+        EXPECT_EQ(savefile(ws, path), !c.warns) << c.onDisk;
+        EXPECT_EQ(services.messages.size(), c.warns ? 1u : 0u) << c.onDisk;
+    }
+}
+
+// The time kept after a save is the written file's own, not our clock: on a share whose clock
+// runs behind ours, a change made there just after our save still warns.
+TEST_F(SaveTest, KeepsTheWrittenFilesOwnTime) {
+    const std::string path = openAtNine("x");
+    type("y");
+    services.now = localTime(2027, 1, 1, 0, 0);  // our clock is ahead
+    ASSERT_TRUE(savefile(ws, path));
+    EXPECT_EQ(ws.doc.filetime, services.FileModified(path));
+    writeFile("doc.txt", "changed by another user\n");
+    setModified(path, *ws.doc.filetime + std::chrono::seconds(2));
+    type("z");
+    services.answers = {Answer::No};
+    EXPECT_FALSE(savefile(ws, path));
+    EXPECT_EQ(services.messages.size(), 1u);
 }
 
 TEST_F(SaveTest, SavingTwiceInARowDoesNotWarn) {

@@ -20,7 +20,9 @@ TEST_F(StartupTest, CommandLineOpensAtALineOrPositionOnce) {
     } cases[] = {
         {{"notes.txt", "25"}, 9 * 8 + 15 * 9, 7},  // after nine 8-byte and fifteen 9-byte lines
         {{"notes.txt", "-p", "12"}, 12, 0},
-        {{"notes.txt", "3.5"}, 3 * 8, 6},  // rounds to line 4
+        {{"notes.txt", "-p", "7"}, 6, 0},     // between CR and LF: before the break
+        {{"notes.txt", "-p", "-5"}, 261, 0},  // refused: the caret stays at the end
+        {{"notes.txt", "3.5"}, 3 * 8, 6},     // rounds to line 4
         {{path}, 0, 0},
     };
     for (const auto& c : cases) {

@@ -91,4 +91,26 @@ std::size_t charStartBefore(std::string_view text, std::size_t pos, bool utf8Doc
     return pos - 1;
 }
 
+std::string escapeInvalidUtf8(std::string_view bytes) {
+    if (isValidUtf8(bytes)) return std::string(bytes);
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(bytes.size() + 16);
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        if (i + length <= bytes.size() && isValidUtf8(bytes.substr(i, length))) {
+            out.append(bytes.substr(i, length));
+            i += length;
+            continue;
+        }
+        out += "\\x";
+        out += kHex[lead >> 4];
+        out += kHex[lead & 0xF];
+        ++i;
+    }
+    return out;
+}
+
 }  // namespace scrivane

@@ -17,6 +17,10 @@ std::string documentToUtf8(std::string_view bytes, bool utf8Document);
 // character above U+00FF becomes '?'. Bytes that are not valid UTF-8 are kept as they are.
 std::string utf8ToDocument(std::string_view text, bool utf8Document);
 
+// Bytes shown to the user as UTF-8 where they are UTF-8: every byte that starts no valid
+// sequence is written as "\xHH" (a file name from a Latin-1 disk reads "r\xE9sum\xE9.txt").
+std::string escapeInvalidUtf8(std::string_view bytes);
+
 // The number of characters of valid UTF-8 text (bytes that start no character are counted
 // one each), and the byte length of its first `count` characters.
 std::size_t utf8Length(std::string_view text);

@@ -71,29 +71,120 @@ LineEnds platformLineEnds() {
 #endif
 }
 
-LineEnds detectLineEnds(std::string_view bytes, LineEnds fallback) {
-    bool crlf = false;
-    bool cr = false;
-    bool lf = false;
+namespace {
+
+struct BreakCounts {
+    std::size_t crlf = 0;
+    std::size_t lf = 0;
+    std::size_t cr = 0;
+};
+
+BreakCounts countBreaks(std::string_view bytes) {
+    BreakCounts counts;
     const std::size_t n = bytes.size();
     BreakScanner scanner(bytes);
     for (std::size_t i = scanner.next(0); i < n; i = scanner.next(i)) {
-        if (bytes[i] == '\r') {
-            if (i + 1 < n && bytes[i + 1] == '\n') {
-                crlf = true;
-                i += 2;
-                continue;
-            }
-            cr = true;
+        const std::size_t length = breakLength(bytes, i);
+        if (length == 2) {
+            ++counts.crlf;
+        } else if (bytes[i] == '\r') {
+            ++counts.cr;
         } else {
-            lf = true;
+            ++counts.lf;
         }
-        ++i;
+        i += length;
     }
-    if (crlf || (cr && lf)) return LineEnds::CrLf;
-    if (lf) return LineEnds::Lf;
-    if (cr) return LineEnds::Cr;
-    return fallback;
+    return counts;
+}
+
+LineEnds mostUsed(const BreakCounts& counts, LineEnds fallback) {
+    if (counts.crlf == 0 && counts.lf == 0 && counts.cr == 0) return fallback;
+    if (counts.crlf >= counts.lf && counts.crlf >= counts.cr) return LineEnds::CrLf;
+    return counts.lf >= counts.cr ? LineEnds::Lf : LineEnds::Cr;
+}
+
+LineEnd endOf(LineEnds ends) {
+    switch (ends) {
+        case LineEnds::Lf:
+            return LineEnd::Lf;
+        case LineEnds::Cr:
+            return LineEnd::Cr;
+        case LineEnds::CrLf:
+            break;
+    }
+    return LineEnd::CrLf;
+}
+
+std::string_view bytesOf(LineEnd end) {
+    switch (end) {
+        case LineEnd::Lf:
+            return "\n";
+        case LineEnd::Cr:
+            return "\r";
+        case LineEnd::CrLf:
+        case LineEnd::Usual:
+            break;
+    }
+    return "\r\n";
+}
+
+}  // namespace
+
+LineEnds detectLineEnds(std::string_view bytes, LineEnds fallback) {
+    return mostUsed(countBreaks(bytes), fallback);
+}
+
+DocumentText readLineEnds(std::string bytes, LineEnds fallback) {
+    DocumentText doc;
+    const BreakCounts counts = countBreaks(bytes);
+    doc.usual = mostUsed(counts, fallback);
+    if (counts.lf == 0 && counts.cr == 0) {
+        doc.text = std::move(bytes);
+        return doc;
+    }
+    const LineEnd usual = endOf(doc.usual);
+    const std::string_view s = bytes;
+    const std::size_t n = s.size();
+    doc.text.reserve(n + counts.lf + counts.cr);
+    BreakScanner scanner(s);
+    Pos line = 0;
+    std::size_t i = 0;
+    while (i < n) {
+        const std::size_t at = scanner.next(i);
+        doc.text.append(s.substr(i, at - i));
+        if (at == n) break;
+        const std::size_t length = breakLength(s, at);
+        const LineEnd end = length == 2 ? LineEnd::CrLf : s[at] == '\r' ? LineEnd::Cr : LineEnd::Lf;
+        if (end != usual) doc.breaks.push_back(LineBreak{line, end});
+        doc.text.append("\r\n");
+        ++line;
+        i = at + length;
+    }
+    return doc;
+}
+
+std::string writeLineEnds(std::string_view text, LineEnds usual,
+                          const std::vector<LineBreak>& breaks) {
+    const std::string_view usualBytes = bytesOf(endOf(usual));
+    std::string out;
+    out.reserve(text.size() + 16);
+    auto exception = breaks.begin();
+    Pos line = 0;
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    BreakScanner scanner(text);
+    while (i < n) {
+        const std::size_t at = scanner.next(i);
+        out.append(text.substr(i, at - i));
+        if (at == n) break;
+        while (exception != breaks.end() && exception->line < line) ++exception;
+        const bool own = exception != breaks.end() && exception->line == line &&
+                         exception->end != LineEnd::Usual;
+        out.append(own ? bytesOf(exception->end) : usualBytes);
+        ++line;
+        i = at + breakLength(text, at);
+    }
+    return out;
 }
 
 void fixlines(std::string& s) {

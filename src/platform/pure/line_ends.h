@@ -1,7 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "platform/pure/rich_text.h"
 
 namespace scrivane {
 
@@ -12,9 +16,37 @@ enum class LineEnds { CrLf, Lf, Cr };
 // The convention a new document gets on this platform.
 LineEnds platformLineEnds();
 
-// The convention of file bytes: LF-only stays LF, CR-only stays CR, CR LF or any mixture
-// is CR LF; a text without line breaks gets `fallback`.
+// The line end a file uses most: CR LF when it ties for most, LF over CR on a tie between
+// those two; a text without line breaks gets `fallback`.
 LineEnds detectLineEnds(std::string_view bytes, LineEnds fallback);
+
+// How one line break of a file was written. `Usual` is the file's most used ending, which
+// typed and pasted breaks take too; it is 0, the state every line of the surface starts with.
+enum class LineEnd : std::uint8_t { Usual = 0, CrLf, Lf, Cr };
+
+// A line (from 0) whose break is written otherwise than the file's usual ending.
+struct LineBreak {
+    Pos line = 0;
+    LineEnd end = LineEnd::Usual;
+    bool operator==(const LineBreak&) const = default;
+};
+
+// File bytes as the editor holds them, every break CR LF, with what it takes to write each
+// break back as it was: the usual ending and the lines that differ from it, in line order.
+struct DocumentText {
+    std::string text;
+    LineEnds usual = LineEnds::CrLf;
+    std::vector<LineBreak> breaks;
+};
+
+// Reads file bytes into document text; `fallback` is the usual ending of a file without
+// breaks. Takes the bytes so that a file already in CR LF is not copied.
+DocumentText readLineEnds(std::string bytes, LineEnds fallback);
+
+// Document text (CR LF) as file bytes: each break listed in `breaks` as it was, every other
+// one as `usual`. writeLineEnds(readLineEnds(b)) == b for all bytes b.
+std::string writeLineEnds(std::string_view text, LineEnds usual,
+                          const std::vector<LineBreak>& breaks);
 
 // The editor's line-end normaliser: looks at the first and last line break only, and when
 // they are not both CR LF turns every CR LF, CR and LF into CR LF. Changes `s` in place.

@@ -21,6 +21,8 @@
 
 #include <vector>
 
+#include "platform/pure/encoding.h"
+#include "platform/pure/file_system.h"
 #include "platform/pure/utf8.h"
 
 namespace scrivane {
@@ -41,6 +43,7 @@ QMessageBox::StandardButtons qtButtons(Buttons buttons) {
         case Buttons::Ok:
             return QMessageBox::Ok;
         case Buttons::YesNo:
+        case Buttons::YesNoDefaultNo:
             return QMessageBox::Yes | QMessageBox::No;
         case Buttons::YesNoCancel:
             return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
@@ -132,6 +135,11 @@ QString textFromBytes(std::string_view bytes) {
                               : QString::fromLatin1(bytes.data(), size);
 }
 
+QString readableText(std::string_view bytes) {
+    const std::string text = escapeInvalidUtf8(bytes);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 QtServices::~QtServices() {
     if (busy_) QApplication::restoreOverrideCursor();
 }
@@ -142,11 +150,13 @@ void QtServices::giveKeyboardBack() {
 }
 
 Answer QtServices::MessageBox(const std::string& text, Buttons buttons, Icon icon) {
-    QMessageBox box(qtIcon(icon), kProgramName, textFromBytes(messageDisplayText(text)),
+    QMessageBox box(qtIcon(icon), kProgramName, readableText(messageDisplayText(text)),
                     qtButtons(buttons), parent_);
     // Texts carry file names and document text, never markup: "<b>" stays as typed.
     box.setTextFormat(Qt::PlainText);
-    box.setDefaultButton(buttons == Buttons::Ok ? QMessageBox::Ok : QMessageBox::Yes);
+    box.setDefaultButton(buttons == Buttons::Ok               ? QMessageBox::Ok
+                         : buttons == Buttons::YesNoDefaultNo ? QMessageBox::No
+                                                              : QMessageBox::Yes);
     const int answer = box.exec();
     giveKeyboardBack();
     return answerFor(answer, buttons);
@@ -252,31 +262,23 @@ void QtServices::OpenInViewer(const std::string& path) {
 }
 
 std::optional<TimePoint> QtServices::FileModified(const std::string& path) {
-    const QFileInfo file(fromUtf8(path));
-    if (path.empty() || !file.exists()) return std::nullopt;
-    const QDateTime stamp = file.lastModified();
-    if (!stamp.isValid()) return std::nullopt;
-    return TimePoint(std::chrono::milliseconds(stamp.toMSecsSinceEpoch()));
+    return fileModified(path);
 }
 
 std::string QtServices::FirstMatch(const std::string& dir, const std::string& pattern) {
-    // Names are matched with their letter case, as the file system tells them apart.
-    const QStringList names = QDir(fromUtf8(dir))
-                                  .entryList(QStringList{fromUtf8(pattern)},
-                                             QDir::Files | QDir::CaseSensitive, QDir::Unsorted);
-    return names.isEmpty() ? std::string() : toUtf8(names.front());
+    return firstMatch(dir, pattern);
 }
 
 std::string QtServices::CurrentDir() {
-    return toUtf8(QDir::currentPath());
+    return currentDir();
 }
 
 bool QtServices::SetCurrentDir(const std::string& dir) {
-    return !dir.empty() && QDir::setCurrent(fromUtf8(dir));
+    return setCurrentDir(dir);
 }
 
 bool QtServices::MakeDir(const std::string& dir) {
-    return !dir.empty() && QDir().mkpath(fromUtf8(dir));
+    return makeDirs(dir);
 }
 
 std::string QtServices::ProgramDir() {

@@ -60,5 +60,7 @@ std::string qtFileFilter(std::string_view filter);
 
 // Text bytes for display: UTF-8 when they are valid UTF-8, else one byte per Latin-1 char.
 QString textFromBytes(std::string_view bytes);
+// Bytes for a caption or message: UTF-8, with every byte that is not escaped as "\xHH".
+QString readableText(std::string_view bytes);
 
 }  // namespace scrivane

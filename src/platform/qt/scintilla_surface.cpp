@@ -148,7 +148,8 @@ class ScintillaSurface::WriteScope {
     ScintillaSurface& surface_;
 };
 
-ScintillaSurface::ScintillaSurface(QWidget* parent) : editor_(new SurfaceWidget(*this, parent)) {
+ScintillaSurface::ScintillaSurface(QWidget* parent)
+    : editor_(new SurfaceWidget(*this, parent)), breakStates_(*editor_) {
     configureEditor();
 }
 
@@ -417,6 +418,7 @@ void ScintillaSurface::replaceAll(std::string_view text, const std::vector<TextR
     sci(Sci::SCI_SETMODEVENTMASK, 0);
     ++revision_;
     sci(Sci::SCI_CLEARALL);
+    breakStates_.clear();
     setCodePageFor(text);
     if (!text.empty()) {
         // Room beyond the text, or the first edit or read would copy the whole buffer again;
@@ -477,6 +479,14 @@ void ScintillaSurface::RemoveAt(Pos pos, Pos length) {
 void ScintillaSurface::MarkRange(Pos pos, Pos length, Colour colour, bool strike) {
     pos = clampPos(pos);
     paintRun(pos, std::min(length, TextLength() - pos), Marking{colour, strike});
+}
+
+std::vector<LineBreak> ScintillaSurface::LineBreaks() const {
+    return breakStates_.read();
+}
+
+void ScintillaSurface::SetLineBreaks(const std::vector<LineBreak>& breaks) {
+    breakStates_.write(breaks);
 }
 
 bool ScintillaSurface::LoadFile(const std::string& path, std::string& error) {
@@ -730,6 +740,11 @@ Pos ScintillaSurface::repairLineEnds(Pos from, Pos to) {
 void ScintillaSurface::onModified(int position, int type, int length) {
     const bool insertion = (type & Sci::SC_MOD_BEFOREINSERT) != 0;
     if (!insertion && (type & Sci::SC_MOD_BEFOREDELETE) == 0) return;
+    if (insertion) {
+        breakStates_.beforeInsert(position);
+    } else {
+        breakStates_.beforeDelete(position, length);
+    }
     ++revision_;
     ++pendingChanges_;
     if (writeDepth_ == 0) {

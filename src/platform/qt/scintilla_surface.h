@@ -9,6 +9,7 @@
 
 #include "platform/pure/rich_text.h"
 #include "platform/pure/text_runs.h"
+#include "platform/qt/line_break_states.h"
 #include "platform/qt/surface_widget.h"
 #include "platform/rich_text_box.h"
 
@@ -82,6 +83,8 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
     bool IsUtf8() const override;
     bool SelHasStrike() const override;
     Pos ColourRunEnd(Pos pos) const override;
+    std::vector<LineBreak> LineBreaks() const override;
+    void SetLineBreaks(const std::vector<LineBreak>& breaks) override;
 
   private:
     struct Marking {
@@ -150,6 +153,7 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
     void postDelivery();
 
     QPointer<SurfaceWidget> editor_;
+    LineBreakStates breakStates_;
     FontSpec font_;
     bool enabled_ = true;
     std::optional<PendingMarking> pending_;

@@ -104,30 +104,31 @@ TEST(LineEnds, AgreeWithAByteByByteReading) {
         }
         s.append(rng() % lineLimit, 'z');
         std::string expected;
-        bool crlf = false, cr = false, lf = false;
+        std::size_t crlf = 0, cr = 0, lf = 0;
         for (std::size_t i = 0; i < s.size(); ++i) {
             if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') {
                 expected += "\r\n";
-                crlf = true;
+                ++crlf;
                 ++i;
             } else if (s[i] == '\r' || s[i] == '\n') {
                 expected += "\r\n";
-                (s[i] == '\r' ? cr : lf) = true;
+                ++(s[i] == '\r' ? cr : lf);
             } else {
                 expected += s[i];
             }
         }
         ASSERT_EQ(toCrLf(s), expected) << round;
         const std::size_t lone = firstLoneBreak(s);
-        ASSERT_EQ(lone == s.size(), !cr && !lf) << round;
+        ASSERT_EQ(lone == s.size(), cr == 0 && lf == 0) << round;
         ASSERT_EQ(s.substr(0, lone), expected.substr(0, lone)) << round;
         if (lone < s.size()) {
             ASSERT_NE(s.substr(0, lone + 2), expected.substr(0, lone + 2)) << round;
         }
-        const LineEnds ends = crlf || (cr && lf) ? LineEnds::CrLf
-                              : lf               ? LineEnds::Lf
-                              : cr               ? LineEnds::Cr
-                                                 : LineEnds::Lf;
+        // The most used ending; CR LF wins a tie it is part of, LF one with CR.
+        const LineEnds ends = crlf + cr + lf == 0        ? LineEnds::Lf
+                              : crlf >= lf && crlf >= cr ? LineEnds::CrLf
+                              : lf >= cr                 ? LineEnds::Lf
+                                                         : LineEnds::Cr;
         ASSERT_EQ(detectLineEnds(s, LineEnds::Lf), ends) << round;
     }
 }
@@ -139,11 +140,12 @@ TEST(DetectLineEnds, Table) {
         LineEnds expected;
     };
     const Case cases[] = {
-        {"", LineEnds::Lf, LineEnds::Lf},         {"abc", LineEnds::Cr, LineEnds::Cr},
-        {"a\nb\n", LineEnds::CrLf, LineEnds::Lf}, {"a\rb\r", LineEnds::Lf, LineEnds::Cr},
-        {"a\r\nb", LineEnds::Lf, LineEnds::CrLf}, {"a\nb\r\n", LineEnds::Lf, LineEnds::CrLf},
-        {"a\nb\r", LineEnds::Lf, LineEnds::CrLf}, {"\r", LineEnds::Lf, LineEnds::Cr},
-        {"\n\r", LineEnds::Lf, LineEnds::CrLf},
+        {"", LineEnds::Lf, LineEnds::Lf},           {"abc", LineEnds::Cr, LineEnds::Cr},
+        {"a\nb\n", LineEnds::CrLf, LineEnds::Lf},   {"a\rb\r", LineEnds::Lf, LineEnds::Cr},
+        {"a\r\nb", LineEnds::Lf, LineEnds::CrLf},   {"a\nb\r\n", LineEnds::Lf, LineEnds::CrLf},
+        {"a\nb\r", LineEnds::Lf, LineEnds::Lf},     {"\r", LineEnds::Lf, LineEnds::Cr},
+        {"\n\r", LineEnds::Lf, LineEnds::Lf},       {"a\nb\nc\r\n", LineEnds::Cr, LineEnds::Lf},
+        {"\r\r\n\n", LineEnds::Lf, LineEnds::CrLf},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(detectLineEnds(c.bytes, c.fallback), c.expected)
@@ -195,6 +197,37 @@ TEST(LineEnds, LargeTextOfShortLines) {
     EXPECT_EQ(detectLineEnds(lf, LineEnds::CrLf), LineEnds::Lf);
     const std::string back = fromCrLf(crlf, LineEnds::Lf);
     EXPECT_EQ(back, lf);
+}
+
+// Any bytes, read and written back with no edit, come back as they were; the text holds
+// only CR LF breaks and the exceptions name exactly the breaks that are not the usual one.
+TEST(LineEnds, ReadingAndWritingBackIsTheIdentity) {
+    std::mt19937 rng(11);
+    static constexpr const char kAlphabet[] = {'a', 'b', '\r', '\n', '\0', '\x06', '\xE9'};
+    for (int round = 0; round < 4000; ++round) {
+        std::string bytes;
+        const std::size_t length = rng() % (round % 10 == 0 ? 400 : 24);
+        for (std::size_t i = 0; i < length; ++i) bytes += kAlphabet[rng() % sizeof kAlphabet];
+        const DocumentText doc = readLineEnds(bytes, LineEnds::Lf);
+        ASSERT_EQ(doc.text, toCrLf(bytes)) << round;
+        ASSERT_EQ(doc.usual, detectLineEnds(bytes, LineEnds::Lf)) << round;
+        for (const LineBreak& b : doc.breaks) ASSERT_NE(b.end, LineEnd::Usual) << round;
+        ASSERT_EQ(writeLineEnds(doc.text, doc.usual, doc.breaks), bytes) << round;
+        // Without the exceptions every break takes the usual ending.
+        ASSERT_EQ(writeLineEnds(doc.text, doc.usual, {}), fromCrLf(doc.text, doc.usual)) << round;
+    }
+}
+
+TEST(LineEnds, ExceptionsNameTheirLines) {
+    const DocumentText doc = readLineEnds("a\nb\r\nc\rd\n\ne", LineEnds::CrLf);
+    EXPECT_EQ(doc.text, "a\r\nb\r\nc\r\nd\r\n\r\ne");
+    EXPECT_EQ(doc.usual, LineEnds::Lf);
+    const std::vector<LineBreak> expected = {{1, LineEnd::CrLf}, {2, LineEnd::Cr}};
+    EXPECT_EQ(doc.breaks, expected);
+    // A typed line (here a new line 1) takes the usual ending; the others keep theirs.
+    EXPECT_EQ(writeLineEnds("a\r\nX\r\nb\r\nc\r\nd\r\n\r\ne", doc.usual,
+                            {{2, LineEnd::CrLf}, {3, LineEnd::Cr}}),
+              "a\nX\nb\r\nc\rd\n\ne");
 }
 
 }  // namespace

@@ -1,0 +1,90 @@
+#include "platform/qt/line_break_states.h"
+
+#include <Qsci/qsciscintillabase.h>
+
+#include <algorithm>
+
+namespace scrivane {
+namespace {
+
+using Sci = QsciScintillaBase;
+
+}  // namespace
+
+int LineBreakStates::stateOf(Pos line) const {
+    return static_cast<int>(
+        editor_.SendScintilla(Sci::SCI_GETLINESTATE, static_cast<unsigned long>(line)));
+}
+
+void LineBreakStates::setState(Pos line, int state) const {
+    // Asking first keeps the editor from allocating states for a document that has none.
+    if (stateOf(line) == state) return;
+    editor_.SendScintilla(Sci::SCI_SETLINESTATE, static_cast<unsigned long>(line),
+                          static_cast<long>(state));
+}
+
+Pos LineBreakStates::lineOf(Pos pos) const {
+    return editor_.SendScintilla(Sci::SCI_LINEFROMPOSITION, static_cast<unsigned long>(pos));
+}
+
+Pos LineBreakStates::lineCount() const {
+    return editor_.SendScintilla(Sci::SCI_GETLINECOUNT);
+}
+
+void LineBreakStates::settle() const {
+    if (!pending_) return;
+    const Pending edit = *pending_;
+    pending_.reset();
+    if (edit.insertion) {
+        // The first line's break now ends the last line the insertion made; the breaks before
+        // it came with the inserted text.
+        const Pos last = edit.line + std::max<Pos>(0, lineCount() - edit.linesBefore);
+        for (Pos line = edit.line; line < last; ++line) setState(line, 0);
+        setState(last, edit.state);
+    } else {
+        setState(edit.line, edit.state);
+    }
+}
+
+void LineBreakStates::beforeInsert(Pos pos) {
+    settle();
+    const Pos line = lineOf(pos);
+    pending_ = Pending{line, stateOf(line), lineCount(), true};
+}
+
+void LineBreakStates::beforeDelete(Pos pos, Pos length) {
+    settle();
+    const Pos first = lineOf(pos);
+    const Pos last = lineOf(pos + length);
+    if (first == last) return;
+    pending_ = Pending{first, stateOf(last), lineCount(), false};
+}
+
+void LineBreakStates::clear() {
+    pending_.reset();
+    const Pos lines = std::min<Pos>(lineCount(), editor_.SendScintilla(Sci::SCI_GETMAXLINESTATE));
+    for (Pos line = 0; line < lines; ++line) setState(line, 0);
+}
+
+std::vector<LineBreak> LineBreakStates::read() const {
+    settle();
+    std::vector<LineBreak> breaks;
+    const Pos lines = std::min<Pos>(lineCount(), editor_.SendScintilla(Sci::SCI_GETMAXLINESTATE));
+    for (Pos line = 0; line < lines; ++line) {
+        const int state = stateOf(line);
+        if (state > 0 && state <= static_cast<int>(LineEnd::Cr)) {
+            breaks.push_back(LineBreak{line, static_cast<LineEnd>(state)});
+        }
+    }
+    return breaks;
+}
+
+void LineBreakStates::write(const std::vector<LineBreak>& breaks) {
+    settle();
+    const Pos lines = lineCount();
+    for (const LineBreak& b : breaks) {
+        if (b.line >= 0 && b.line < lines) setState(b.line, static_cast<int>(b.end));
+    }
+}
+
+}  // namespace scrivane
