@@ -56,14 +56,7 @@ MainWindow::MainWindow(std::vector<std::string> arguments, QWidget* parent)
 
     timer1_.setSingleShot(true);
     timer1_.setInterval(kTimerInterval);
-    connect(&timer1_, &QTimer::timeout, this, [this] {
-        setcaption(*ws_);
-        // Armed again while counting down: the refresh must also follow that last arming.
-        if (armedAgain_) {
-            armedAgain_ = false;
-            timer1_.start();
-        }
-    });
+    connect(&timer1_, &QTimer::timeout, this, [this] { setcaption(*ws_); });
     // Between events, a few megabytes at a time: the next undo snapshot of a large document
     // then finds its memory ready.
     undoWarmer_.setInterval(0);
@@ -258,13 +251,9 @@ void MainWindow::layoutSurface() {
 // --- WindowView
 
 void MainWindow::ArmTimer() {
-    // A running countdown is left alone, so that a held key cannot hold the caption back; the
-    // refresh then runs once more after it.
-    if (timer1_.isActive()) {
-        armedAgain_ = true;
-    } else {
-        timer1_.start();
-    }
+    // Arming restarts the countdown: the refresh follows the last arming, so a burst of keys
+    // costs one refresh.
+    timer1_.start();
     if (!undoWarmer_.isActive()) undoWarmer_.start();
 }
 

@@ -93,7 +93,6 @@ class MainWindow final : public QMainWindow, private WindowView, private Surface
     std::unique_ptr<QtServices> services_;
     std::unique_ptr<Workspace> ws_;
     QTimer timer1_;
-    bool armedAgain_ = false;
     QTimer undoWarmer_;
     bool shown_ = false;
 
