@@ -3,10 +3,12 @@
 set -euo pipefail
 
 # clang and libclang-rt-14-dev build the libFuzzer target, clang-format checks the sources;
+# dpkg-dev (dpkg-shlibdeps) and file let CPack compute the package's dependencies, and
+# desktop-file-utils, appstream and man-db check the desktop entry, metadata and manual pages;
 # the rest build and test the editor.
 packages=(build-essential cmake pkg-config qt6-base-dev libqscintilla2-qt6-dev libgl-dev
           googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
-          clang-format)
+          clang-format dpkg-dev file desktop-file-utils appstream man-db)
 
 missing=()
 for p in "${packages[@]}"; do

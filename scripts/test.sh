@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Scrivane twice (plain, and with AddressSanitizer + UndefinedBehaviorSanitizer) and runs
 # every test in both builds, after checking that the sources are clang-format clean. Widget
-# tests run on Qt's offscreen platform.
+# tests run on Qt's offscreen platform. The plain build is also installed into a staging tree
+# and packaged as a .deb, and both are checked (scripts/check-package.sh).
 #   scripts/test.sh           the whole run, as CI does it
 #   scripts/test.sh --quick   the plain build and its tests only, for daily work
 set -euo pipefail
@@ -26,6 +27,9 @@ run_build() {
 echo "== normal build =="
 run_build build/test
 if $quick; then exit 0; fi
+
+echo "== install tree and Debian package =="
+scripts/check-package.sh build/test
 
 echo "== clang-format =="
 # Every C++ source git knows, so that a change that was not formatted fails here.

@@ -31,30 +31,38 @@ constexpr int kDifferent = 1;
 constexpr int kTrouble = 2;
 
 constexpr std::string_view kUsage =
-    "Usage: scrivane-compare [--format=ansi|rtf|blocks|count] NEW OLD\n"
+    "Usage: scrivane-compare [--format=FORMAT] [--color=WHEN] NEW OLD\n"
     "\n"
     "Compares the file NEW (taken as the document) with the file OLD, character by\n"
     "character, as the editor's Compare to does. Both files are read as bytes and their\n"
     "line ends are turned into CR LF first, as when the editor opens a file.\n"
     "\n"
-    "Formats:\n"
-    "  ansi    (default) the text of NEW with inserted text in blue and deleted text\n"
-    "          in red and struck through (terminal colours); line ends printed as LF\n"
-    "  rtf     the complete marked-up RTF document the editor would show\n"
-    "  blocks  the block-check dump of the comparison (CR LF line ends)\n"
-    "  count   only the status text, e.g. \"3 differences were found.\"\n"
+    "Options (each also as two words: --format count):\n"
+    "  --format=FORMAT  what to print:\n"
+    "      ansi    (default) the text of NEW with inserted text in blue and deleted text\n"
+    "              in red and struck through; line ends printed as LF. Without colours\n"
+    "              deleted text is shown as [-...-] and inserted text as {+...+}\n"
+    "      rtf     the complete marked-up RTF document the editor would show\n"
+    "      blocks  the block-check dump of the comparison (CR LF line ends)\n"
+    "      count   only the status text, e.g. \"3 differences were found.\"\n"
+    "  --color=WHEN     colours for the ansi format: auto (default: only when standard\n"
+    "                   output is a terminal), always or never\n"
+    "  --help           print this help and exit\n"
+    "  --version        print the version and exit\n"
+    "  --               the arguments that follow are file names\n"
     "\n"
-    "The status text also goes to standard error for the other formats.\n"
+    "The status text also goes to standard error for the formats other than count.\n"
     "\n"
     "Exit status: 0 the texts are equal, 1 they differ, 2 trouble (bad arguments, a file\n"
     "that cannot be read, output that cannot be written).\n";
 
 enum class Format { Ansi, Rtf, Blocks, Count };
+enum class Colour { Auto, Always, Never };
 
 struct Options {
     Format format = Format::Ansi;
-    std::string newPath;
-    std::string oldPath;
+    Colour colour = Colour::Auto;
+    std::vector<std::string> files;
 };
 
 std::optional<Format> parseFormat(std::string_view name) {
@@ -62,6 +70,71 @@ std::optional<Format> parseFormat(std::string_view name) {
     if (name == "rtf") return Format::Rtf;
     if (name == "blocks") return Format::Blocks;
     if (name == "count") return Format::Count;
+    return std::nullopt;
+}
+
+std::optional<Colour> parseColour(std::string_view name) {
+    if (name == "auto") return Colour::Auto;
+    if (name == "always") return Colour::Always;
+    if (name == "never") return Colour::Never;
+    return std::nullopt;
+}
+
+// Writes `text` to standard output: kEqual, or kTrouble with a message when it could not be
+// written (a closed pipe, a full disk).
+int print(std::string_view text) {
+    std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (std::cout.flush()) return kEqual;
+    std::cerr << "scrivane-compare: cannot write the output\n";
+    return kTrouble;
+}
+
+int usageError(const std::string& message) {
+    std::cerr << "scrivane-compare: " << message << "\n" << kUsage;
+    return kTrouble;
+}
+
+// Reads the arguments into `options`. Returns an exit status when the program ends here
+// (help, version, or an argument it cannot use). Options that take a value accept it both as
+// --name=value and as the next argument.
+std::optional<int> parseArguments(const std::vector<std::string_view>& args, Options& options) {
+    bool onlyFiles = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (onlyFiles || arg == "-" || !arg.starts_with("-")) {
+            options.files.emplace_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            onlyFiles = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") return print(kUsage);
+        if (arg == "--version") return print("scrivane-compare " SCRIVANE_VERSION "\n");
+        const std::size_t equals = arg.find('=');
+        const std::string_view name = arg.substr(0, equals);
+        if (name != "--format" && name != "--color") {
+            return usageError("unknown option '" + std::string(arg) + "'");
+        }
+        std::string_view value;
+        if (equals != std::string_view::npos) {
+            value = arg.substr(equals + 1);
+        } else if (i + 1 < args.size()) {
+            value = args[++i];
+        } else {
+            return usageError("option '" + std::string(name) + "' needs a value");
+        }
+        if (name == "--format") {
+            const std::optional<Format> format = parseFormat(value);
+            if (!format) return usageError("unknown format '" + std::string(value) + "'");
+            options.format = *format;
+        } else {
+            const std::optional<Colour> colour = parseColour(value);
+            if (!colour) return usageError("unknown colour mode '" + std::string(value) + "'");
+            options.colour = *colour;
+        }
+    }
+    if (options.files.size() != 2) return usageError("expected two files, NEW and OLD");
     return std::nullopt;
 }
 
@@ -151,10 +224,21 @@ std::optional<FileText> readFile(const std::string& path, std::string& error) {
     return file;
 }
 
-// Terminal rendering: CR LF as LF, inserted runs blue, deleted runs red and struck through.
-void appendAnsi(std::string& out, std::string_view text, std::string_view colour) {
+// How the ansi format shows each kind of run: with terminal colours, or with the bracket
+// marks a reader or a later program can tell apart in plain text.
+struct RunMarks {
+    std::string_view open, close;
+};
+struct AnsiStyle {
+    RunMarks inserted, deleted;
+};
+constexpr AnsiStyle kColours{{"\x1b[34m", "\x1b[0m"}, {"\x1b[31;9m", "\x1b[0m"}};
+constexpr AnsiStyle kBrackets{{"{+", "+}"}, {"[-", "-]"}};
+
+// Terminal rendering: CR LF as LF, each changed run between its marks.
+void appendAnsi(std::string& out, std::string_view text, RunMarks marks) {
     if (text.empty()) return;
-    out.append(colour);
+    out.append(marks.open);
     // Stretches between the CRs of CR LF pairs are copied whole.
     std::size_t from = 0;
     for (std::size_t at = text.find('\r'); at != std::string_view::npos;
@@ -165,23 +249,23 @@ void appendAnsi(std::string& out, std::string_view text, std::string_view colour
         }
     }
     out.append(text.substr(from));
-    if (!colour.empty()) out.append("\x1b[0m");
+    out.append(marks.close);
 }
 
-std::string ansiText(const CompareEngine& engine, std::string_view docnew,
-                     std::string_view docold) {
+std::string ansiText(const CompareEngine& engine, std::string_view docnew, std::string_view docold,
+                     const AnsiStyle& style) {
     std::string out;
     out.reserve(docnew.size() + docnew.size() / 8);
     for (const CompareRun& run : engine.runs(docnew, docold)) {
         switch (run.kind) {
             case RunKind::Same:
-                appendAnsi(out, run.text, "");
+                appendAnsi(out, run.text, {});
                 break;
             case RunKind::Inserted:
-                appendAnsi(out, run.text, "\x1b[34m");
+                appendAnsi(out, run.text, style.inserted);
                 break;
             case RunKind::Deleted:
-                appendAnsi(out, run.text, "\x1b[31;9m");
+                appendAnsi(out, run.text, style.deleted);
                 break;
         }
     }
@@ -189,42 +273,27 @@ std::string ansiText(const CompareEngine& engine, std::string_view docnew,
     return out;
 }
 
+bool useColours(Colour colour) {
+    switch (colour) {
+        case Colour::Always:
+            return true;
+        case Colour::Never:
+            return false;
+        case Colour::Auto:
+            break;
+    }
+    return ::isatty(STDOUT_FILENO) == 1;
+}
+
 int run(const std::vector<std::string_view>& args) {
     Options options;
-    std::vector<std::string> files;
-    bool onlyFiles = false;
-    for (std::string_view arg : args) {
-        if (!onlyFiles && (arg == "--help" || arg == "-h")) {
-            std::cout << kUsage;
-            return std::cout.flush() ? kEqual : kTrouble;
-        }
-        if (!onlyFiles && arg == "--") {
-            onlyFiles = true;
-        } else if (!onlyFiles && arg.starts_with("--format=")) {
-            const std::optional<Format> format = parseFormat(arg.substr(9));
-            if (!format) {
-                std::cerr << "scrivane-compare: unknown format '" << arg.substr(9) << "'\n"
-                          << kUsage;
-                return kTrouble;
-            }
-            options.format = *format;
-        } else if (!onlyFiles && arg.size() > 1 && arg.starts_with("-")) {
-            std::cerr << "scrivane-compare: unknown option '" << arg << "'\n" << kUsage;
-            return kTrouble;
-        } else {
-            files.emplace_back(arg);
-        }
-    }
-    if (files.size() != 2) {
-        std::cerr << "scrivane-compare: expected two files, NEW and OLD\n" << kUsage;
-        return kTrouble;
-    }
+    if (const std::optional<int> status = parseArguments(args, options)) return *status;
 
     std::string error;
-    std::optional<FileText> newFile = readFile(files[0], error);
-    std::optional<FileText> oldFile = newFile ? readFile(files[1], error) : std::nullopt;
+    std::optional<FileText> newFile = readFile(options.files[0], error);
+    std::optional<FileText> oldFile = newFile ? readFile(options.files[1], error) : std::nullopt;
     if (!newFile || !oldFile) {
-        std::cerr << error << "\n";
+        std::cerr << "scrivane-compare: " << error << "\n";
         return kTrouble;
     }
     newFile->normaliseLineEnds();
@@ -241,7 +310,10 @@ int run(const std::vector<std::string_view>& args) {
         engine.compareblocks(docnew, docold);
         count = engine.countchanges();
         if (options.format == Format::Blocks) output = engine.dumpblocks(docnew, docold);
-        if (options.format == Format::Ansi) output = ansiText(engine, docnew, docold);
+        if (options.format == Format::Ansi) {
+            output =
+                ansiText(engine, docnew, docold, useColours(options.colour) ? kColours : kBrackets);
+        }
     }
     const std::string status = differencesText(count);
     if (options.format == Format::Count) {
@@ -249,11 +321,7 @@ int run(const std::vector<std::string_view>& args) {
     } else {
         std::cerr << status << "\n";
     }
-    std::cout.write(output.data(), static_cast<std::streamsize>(output.size()));
-    if (!std::cout.flush()) {
-        std::cerr << "scrivane-compare: cannot write the output\n";
-        return kTrouble;
-    }
+    if (print(output) != kEqual) return kTrouble;
     return docnew == docold ? kEqual : kDifferent;
 }
 

@@ -6,8 +6,34 @@
 #include "app/opening.h"
 #include "app/settings_store.h"
 #include "navigate/char_boundary.h"
+#include "navigate/goto_line.h"
 
 namespace scrivane {
+
+namespace {
+
+// Whether anything of that name exists, relative names from the current directory, as
+// openfile will look for it (the name itself, with no wildcard matching).
+bool fileExists(Services& services, const std::string& name) {
+    if (name.empty()) return false;
+    std::string path = name;
+    if (path.front() != '/') {
+        std::string dir = services.CurrentDir();
+        if (!dir.empty() && dir.back() == '/') dir.pop_back();
+        path = dir + "/" + path;
+    }
+    return services.FileModified(path).has_value();
+}
+
+// Puts the caret at character `column` (from 1) of the line gotoline selected.
+void gotoColumnOfSelectedLine(Workspace& ws, Pos column) {
+    const Pos start = ws.mergedoc.SelStart();
+    const std::string_view line = ws.mergedoc.TextRange(start, ws.mergedoc.SelLength());
+    textgotochar(ws.mergedoc, start + columnOffset(line, column, ws.mergedoc.IsUtf8()), 0);
+    ws.view.ArmTimer();
+}
+
+}  // namespace
 
 void formLoad(Workspace& ws) {
     ws.undo.undoslot = -1;
@@ -25,7 +51,8 @@ void formLoad(Workspace& ws) {
 void formActivate(Workspace& ws) {
     if (ws.commandLineHandled) return;
     ws.commandLineHandled = true;
-    const auto request = parseCommandLine(ws.arguments);
+    const auto request = parseCommandLine(
+        ws.arguments, [&](const std::string& name) { return fileExists(ws.services, name); });
     if (!request) return;
     openfile(ws, request->fileName);
     switch (request->mode) {
@@ -41,6 +68,7 @@ void formActivate(Workspace& ws) {
         case GotoMode::Line:
             ws.view.SetGotoText(request->tail);
             cmdGoto_Click(ws);
+            if (request->column > 0) gotoColumnOfSelectedLine(ws, request->column);
             break;
         case GotoMode::None:
             break;

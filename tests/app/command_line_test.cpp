@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/command_line.h"
 
 namespace scrivane {
@@ -10,9 +12,11 @@ struct Case {
     CommandLineRequest expected;
 };
 
+const FileExists nothingExists = [](const std::string&) { return false; };
+
 TEST(CommandLine, NoArgumentsAsksForNothing) {
-    EXPECT_FALSE(parseCommandLine({}).has_value());
-    EXPECT_FALSE(parseCommandLine({""}).has_value());
+    EXPECT_FALSE(parseCommandLine({}, nothingExists).has_value());
+    EXPECT_FALSE(parseCommandLine({""}, nothingExists).has_value());
 }
 
 TEST(CommandLine, SplitsNameFromLineOrPosition) {
@@ -34,7 +38,7 @@ TEST(CommandLine, SplitsNameFromLineOrPosition) {
         {{"\"my", "notes.txt\""}, {"\"my notes.txt\"", GotoMode::None, "", 0}},
     };
     for (const Case& c : cases) {
-        const auto got = parseCommandLine(c.args);
+        const auto got = parseCommandLine(c.args, nothingExists);
         ASSERT_TRUE(got.has_value());
         EXPECT_EQ(*got, c.expected) << c.args.front() << " ... " << c.args.back();
     }
@@ -43,10 +47,98 @@ TEST(CommandLine, SplitsNameFromLineOrPosition) {
 TEST(CommandLine, SingleArgumentIsTheWholeName) {
     // The shell already said where the name ends: blanks, numbers and -p stay in it.
     for (const std::string name : {"/My Documents/notes.txt", "old 2", "x -p 5", "notes.txt 25"}) {
-        const auto got = parseCommandLine({name});
+        const auto got = parseCommandLine({name}, nothingExists);
         ASSERT_TRUE(got.has_value());
         EXPECT_EQ(got->fileName, name);
         EXPECT_EQ(got->mode, GotoMode::None);
+    }
+}
+
+TEST(CommandLine, OtherEditorsFormsApplyOnlyWhenNoFileHasTheLiteralName) {
+    const struct {
+        std::vector<std::string> args;
+        std::vector<std::string> existing;
+        CommandLineRequest expected;
+    } cases[] = {
+        {{"+25", "notes.txt"}, {}, {"notes.txt", GotoMode::Line, "25", 25, 0}},
+        {{"+25", "my", "notes.txt"}, {}, {"my notes.txt", GotoMode::Line, "25", 25, 0}},
+        {{"+25", "notes.txt"}, {"+25 notes.txt"}, {"+25 notes.txt", GotoMode::None, "", 0, 0}},
+        {{"+0", "notes.txt"}, {}, {"+0 notes.txt", GotoMode::None, "", 0, 0}},
+        {{"+2x", "notes.txt"}, {}, {"+2x notes.txt", GotoMode::None, "", 0, 0}},
+        {{"+25"}, {}, {"+25", GotoMode::None, "", 0, 0}},
+        {{"notes.txt:25"}, {}, {"notes.txt", GotoMode::Line, "25", 25, 0}},
+        {{"notes.txt:25:7"}, {}, {"notes.txt", GotoMode::Line, "25", 25, 7}},
+        {{"my", "notes.txt:25:7"}, {}, {"my notes.txt", GotoMode::Line, "25", 25, 7}},
+        {{"a:b:25"}, {}, {"a:b", GotoMode::Line, "25", 25, 0}},
+        {{"notes.txt:25"}, {"notes.txt:25"}, {"notes.txt:25", GotoMode::None, "", 0, 0}},
+        {{"notes.txt:25:7"}, {"notes.txt:25:7"}, {"notes.txt:25:7", GotoMode::None, "", 0, 0}},
+        // Not numbers the forms take: the name stays whole.
+        {{"notes.txt:"}, {}, {"notes.txt:", GotoMode::None, "", 0, 0}},
+        {{":25"}, {}, {":25", GotoMode::None, "", 0, 0}},
+        {{"notes.txt:0"}, {}, {"notes.txt:0", GotoMode::None, "", 0, 0}},
+        {{"notes.txt:-3"}, {}, {"notes.txt:-3", GotoMode::None, "", 0, 0}},
+        {{"notes.txt:2.5"}, {}, {"notes.txt:2.5", GotoMode::None, "", 0, 0}},
+        {{"notes.txt:99999999999999999999"},
+         {},
+         {"notes.txt:99999999999999999999", GotoMode::None, "", 0, 0}},
+        {{"host:1/notes.txt"}, {}, {"host:1/notes.txt", GotoMode::None, "", 0, 0}},
+        // The rules that worked before come first, whatever exists.
+        {{"notes.txt", "25"}, {"notes.txt 25"}, {"notes.txt", GotoMode::Line, "25", 25, 0}},
+        {{"notes.txt:5", "-p", "3"}, {}, {"notes.txt:5", GotoMode::Char, "3", 3, 0}},
+        {{"notes.txt:5", "-p"}, {}, {"notes.txt:5 ", GotoMode::None, "", 0, 0}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> asked;
+        const FileExists exists = [&](const std::string& name) {
+            asked.push_back(name);
+            return std::find(c.existing.begin(), c.existing.end(), name) != c.existing.end();
+        };
+        const auto got = parseCommandLine(c.args, exists);
+        ASSERT_TRUE(got.has_value());
+        EXPECT_EQ(*got, c.expected) << c.args.front() << " ... " << c.args.back();
+        // Only the command line as it stands is looked up, never a guessed part of it.
+        std::string joined = c.args.front();
+        for (std::size_t i = 1; i < c.args.size(); ++i) joined += " " + c.args[i];
+        EXPECT_LE(asked.size(), 1u);
+        for (const std::string& name : asked) EXPECT_EQ(name, joined);
+    }
+}
+
+TEST(CommandLine, ColumnOffsetCountsCharactersAndStopsAtTheLineEnd) {
+    const struct {
+        std::string line;
+        Pos column;
+        bool utf8;
+        Pos offset;
+    } cases[] = {
+        {"hello", 1, true, 0},         {"hello", 3, true, 2},        {"hello", 6, true, 5},
+        {"hello", 99, true, 5},        {"hello", 0, true, 0},        {"", 4, true, 0},
+        {"h\xc3\xa9llo", 3, true, 3},   // é is one character of two bytes
+        {"h\xc3\xa9llo", 3, false, 2},  // ... or two Latin-1 characters
+        {"\tx", 2, true, 1},           {"\xe2\x82\xac", 2, true, 3},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(columnOffset(c.line, c.column, c.utf8), c.offset)
+            << c.line << " column " << c.column;
+    }
+}
+
+TEST(CommandLine, HelpAndVersionOnlyAsTheFirstArgument) {
+    const struct {
+        std::vector<std::string> args;
+        InfoRequest expected;
+    } cases[] = {
+        {{"--help"}, InfoRequest::Help},
+        {{"-h"}, InfoRequest::Help},
+        {{"--version"}, InfoRequest::Version},
+        {{"--help", "notes.txt"}, InfoRequest::Help},
+        {{"notes.txt", "--help"}, InfoRequest::None},
+        {{"./--help"}, InfoRequest::None},
+        {{"--helpme"}, InfoRequest::None},
+        {{}, InfoRequest::None},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(infoRequest(c.args), c.expected) << (c.args.empty() ? "" : c.args.front());
     }
 }
 

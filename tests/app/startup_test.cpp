@@ -44,6 +44,34 @@ TEST_F(StartupTest, CommandLineOpensAtALineOrPositionOnce) {
     }
 }
 
+TEST_F(StartupTest, OtherEditorsFormsOpenAtALineAndColumn) {
+    // In the surface: "one" at 0, "two" at 5, "h\xc3\xa9llo" (six bytes) at 10, "four" at 18.
+    const std::string path = writeFile("notes.txt", "one\ntwo\nh\xc3\xa9llo\nfour\n");
+    const std::string literal = writeFile("notes.txt:2", "a file of its own\n");
+    const struct {
+        std::vector<std::string> args;
+        std::string opened;
+        Pos selStart, selLength;
+    } cases[] = {
+        {{"notes.txt:3"}, path, 10, 6},
+        {{"notes.txt:3:3"}, path, 13, 0},   // after "h" and the two bytes of one character
+        {{"notes.txt:3:99"}, path, 16, 0},  // the end of that line
+        {{"notes.txt:9:2"}, path, 19, 0},   // past the end: the last line with characters
+        {{"+2", "notes.txt"}, path, 5, 3},
+        {{"notes.txt:2"}, literal, 0, 0},
+    };
+    for (const auto& c : cases) {
+        RecordingView freshView;
+        Workspace fresh{mergedoc, txt, services, freshView};
+        fresh.arguments = c.args;
+        formActivate(fresh);
+        EXPECT_EQ(fresh.doc.filename, c.opened) << c.args.front();
+        EXPECT_EQ(mergedoc.SelStart(), c.selStart) << c.args.front();
+        EXPECT_EQ(mergedoc.SelLength(), c.selLength) << c.args.front();
+        EXPECT_TRUE(services.unexpected.empty());
+    }
+}
+
 TEST_F(StartupTest, SettingsAndRecentFilesSurviveARestart) {
     const std::string path = writeFile("a.txt", "x");
     formLoad(ws);
