@@ -5,6 +5,7 @@
 #include "app/menu_commands.h"
 #include "app/opening.h"
 #include "app/settings_store.h"
+#include "navigate/goto_line.h"
 
 namespace scrivane {
 
@@ -29,10 +30,7 @@ void formActivate(Workspace& ws) {
     openfile(ws, request->fileName);
     switch (request->mode) {
         case GotoMode::Char:
-            // Show the end first, so that the caret's place is scrolled into view from there.
-            ws.mergedoc.SetSelStart(ws.mergedoc.TextLength());
-            ws.mergedoc.SetSelStart(request->number);
-            ws.mergedoc.SetSelLength(0);
+            textgotochar(ws.mergedoc, request->number, 0);
             break;
         case GotoMode::Line:
             ws.view.SetGotoText(request->tail);
