@@ -120,6 +120,27 @@ TEST_F(MainWindowTest, MenusAsDesigned) {
     EXPECT_EQ(edit[7], (std::pair<QString, bool>{"&Find", true}));
 }
 
+// The recent files sit between the two separators before Exit; an empty list keeps one
+// empty item there, which does nothing when chosen.
+TEST_F(MainWindowTest, EmptyRecentListKeepsOneEmptyItem) {
+    MainWindow w({});
+    w.show();
+    const QList<QAction*> items = menuTitled(w, "&File")->actions();
+    std::vector<int> separators;
+    for (int i = 0; i < items.size(); ++i) {
+        if (items[i]->isSeparator()) separators.push_back(i);
+    }
+    ASSERT_EQ(separators.size(), 2u);
+    ASSERT_EQ(separators[1] - separators[0], 2) << "one item between the separators";
+    QAction* item = items[separators[0] + 1];
+    EXPECT_EQ(item->text(), "");
+    EXPECT_TRUE(item->isVisible());
+    const QString caption = w.windowTitle();
+    item->trigger();
+    EXPECT_EQ(w.workspace().doc.filename, "");
+    EXPECT_EQ(w.windowTitle(), caption);
+}
+
 TEST_F(MainWindowTest, GotoBoxAndButton) {
     MainWindow w({path});
     w.show();
