@@ -15,6 +15,7 @@
 #include "app/saving.h"
 #include "app/search_bar.h"
 #include "app/startup.h"
+#include "app/window_metrics.h"
 #include "navigate/goto_line.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/scintilla_surface.h"
@@ -33,11 +34,6 @@ constexpr std::size_t kUndoWarmStep = std::size_t{4} << 20;
 // Every text the window shows: a file name that is not UTF-8 shows its odd bytes escaped.
 QString qs(const std::string& s) {
     return readableText(s);
-}
-
-void place(QWidget* w, const TwipRect& r, int dpi) {
-    w->setGeometry(twipsToPixels(r.left, dpi), twipsToPixels(r.top, dpi),
-                   twipsToPixels(r.width, dpi), twipsToPixels(r.height, dpi));
 }
 
 }  // namespace
@@ -67,8 +63,15 @@ MainWindow::MainWindow(std::vector<std::string> arguments, QWidget* parent)
     buildSearchBar();
     buildMenus();
     const int dpi = logicalDpiX();
-    resize(twipsToPixels(kClientWidth, dpi),
-           twipsToPixels(kClientHeight, dpi) + menuBar()->sizeHint().height());
+    const QSize least(bar_.minClient.width, bar_.minClient.height);
+    // The window never gets smaller than what shows every control whole.
+    centralWidget()->setMinimumSize(least);
+    const int menuHeight = menuBar()->sizeHint().height();
+    const QSize client = openingClientSize(
+        *this,
+        QSize(twipsToPixels(kClientWidth, dpi), twipsToPixels(kClientHeight, dpi) + menuHeight),
+        least + QSize(0, menuHeight));
+    resize(client);
     formLoad(*ws_);
 }
 
@@ -90,17 +93,11 @@ void MainWindow::buildSearchBar() {
     cmdGoto_ = new QPushButton(tr("&Goto"), bar);
     lblmod_ = new QLabel(bar);
     lblmod_->setStyleSheet("color: red");
-    place(txtFind_, kTxtFind, dpi);
-    place(cmdFind_, kCmdFind, dpi);
-    place(chkExact_, kChkExact, dpi);
-    place(txtReplace_, kTxtReplace, dpi);
-    place(cmdReplace_, kCmdReplace, dpi);
-    place(cmdReplaceAll_, kCmdReplaceAll, dpi);
-    place(txtGoto_, kTxtGoto, dpi);
-    place(cmdGoto_, kCmdGoto, dpi);
-    // The label is designed empty and narrow; it grows to the right to show its text.
-    lblmod_->move(twipsToPixels(kLblMod.left, dpi), twipsToPixels(kLblMod.top, dpi));
-    place(mergedoc_->widget(), kMergedoc, dpi);
+    // Each control as large as its text needs, in the designed arrangement.
+    bar_ = placeSearchBar({txtFind_, cmdFind_, chkExact_, txtReplace_, cmdReplace_, cmdReplaceAll_,
+                           txtGoto_, cmdGoto_, lblmod_},
+                          dpi);
+    mergedoc_->widget()->move(bar_.surfaceLeft, bar_.surfaceTop);
 
     searchBar_ = new SearchBar(
         *ws_, txtFind_, cmdFind_, chkExact_, txtReplace_, cmdReplace_, cmdReplaceAll_,
@@ -240,12 +237,13 @@ void MainWindow::focusInEvent(QFocusEvent* event) {
 
 void MainWindow::layoutSurface() {
     if (isMinimized()) return;
-    const int dpi = logicalDpiX();
     const QSize client = centralWidget()->size();
-    const auto rect = surfaceRect(client.width() * 1440 / dpi, client.height() * 1440 / dpi);
+    const auto rect = surfaceRect(client.width(), client.height(), bar_.surfaceLeft,
+                                  bar_.surfaceTop, logicalDpiX());
     if (!rect) return;
-    place(mergedoc_->widget(), *rect, dpi);
+    mergedoc_->widget()->setGeometry(rect->left, rect->top, rect->width, rect->height);
     mergedoc_->SetRightMargin(rightMarginFor(ws_->settings.wrap));
+    fitStatusLabel();
 }
 
 // --- WindowView
@@ -264,7 +262,14 @@ void MainWindow::SetCaption(const std::string& caption) {
 
 void MainWindow::SetStatusLabel(const std::string& text) {
     lblmod_->setText(qs(text));
-    lblmod_->adjustSize();
+    fitStatusLabel();
+}
+
+void MainWindow::fitStatusLabel() {
+    // On one line where the window is wide enough, else broken over lines within it.
+    const int room =
+        centralWidget()->width() - lblmod_->x() - twipsToPixels(kMargin, logicalDpiX());
+    setStatusText(lblmod_, lblmod_->text(), room, bar_.controls.lblmod.width);
 }
 
 void MainWindow::ShowRecentFiles(const std::vector<RecentItem>& items) {
@@ -273,7 +278,9 @@ void MainWindow::ShowRecentFiles(const std::vector<RecentItem>& items) {
         a->deleteLater();
     }
     mnuRecent_.clear();
-    for (const RecentItem& item : items) {
+    // The first item stays in the menu, captioned and tagged empty, when the list is empty.
+    const std::vector<RecentItem> shown = items.empty() ? std::vector<RecentItem>(1) : items;
+    for (const RecentItem& item : shown) {
         auto* a = new QAction(qs(item.caption), mnuFile_);
         const std::string path = item.tag;
         connect(a, &QAction::triggered, this, [this, path] {

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "app/layout.h"
 #include "document/workspace.h"
 
 class QAction;
@@ -57,6 +58,7 @@ class MainWindow final : public QMainWindow, private WindowView, private Surface
     void buildSearchBar();
     void buildMenus();
     void layoutSurface();
+    void fitStatusLabel();
     void refreshEditMenu();
     QAction* addAction(QMenu* menu, const char* caption, const QKeySequence& keys,
                        void (MainWindow::*slot)());
@@ -105,6 +107,7 @@ class MainWindow final : public QMainWindow, private WindowView, private Surface
     QLineEdit* txtGoto_ = nullptr;
     QPushButton* cmdGoto_ = nullptr;
     QLabel* lblmod_ = nullptr;
+    SearchBarPlaces bar_;
     SearchBar* searchBar_ = nullptr;
 
     QMenu* mnuFile_ = nullptr;

@@ -47,7 +47,7 @@ void mnuFont_Click(Workspace& ws) {
 
 void mnuPrint_Click(Workspace& ws) {
     std::string error;
-    if (!ws.services.PrintText(ws.mergedoc.Text(), error)) {
+    if (!ws.services.PrintText(ws.mergedoc.Text(), ws.mergedoc.Font(), error)) {
         ws.services.MessageBox(error, Buttons::Ok, Icon::None);
     }
 }

@@ -19,7 +19,8 @@ void optWrap_Click(Workspace& ws);
 // Set Font: font dialog, then settings written and the template rebuilt.
 void mnuFont_Click(Workspace& ws);
 
-// Print: the plain text, struck-out text included, on the default printer.
+// Print: the plain text, struck-out text included, in the display font on the default
+// printer.
 void mnuPrint_Click(Workspace& ws);
 
 }  // namespace scrivane

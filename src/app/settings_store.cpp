@@ -4,6 +4,7 @@
 
 #include "app/file_io.h"
 #include "compare/markup_format.h"
+#include "settings/display_options.h"
 
 namespace scrivane {
 namespace {
@@ -35,6 +36,8 @@ void loadSettings(Workspace& ws) {
         ws.mergedoc.SetFont(s.font);
         ws.settings = s;
     }
+    // The wrap state read takes effect at once, not only at the next layout of the window.
+    ws.mergedoc.SetRightMargin(rightMarginFor(ws.settings.wrap));
     refreshDerived(ws);
 }
 

@@ -57,13 +57,11 @@ void formActivate(Workspace& ws) {
     openfile(ws, request->fileName);
     switch (request->mode) {
         case GotoMode::Char:
-            // Show the end first, so that the caret's place is scrolled into view from there.
-            ws.mergedoc.SetSelStart(ws.mergedoc.TextLength());
-            // A negative position is refused: the caret stays at the end.
-            if (request->number >= 0) {
-                ws.mergedoc.SetSelStart(charBoundaryAtOrBefore(ws.mergedoc, request->number));
-            }
-            ws.mergedoc.SetSelLength(0);
+            // A negative position is refused: the caret stays at the end, where it goes first.
+            textgotochar(ws.mergedoc,
+                         request->number >= 0 ? charBoundaryAtOrBefore(ws.mergedoc, request->number)
+                                              : ws.mergedoc.TextLength(),
+                         0);
             break;
         case GotoMode::Line:
             ws.view.SetGotoText(request->tail);

@@ -50,8 +50,7 @@ Pos lineof(const RichTextBox& rtb, Pos pos) {
 }
 
 void textgotochar(RichTextBox& rtb, Pos start, Pos len) {
-    rtb.SetSelStart(start);
-    rtb.SetSelLength(len < 0 ? -len : len);
+    rtb.SelectInContext(start, len < 0 ? -len : len);
     rtb.SetFocus();
 }
 

@@ -11,8 +11,8 @@ namespace scrivane {
 // Line number (from 1) of a 0-based position.
 Pos lineof(const RichTextBox& rtb, Pos pos);
 
-// Selects |len| characters from `start` (a negative length counts as its magnitude) and
-// focuses the surface. The caller arms the caption timer.
+// Selects |len| characters from `start` (a negative length counts as its magnitude), shows
+// them with the lines around them and focuses the surface. The caller arms the caption timer.
 void textgotochar(RichTextBox& rtb, Pos start, Pos len);
 
 // Selects line `n` (from 1) without its line break: a number past the end selects the last

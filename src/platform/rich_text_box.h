@@ -62,6 +62,10 @@ class RichTextBox {
     virtual void SetSelStart(Pos pos) = 0;  // clamped to [0, length]; collapses the selection
     virtual Pos SelLength() const = 0;
     virtual void SetSelLength(Pos len) = 0;  // clamped to the end of the text
+    // Selects as SetSelStart then SetSelLength do, and shows the line of `start` with lines
+    // around it: the view stays where it is when that line is already well inside it, and
+    // otherwise brings it about a third of the way down.
+    virtual void SelectInContext(Pos start, Pos length) = 0;
     virtual std::string SelText() const = 0;
     virtual void SetSelText(std::string_view text) = 0;  // caret after the new text
     virtual std::string SelRTF() const = 0;

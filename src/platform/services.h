@@ -46,9 +46,9 @@ class Services {
     virtual void SetClipboardText(const std::string& text) = 0;
     virtual void ClearClipboard() = 0;
 
-    // Prints `text` as one job on the default printer, no dialog. False and a description
-    // in `error` when it could not be printed (no printer, for instance).
-    virtual bool PrintText(const std::string& text, std::string& error) = 0;
+    // Prints `text` in `font` as one job on the default printer, no dialog. False and a
+    // description in `error` when it could not be printed (no printer, for instance).
+    virtual bool PrintText(const std::string& text, const FontSpec& font, std::string& error) = 0;
 
     // Shows a file in the desktop's default viewer, without waiting.
     virtual void OpenInViewer(const std::string& path) = 0;

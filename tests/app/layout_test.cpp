@@ -6,6 +6,7 @@ namespace scrivane {
 namespace {
 
 TEST(Layout, SurfaceFollowsTheWindowAndNeverGoesNegative) {
+    constexpr int kDpi = 1440;  // a pixel is a twip
     const struct {
         int width, height;
         bool laidOut;
@@ -20,7 +21,7 @@ TEST(Layout, SurfaceFollowsTheWindowAndNeverGoesNegative) {
         {600, 1000, true, 120, 0},
     };
     for (const auto& c : cases) {
-        const auto r = surfaceRect(c.width, c.height);
+        const auto r = surfaceRect(c.width, c.height, kMergedoc.left, kMergedoc.top, kDpi);
         ASSERT_EQ(r.has_value(), c.laidOut) << c.width << "x" << c.height;
         if (!r) continue;
         EXPECT_EQ(r->left, kMergedoc.left);

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
+#include <algorithm>
 #include <fstream>
 
 #include "app/main_window.h"
@@ -131,6 +132,20 @@ TEST_F(MainWindowTest, MenusAsDesigned) {
     ASSERT_EQ(edit.size(), 12u);
     EXPECT_EQ(edit[3], (std::pair<QString, bool>{"&Unstrike", true}));
     EXPECT_EQ(edit[7], (std::pair<QString, bool>{"&Find", true}));
+}
+
+// The recent files sit between the two separators before Exit; an empty list keeps one
+// empty item there, which does nothing when chosen.
+TEST_F(MainWindowTest, EmptyRecentListKeepsOneEmptyItem) {
+    MainWindow w({});
+    const QList<QAction*> items = menuTitled(w, "&File")->actions();
+    const auto first =
+        std::find_if(items.begin(), items.end(), [](QAction* a) { return a->isSeparator(); });
+    ASSERT_TRUE(first + 2 < items.end() && first[2]->isSeparator())
+        << "one item between the separators";
+    EXPECT_EQ(first[1]->text(), "");
+    first[1]->trigger();
+    EXPECT_EQ(w.workspace().doc.filename, "");
 }
 
 TEST_F(MainWindowTest, GotoBoxAndButton) {

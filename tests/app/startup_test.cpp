@@ -1,4 +1,7 @@
 #include "app/startup.h"
+
+#include <Qsci/qsciscintilla.h>
+
 #include "app/menu_commands.h"
 #include "app/opening.h"
 #include "app/settings_store.h"
@@ -172,7 +175,23 @@ TEST_F(StartupTest, WrapTextSwitchesTheMargin) {
     EXPECT_EQ(ws.settings.wrap, before);
 }
 
+// Reading the settings (at start-up and again on New) applies the wrap state to the surface
+// at once, whatever the surface showed before.
+TEST_F(StartupTest, WrapStateReadFromTheSettingsTakesEffect) {
+    for (const bool stored : {false, true}) {
+        ws.settings.wrap = stored;
+        saveSettings(ws);
+        ws.settings.wrap = !stored;
+        mergedoc.SetRightMargin(rightMarginFor(!stored));
+        formLoad(ws);
+        EXPECT_EQ(ws.settings.wrap, stored);
+        EXPECT_EQ(mergedoc.editor()->wrapMode() != QsciScintilla::WrapNone, stored);
+    }
+}
+
 TEST_F(StartupTest, PrintSendsThePlainTextOrSaysWhyNot) {
+    const FontSpec font{"DejaVu Serif", 14, false, true};
+    mergedoc.SetFont(font);
     mergedoc.SetContent(
         RichText{"ab\x06"
                  "cd",
@@ -180,6 +199,7 @@ TEST_F(StartupTest, PrintSendsThePlainTextOrSaysWhyNot) {
     mnuPrint_Click(ws);
     EXPECT_EQ(services.printed, std::vector<std::string>{"ab\x06"
                                                          "cd"});
+    EXPECT_EQ(services.printedFonts, std::vector<FontSpec>{font});
     services.printerError = "No printer is available.";
     mnuPrint_Click(ws);
     EXPECT_EQ(services.lastMessage(), "No printer is available.");

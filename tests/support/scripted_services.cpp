@@ -94,12 +94,14 @@ void ScriptedServices::ClearClipboard() {
     ++clipboardClears;
 }
 
-bool ScriptedServices::PrintText(const std::string& text, std::string& error) {
+bool ScriptedServices::PrintText(const std::string& text, const FontSpec& font,
+                                 std::string& error) {
     if (printerError) {
         error = *printerError;
         return false;
     }
     printed.push_back(text);
+    printedFonts.push_back(font);
     return true;
 }
 

@@ -62,8 +62,10 @@ class ScriptedServices : public Services {
     std::string clipboard;
     int clipboardClears = 0;
 
-    // Printer: records each printed text, or fails with `printerError` when it is set.
+    // Printer: records each printed text and its font, or fails with `printerError` when it
+    // is set.
     std::vector<std::string> printed;
+    std::vector<FontSpec> printedFonts;
     std::optional<std::string> printerError;
 
     std::vector<std::string> viewerOpened;
@@ -103,7 +105,7 @@ class ScriptedServices : public Services {
     std::string ClipboardText() override { return clipboard; }
     void SetClipboardText(const std::string& text) override { clipboard = text; }
     void ClearClipboard() override;
-    bool PrintText(const std::string& text, std::string& error) override;
+    bool PrintText(const std::string& text, const FontSpec& font, std::string& error) override;
     void OpenInViewer(const std::string& path) override { viewerOpened.push_back(path); }
     std::optional<TimePoint> FileModified(const std::string& path) override;
     std::string FirstMatch(const std::string& dir, const std::string& pattern) override;

@@ -9,14 +9,12 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFont>
-#include <QFontDatabase>
 #include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
-#include <QTextDocument>
 #include <QUrl>
 
 #include <vector>
@@ -24,6 +22,7 @@
 #include "platform/pure/encoding.h"
 #include "platform/pure/file_system.h"
 #include "platform/pure/utf8.h"
+#include "platform/qt/plain_printer.h"
 
 namespace scrivane {
 
@@ -238,7 +237,7 @@ void QtServices::ClearClipboard() {
     QGuiApplication::clipboard()->clear();
 }
 
-bool QtServices::PrintText(const std::string& text, std::string& error) {
+bool QtServices::PrintText(const std::string& text, const FontSpec& font, std::string& error) {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull()) {
         error = "No printer is available.";
@@ -246,11 +245,7 @@ bool QtServices::PrintText(const std::string& text, std::string& error) {
     }
     QPrinter printer(info, QPrinter::HighResolution);
     printer.setDocName(kProgramName);
-    QTextDocument document;
-    document.setDefaultFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    document.setPlainText(textFromBytes(messageDisplayText(text)));
-    document.print(&printer);
-    if (printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted) {
+    if (!printPlainText(printer, textFromBytes(text), printFont(font))) {
         error = "The document could not be printed on " + toUtf8(info.printerName()) + ".";
         return false;
     }

@@ -26,7 +26,7 @@ class QtServices : public Services {
     std::string ClipboardText() override;
     void SetClipboardText(const std::string& text) override;
     void ClearClipboard() override;
-    bool PrintText(const std::string& text, std::string& error) override;
+    bool PrintText(const std::string& text, const FontSpec& font, std::string& error) override;
     void OpenInViewer(const std::string& path) override;
     std::optional<TimePoint> FileModified(const std::string& path) override;
     std::string FirstMatch(const std::string& dir, const std::string& pattern) override;

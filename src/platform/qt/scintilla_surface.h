@@ -45,6 +45,7 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
     void SetSelStart(Pos pos) override;
     Pos SelLength() const override;
     void SetSelLength(Pos len) override;
+    void SelectInContext(Pos start, Pos length) override;  // surface_scrolling.cpp
     std::string SelText() const override;
     void SetSelText(std::string_view text) override;
     std::string SelRTF() const override;

@@ -186,7 +186,7 @@ TEST_F(QtServicesTest, PrintWithoutPrinterFailsWithAReason) {
         GTEST_SKIP() << "a printer is configured; not sending a job to it";
     }
     std::string error;
-    EXPECT_FALSE(services_.PrintText("hello\r\n", error));
+    EXPECT_FALSE(services_.PrintText("hello\r\n", FontSpec{}, error));
     EXPECT_EQ(error, "No printer is available.");
 }
 

@@ -1,0 +1,82 @@
+#include <Qsci/qsciscintillabase.h>
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <QWidget>
+#include <string>
+
+#include "platform/qt/scintilla_surface.h"
+
+namespace scrivane {
+namespace {
+
+using Sci = QsciScintillaBase;
+
+// Going to a place far away puts its row about a third of the way down the view, so that the
+// lines before and after it show too; a place already well inside the view leaves the view
+// alone. Rows are counted on screen: with wrapping, a target on a later row of a long line
+// still comes a third of the way down. The selection is always the one asked for.
+TEST(SurfaceScrollingTest, TargetShowsWithContext) {
+    ScintillaSurface surface;
+    surface.widget()->resize(400, 300);
+    surface.widget()->show();
+    const auto sci = [&surface](unsigned int msg, long w = 0, long l = 0) {
+        return surface.editor()->SendScintilla(msg, static_cast<unsigned long>(w), l);
+    };
+    const auto rowOf = [&sci](Pos pos) {
+        const long line = sci(Sci::SCI_LINEFROMPOSITION, pos);
+        return sci(Sci::SCI_VISIBLEFROMDOCLINE, line) +
+               (sci(Sci::SCI_POINTYFROMPOSITION, 0, pos) -
+                sci(Sci::SCI_POINTYFROMPOSITION, 0, sci(Sci::SCI_POSITIONFROMLINE, line))) /
+                   sci(Sci::SCI_TEXTHEIGHT, line);
+    };
+    for (const bool wrap : {false, true}) {
+        std::string text;  // with wrapping, every other line takes two rows
+        for (int i = 0; i < 1000; ++i) {
+            text +=
+                "line" + std::to_string(i) + (i % 2 == 0 ? std::string(60, ' ') : "") + "tail\r\n";
+        }
+        surface.SetText(text);
+        surface.SetRightMargin(wrap ? 3 : 60000);
+        QTest::qWait(20);
+        const long n = sci(Sci::SCI_LINESONSCREEN);
+        ASSERT_GE(n, 10);
+        // In "tail": on the second row of a wrapped line.
+        const auto tailOf = [&sci](long line) {
+            return sci(Sci::SCI_GETLINEENDPOSITION, line) - 3;
+        };
+        const struct {
+            long viewLine;
+            long targetLine;
+            bool viewStays;
+        } cases[] = {
+            {0, n / 4, true},          // in the upper middle of the view
+            {0, n - 1, false},         // on the bottom edge, or below it
+            {0, 500, false},           // far below
+            {600, 601, false},         // on the top edge
+            {600, 100, false},         // far above
+            {600, 600 + n / 4, true},  // well inside a scrolled view
+            {600, 2, false},           // near the start: the view goes to the top
+            {0, 999, false},           // near the end: the view goes to the end
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE((wrap ? "wrapped, view at line " : "view at line ") +
+                         std::to_string(c.viewLine) + ", target line " +
+                         std::to_string(c.targetLine));
+            sci(Sci::SCI_SETFIRSTVISIBLELINE, 1L << 30);
+            const long lastTop = sci(Sci::SCI_GETFIRSTVISIBLELINE);  // the view stops at the end
+            const long before = sci(Sci::SCI_VISIBLEFROMDOCLINE, c.viewLine);
+            sci(Sci::SCI_SETFIRSTVISIBLELINE, before);
+            const Pos target = tailOf(c.targetLine);
+            surface.SelectInContext(target, 2);
+            QTest::qWait(5);
+            EXPECT_EQ(surface.SelStart(), target);
+            EXPECT_EQ(surface.SelLength(), 2);
+            EXPECT_EQ(sci(Sci::SCI_GETFIRSTVISIBLELINE),
+                      c.viewStays ? before : std::clamp(rowOf(target) - n / 3, 0L, lastTop));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace scrivane
