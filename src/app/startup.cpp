@@ -25,7 +25,10 @@ void formActivate(Workspace& ws) {
     if (ws.commandLineHandled) return;
     ws.commandLineHandled = true;
     const auto request = parseCommandLine(ws.arguments);
-    if (!request) return;
+    if (!request) {
+        ws.view.DocumentOpened();
+        return;
+    }
     openfile(ws, request->fileName);
     switch (request->mode) {
         case GotoMode::Char:
@@ -46,7 +49,9 @@ void formActivate(Workspace& ws) {
 
 bool formUnload(Workspace& ws) {
     saveSettings(ws);
-    return querysave(ws);
+    if (!querysave(ws)) return false;
+    ws.view.DocumentClosed();
+    return true;
 }
 
 void mnuNew_Click(Workspace& ws) {
