@@ -1,8 +1,10 @@
 #include "recovery/recovery_keeper.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <algorithm>
 #include <cstring>
+#include <ctime>
 
 #include "recovery/recovery_offer.h"
 #include "recovery/snapshot_writer.h"
@@ -12,8 +14,6 @@ namespace {
 
 // Small enough to grow on the window's thread; anything larger is made by the writer.
 constexpr std::size_t kDirectCopy = std::size_t{64} << 10;
-// A buffer this large is not kept between snapshots.
-constexpr std::size_t kKeptBuffer = std::size_t{16} << 20;
 // How soon to look again while the surface is locked for a rewrite.
 constexpr int kLockedRetryMs = 200;
 
@@ -21,13 +21,23 @@ std::int64_t secondsOf(TimePoint t) {
     return std::chrono::duration_cast<std::chrono::seconds>(t.time_since_epoch()).count();
 }
 
-// Times one step of work on the window's thread into `cost`.
+double threadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+// Times one step of work on the window's thread into `cost`: as the clock on the wall (which
+// includes time the thread waited for a processor) and as the thread's own processor time.
 class StepTimer {
   public:
-    explicit StepTimer(RecoveryKeeper::WriteCost& cost) : cost_(cost) { timer_.start(); }
+    explicit StepTimer(RecoveryKeeper::WriteCost& cost) : cost_(cost), cpuAtStart_(threadCpuMs()) {
+        timer_.start();
+    }
     ~StepTimer() {
         const double ms = static_cast<double>(timer_.nsecsElapsed()) / 1e6;
         cost_.windowMs += ms;
+        cost_.windowCpuMs += threadCpuMs() - cpuAtStart_;
         cost_.longestStepMs = std::max(cost_.longestStepMs, ms);
         ++cost_.steps;
     }
@@ -36,6 +46,7 @@ class StepTimer {
 
   private:
     RecoveryKeeper::WriteCost& cost_;
+    double cpuAtStart_;
     QElapsedTimer timer_;
 };
 
@@ -93,7 +104,7 @@ bool RecoveryKeeper::ensureDir() {
 void RecoveryKeeper::report(const std::string& error, const std::string& path) {
     // Once per session: the user learns that recovery is not working, and is not asked to
     // acknowledge it again every half minute.
-    if (reported_) return;
+    if (reported_ || ending_) return;
     reported_ = true;
     ws_.services.MessageBox(error + " opening " + path, Buttons::Ok, Icon::None);
 }
@@ -228,7 +239,10 @@ void RecoveryKeeper::beginSnapshot() {
 }
 
 void RecoveryKeeper::bufferReady(std::string buffer) {
-    if (buffer.size() > staging_.size()) staging_ = std::move(buffer);
+    {
+        StepTimer timer(cost_);
+        if (buffer.size() > staging_.size()) std::swap(staging_, buffer);
+    }
     if (state_ != State::Preparing) return;
     state_ = State::Idle;
     // The document may have changed meanwhile: measure again.
@@ -269,70 +283,12 @@ void RecoveryKeeper::copyStep() {
     stepper_.start();
 }
 
-void RecoveryKeeper::finishSnapshot() {
+SnapshotJob RecoveryKeeper::snapshotOf(const ChangedSpan::Span& span, std::string middle) {
     SnapshotJob job;
     job.base = std::move(pendingBase_);
-    job.head = static_cast<std::size_t>(copySpan_.head);
-    job.tail = static_cast<std::size_t>(copySpan_.tail);
-    staging_.resize(copied_);
-    job.middle = std::move(staging_);
-    staging_ = std::string();
-    job.path = ws_.doc.filename;
-    job.header.owner = self_;
-    job.header.changedAt = lastChange_;
-    job.header.selStart = ws_.mergedoc.SelStart();
-    job.header.selLength = ws_.mergedoc.SelLength();
-    job.header.tracking = ws_.trackChanges;
-    job.runs = ws_.mergedoc.Runs();
-    job.file = store_.fileFor(job.path, self_.pid);
-    superseding_ = adopted_;
-    if (!ownFile_.empty() && ownFile_ != job.file) superseding_.push_back(ownFile_);
-    job.supersedes = superseding_;
-    job.epoch = writer_->epoch();
-    cost_.copiedBytes = copied_;
-
-    span_.restart(ws_.mergedoc.TextLength());
-    seen_ = current();
-    schedule_.taken();
-    state_ = State::Writing;
-    writer_->submit(std::move(job));
-}
-
-void RecoveryKeeper::written(SnapshotResult result) {
-    state_ = State::Idle;
-    lastCost_ = cost_;
-    if (result.spare.capacity() <= kKeptBuffer && result.spare.size() > staging_.size()) {
-        staging_ = std::move(result.spare);
-    }
-    if (result.written) {
-        ownFile_ = result.file;
-        std::erase_if(adopted_, [this](const std::string& f) {
-            return std::find(superseding_.begin(), superseding_.end(), f) != superseding_.end();
-        });
-    } else if (result.chainBroken) {
-        restartFrom(nullptr);
-        schedule_.changed(WriteSchedule::Clock::now());
-    } else if (!result.cancelled) {
-        schedule_.failed(WriteSchedule::Clock::now());
-        report(result.error, result.file);
-    }
-    superseding_.clear();
-    arm();
-}
-
-void RecoveryKeeper::writeNow() {
-    abortSnapshot();
-    writer_->waitIdle();
-    if (unchanged_ ? unchanged_() : knownUnchanged()) {
-        dropFiles();
-        schedule_.clear();
-        return;
-    }
-    if (!ensureDir()) return;
-    // Whatever the state of the snapshots before it, this one carries the whole text.
-    SnapshotJob job;
-    job.base = std::make_shared<const std::string>();
-    ws_.mergedoc.CopyText(job.middle);
+    job.head = static_cast<std::size_t>(span.head);
+    job.tail = static_cast<std::size_t>(span.tail);
+    job.middle = std::move(middle);
     job.path = ws_.doc.filename;
     job.header.owner = self_;
     job.header.changedAt = lastChange_ != 0 ? lastChange_ : secondsOf(ws_.services.Now());
@@ -340,20 +296,88 @@ void RecoveryKeeper::writeNow() {
     job.header.selLength = ws_.mergedoc.SelLength();
     job.header.tracking = ws_.trackChanges;
     job.runs = ws_.mergedoc.Runs();
-    job.file = store_.fileFor(job.path, self_.pid);
+    job.file = store_.fileFor(job.path, self_);
     job.supersedes = adopted_;
     if (!ownFile_.empty() && ownFile_ != job.file) job.supersedes.push_back(ownFile_);
     job.epoch = writer_->epoch();
-    const SnapshotResult result = writer_->runNow(std::move(job));
+    // From here on the changes are counted from this snapshot.
+    span_.restart(ws_.mergedoc.TextLength());
+    seen_ = current();
+    schedule_.taken();
+    return job;
+}
+
+void RecoveryKeeper::finishSnapshot() {
+    staging_.resize(copied_);
+    SnapshotJob job = snapshotOf(copySpan_, std::move(staging_));
+    staging_ = std::string();
+    superseding_ = job.supersedes;
+    cost_.copiedBytes = copied_;
+    state_ = State::Writing;
+    writer_->submit(std::move(job));
+}
+
+void RecoveryKeeper::written(SnapshotResult result) {
+    {
+        StepTimer timer(cost_);
+        state_ = State::Idle;
+        if (result.spare.size() > staging_.size()) std::swap(staging_, result.spare);
+        if (result.written) {
+            ownFile_ = result.file;
+            std::erase_if(adopted_, [this](const std::string& f) {
+                return std::find(superseding_.begin(), superseding_.end(), f) != superseding_.end();
+            });
+        } else if (result.chainBroken) {
+            restartFrom(nullptr);
+            schedule_.changed(WriteSchedule::Clock::now());
+        }
+        superseding_.clear();
+    }
+    lastCost_ = cost_;
+    if (!result.written && !result.chainBroken && !result.cancelled) {
+        schedule_.failed(WriteSchedule::Clock::now());
+        report(result.error, result.file);
+    }
+    arm();
+}
+
+void RecoveryKeeper::writeNow() {
+    ending_ = true;  // nothing is reported from here on: the process ends next
+    // Finish what is under way, and take its outcome in here, not from the event loop.
+    abortSnapshot();
+    writer_->waitIdle();
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    abortSnapshot();
+    state_ = State::Idle;
+    if (unchanged_ ? unchanged_() : knownUnchanged()) {
+        dropFiles();
+        schedule_.clear();
+        return;
+    }
+    // The file already holds the document as it is.
+    if (!schedule_.pending() && seen_ == current() &&
+        ownFile_ == store_.fileFor(ws_.doc.filename, self_)) {
+        return;
+    }
+    if (!ensureDir()) return;
+    auto run = [this] {
+        ChangedSpan::Span span = span_.span();
+        if (span.length != ws_.mergedoc.TextLength()) {
+            restartFrom(nullptr);
+            span = span_.span();
+        }
+        std::string middle(ws_.mergedoc.TextRange(span.head, span.middleLength()));
+        return writer_->runNow(snapshotOf(span, std::move(middle)));
+    };
+    SnapshotResult result = run();
+    if (result.chainBroken) {
+        restartFrom(nullptr);
+        result = run();
+    }
     if (result.written) {
         ownFile_ = result.file;
         adopted_.clear();
-        schedule_.clear();
     }
-    // The text the writer keeps is now the whole document: later snapshots change it.
-    pendingBase_.reset();
-    span_.restart(ws_.mergedoc.TextLength());
-    seen_ = current();
 }
 
 }  // namespace scrivane

@@ -17,6 +17,7 @@
 namespace scrivane {
 
 class SnapshotWriter;
+struct SnapshotJob;
 struct SnapshotResult;
 
 struct RecoveryTiming {
@@ -57,7 +58,8 @@ class RecoveryKeeper final : public QObject {
 
     // What the last snapshot cost the window's thread.
     struct WriteCost {
-        double windowMs = 0;       // all steps together
+        double windowMs = 0;       // all steps together, by the clock
+        double windowCpuMs = 0;    // all steps together, the thread's own processor time
         double longestStepMs = 0;  // the longest the window waited at once
         int steps = 0;
         std::size_t copiedBytes = 0;
@@ -94,6 +96,8 @@ class RecoveryKeeper final : public QObject {
     void bufferReady(std::string buffer);
     void copyStep();
     void finishSnapshot();
+    // The job for a snapshot whose changed middle is `middle`; counts changes afresh from it.
+    SnapshotJob snapshotOf(const ChangedSpan::Span& span, std::string middle);
     void written(SnapshotResult result);
 
     Workspace& ws_;
@@ -115,6 +119,7 @@ class RecoveryKeeper final : public QObject {
     std::vector<std::string> superseding_;
     bool dirReady_ = false;
     bool reported_ = false;
+    bool ending_ = false;
 
     std::string staging_;
     ChangedSpan::Span copySpan_;

@@ -147,8 +147,9 @@ bool RecoveryStore::prepare(std::string& error) const {
     return ensurePrivateDir(dir_, true, error);
 }
 
-std::string RecoveryStore::fileFor(std::string_view docPath, std::int64_t pid) const {
-    return dir_ + "/" + prefixFor(docPath) + std::to_string(pid) + kSuffix;
+std::string RecoveryStore::fileFor(std::string_view docPath, const ProcessIdentity& owner) const {
+    return dir_ + "/" + prefixFor(docPath) + std::to_string(owner.pid) + "-" +
+           std::to_string(owner.startTicks) + kSuffix;
 }
 
 std::string RecoveryStore::writeTemporary(const std::string& file, RecoveryHeader header,

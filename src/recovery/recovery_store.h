@@ -23,9 +23,10 @@ class RecoveryStore {
     // its mode when it is ours but looser.
     bool prepare(std::string& error) const;
 
-    // The file for a document (by its path's bytes; "" for an unnamed one) kept by process
-    // `pid`.
-    std::string fileFor(std::string_view docPath, std::int64_t pid) const;
+    // The file for a document (by its path's bytes; "" for an unnamed one) kept by `owner`.
+    // The owner's start time is part of the name: a process that was given the id of an
+    // ended editor must not write over that editor's file.
+    std::string fileFor(std::string_view docPath, const ProcessIdentity& owner) const;
 
     // Writes a complete record to the temporary name beside `file`: header, path, text,
     // runs, checksum, flushed to disk. Returns the temporary's name, or "" on failure.

@@ -3,6 +3,14 @@
 #include <cstring>
 
 namespace scrivane {
+namespace {
+
+// A buffer larger than this is freed on the writer's thread instead of being handed back:
+// its memory is better returned than kept, and freeing it takes time the window should not
+// spend.
+constexpr std::size_t kSpareLimit = std::size_t{16} << 20;
+
+}  // namespace
 
 SnapshotWriter::SnapshotWriter(const RecoveryStore& store, Done done)
     : store_(store), done_(std::move(done)), thread_([this] { loop(); }) {}
@@ -38,6 +46,7 @@ void SnapshotWriter::submit(SnapshotJob job) {
         std::lock_guard lock(queueMutex_);
         tasks_.emplace_back([this, shared] {
             SnapshotResult result = apply(*shared);
+            if (result.spare.capacity() > kSpareLimit) result.spare = std::string();
             if (done_) done_(std::move(result));
         });
     }

@@ -38,7 +38,7 @@ struct SnapshotResult {
                                // and the next snapshot must carry the whole text
     std::string error;         // why writing failed (the system's description)
     std::string file;
-    std::string spare;  // the job's middle, to be reused
+    std::string spare;  // the job's middle, to be reused; freed here when it is large
 };
 
 // Applies snapshots and writes recovery files on a thread of its own, one job at a time, in

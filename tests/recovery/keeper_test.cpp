@@ -197,7 +197,8 @@ TEST_F(KeeperTest, OfferedAtOpeningAndHandledByTheAnswer) {
             EXPECT_NE(next.mergedoc.Text(), next.mergedoc.Tag());  // shows as modified
             // The old file goes once this editor has written its own.
             next.settle();
-            EXPECT_EQ(next.keeper->currentFile(), RecoveryStore(dir()).fileFor(doc, ::getpid()));
+            EXPECT_EQ(next.keeper->currentFile(),
+                      RecoveryStore(dir()).fileFor(doc, currentProcess()));
         } else {
             EXPECT_EQ(next.mergedoc.Text(), c.unnamed ? "" : "one\r\ntwo\r\n");
             EXPECT_FALSE(next.ws.trackChanges);

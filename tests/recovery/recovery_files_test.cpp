@@ -39,7 +39,7 @@ class RecoveryFilesTest : public ::testing::Test {
         job.path = path;
         job.header.owner = currentProcess();
         job.middle = std::move(middle);
-        job.file = store.fileFor(path, job.header.owner.pid);
+        job.file = store.fileFor(path, job.header.owner);
         job.epoch = writer.epoch();
         return job;
     }
@@ -73,7 +73,7 @@ TEST_F(RecoveryFilesTest, TheDirectoryIsMadePrivateAndFilesAreTheUsersAlone) {
 
     writer.submit(jobFor("/d/notes.txt", "text"));
     writer.waitIdle();
-    const std::string file = store.fileFor("/d/notes.txt", ::getpid());
+    const std::string file = store.fileFor("/d/notes.txt", currentProcess());
     EXPECT_EQ(modeOf(file), 0600);
     EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));
 
@@ -104,7 +104,7 @@ TEST_F(RecoveryFilesTest, FindsEachDocumentsFilesAndFlagsDamagedOnes) {
     EXPECT_TRUE(store.find("/d/c.txt").empty());
 
     // Cut short by a full disk, or tampered with: flagged, never read as a record.
-    const std::string b = store.fileFor("/d/b.txt", ::getpid());
+    const std::string b = store.fileFor("/d/b.txt", currentProcess());
     std::filesystem::resize_file(b, std::filesystem::file_size(b) - 1);
     const auto damaged = store.find("/d/b.txt");
     ASSERT_EQ(damaged.size(), 1u);
@@ -144,7 +144,8 @@ TEST_F(RecoveryFilesTest, EachFileHoldsTheTextRebuiltFromTheChangesAlone) {
         writer.submit(std::move(job));
         span.restart(static_cast<Pos>(text.size()));
         writer.waitIdle();
-        ASSERT_EQ(textIn(store.fileFor("/d/f.txt", ::getpid())), text) << "snapshot " << snapshot;
+        ASSERT_EQ(textIn(store.fileFor("/d/f.txt", currentProcess())), text)
+            << "snapshot " << snapshot;
     }
     for (const SnapshotResult& r : results()) EXPECT_TRUE(r.written) << r.error;
 }
@@ -158,10 +159,10 @@ TEST_F(RecoveryFilesTest, ARemovalOvertakesOlderWorkAndABrokenChainWritesNothing
     SnapshotJob job = jobFor("/d/f.txt", "old work");
     job.base = std::make_shared<const std::string>();
     writer.submit(std::move(job));
-    writer.remove({store.fileFor("/d/f.txt", ::getpid())});  // the document was saved
+    writer.remove({store.fileFor("/d/f.txt", currentProcess())});  // the document was saved
     release.set_value();
     writer.waitIdle();
-    EXPECT_FALSE(std::filesystem::exists(store.fileFor("/d/f.txt", ::getpid())));
+    EXPECT_FALSE(std::filesystem::exists(store.fileFor("/d/f.txt", currentProcess())));
     ASSERT_EQ(results().size(), 1u);
     EXPECT_TRUE(results()[0].cancelled);
 
@@ -174,10 +175,10 @@ TEST_F(RecoveryFilesTest, ARemovalOvertakesOlderWorkAndABrokenChainWritesNothing
     tooLong.head = 13;
     writer.submit(std::move(tooLong));
     writer.waitIdle();
-    EXPECT_EQ(textIn(store.fileFor("/d/f.txt", ::getpid())), "new old work");
+    EXPECT_EQ(textIn(store.fileFor("/d/f.txt", currentProcess())), "new old work");
     ASSERT_EQ(results().size(), 3u);
     EXPECT_TRUE(results()[2].chainBroken);
-    EXPECT_FALSE(std::filesystem::exists(store.fileFor("/d/g.txt", ::getpid())));
+    EXPECT_FALSE(std::filesystem::exists(store.fileFor("/d/g.txt", currentProcess())));
 }
 
 // Whether the editor that wrote a file still runs: a process id alone is not enough.
