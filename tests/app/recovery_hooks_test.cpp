@@ -4,6 +4,7 @@
 #include <QTest>
 #include <filesystem>
 
+#include "app/caption.h"
 #include "app/opening.h"
 #include "app/saving.h"
 #include "app/startup.h"
@@ -72,6 +73,17 @@ TEST_F(RecoveryHooksTest, GoesWhenTheDocumentIsSavedOrDropped) {
          [this] {
              openfile(ws, writeFile("other.txt", "other"));
              return true;
+         },
+         0},
+        {"typed back to what was opened",
+         {},
+         [this] {
+             mergedoc.SetSelStart(0);
+             mergedoc.SetSelLength(8);
+             type("");
+             setcaption(ws);  // the caption's refresh, which comes first, finds it unchanged
+             keeper->documentTouched();
+             return QTest::qWaitFor([&] { return recoveryFiles() == 0; }, 5000);
          },
          0},
         {"Cancel at the prompt", {Answer::Cancel}, [this] { return !formUnload(ws); }, 1},

@@ -123,22 +123,6 @@ class KeeperTest : public ::testing::Test {
 
 const RichText kRecovered{"one\r\nnew two\r\n", {{3, kDeletedRed, true}, {11, kPlain}}};
 
-TEST_F(KeeperTest, WrittenPrivatelyWithMarksTrackingAndCaret) {
-    crashAfterEditing(path);
-    const std::string file = dir() + "/" + files()[0];
-    struct stat st {};
-    ASSERT_EQ(::stat(file.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
-    RecoveryRecord record;
-    std::string error;
-    ASSERT_TRUE(RecoveryStore(dir()).read(file, record, error)) << error;
-    EXPECT_EQ(record.path, path);
-    EXPECT_EQ(record.content, kRecovered);
-    EXPECT_TRUE(record.header.tracking);
-    EXPECT_EQ(record.header.selStart, 9);
-    EXPECT_EQ(record.header.changedAt, 1796000000);
-}
-
 // What a new editor does with the file left behind, by the user's answer and the file's
 // state. Every case is one file from an ended editor, found when the document is opened.
 TEST_F(KeeperTest, OfferedAtOpeningAndHandledByTheAnswer) {
@@ -220,52 +204,6 @@ TEST_F(KeeperTest, AFileOfAnEditorStillRunningIsNotOffered) {
     second.keeper->documentOpened();
     EXPECT_TRUE(second.services.messages.empty());
     EXPECT_EQ(files().size(), 1u);
-}
-
-// Saved, back to unchanged, closed (with No at the prompt as well): the file goes, and an
-// older write still under way cannot bring it back.
-TEST_F(KeeperTest, RemovedWhenSavedUnchangedOrClosed) {
-    const struct {
-        const char* name;
-        std::function<void(Editor&)> act;
-    } cases[] = {
-        {"saved",
-         [](Editor& e) {
-             e.mergedoc.SetTag(e.mergedoc.Text());
-             e.keeper->documentSaved();
-         }},
-        {"typed back to unchanged",
-         [](Editor& e) {
-             e.edit([&] {
-                 e.mergedoc.SetSelStart(0);
-                 e.mergedoc.SetSelLength(2);
-                 e.mergedoc.SetSelText("");
-                 e.captionSaw();
-             });
-         }},
-        {"closed", [](Editor& e) { e.keeper->documentClosed(); }},
-        {"another file opened",
-         [](Editor& e) {
-             e.mergedoc.SetTag(e.mergedoc.Text());
-             e.keeper->documentOpened();
-         }},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        Editor e(dir(), path, currentProcess());
-        e.edit([&] {
-            e.mergedoc.SetSelStart(0);
-            e.mergedoc.SetSelText("x");
-        });
-        ASSERT_EQ(files().size(), 1u);
-        // A last edit not yet written when the document goes.
-        e.mergedoc.SetSelText("y");
-        e.keeper->documentTouched();
-        c.act(e);
-        e.settle();
-        QTest::qWait(50);
-        EXPECT_TRUE(files().empty()) << (files().empty() ? "" : files()[0]);
-    }
 }
 
 // Typing in a large document: the window copies only what changed.
