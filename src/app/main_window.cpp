@@ -56,9 +56,8 @@ MainWindow::MainWindow(std::vector<std::string> arguments, QWidget* parent)
     ws_ =
         std::make_unique<Workspace>(*mergedoc_, *txt_, *services_, static_cast<WindowView&>(*this));
     ws_->arguments = std::move(arguments);
-    keeper_ = std::make_unique<RecoveryKeeper>(*ws_, defaultRecoveryDir(), [this] {
-        return isUnchanged(*mergedoc_, ws_->modified);
-    });
+    keeper_ = std::make_unique<RecoveryKeeper>(
+        *ws_, defaultRecoveryDir(), [this] { return isUnchanged(*mergedoc_, ws_->modified); });
     // The session ends: the unsaved work goes to its recovery file before the process does.
     sessionEnd_ = std::make_unique<SessionEndWatcher>([this](int) { keeper_->writeNow(); });
 
