@@ -42,8 +42,9 @@ fi
 echo "== fuzz target (clang libFuzzer): builds, and a short run against the reference =="
 CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSCRIVANE_FUZZ=ON \
     -DSCRIVANE_GUI=OFF -DSCRIVANE_TESTS=OFF >/dev/null
-cmake --build build/fuzz -j "$jobs" --target compare_fuzz
+cmake --build build/fuzz -j "$jobs" --target compare_fuzz recovery_fuzz
 build/fuzz/fuzz/compare_fuzz -runs=20000 -seed=1 2>&1 | tail -n 2
+build/fuzz/fuzz/recovery_fuzz -runs=100000 -seed=1 2>&1 | tail -n 2
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build =="
 run_build build/asan -DSCRIVANE_SANITIZE=ON

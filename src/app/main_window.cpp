@@ -19,8 +19,12 @@
 #include "navigate/goto_line.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/scintilla_surface.h"
+#include "recovery/recovery_keeper.h"
+#include "recovery/recovery_store.h"
+#include "recovery/session_end.h"
 #include "settings/display_options.h"
 #include "tracking/edit_menu.h"
+#include "tracking/modified_check.h"
 #include "tracking/track_changes.h"
 #include "tracking/tracked_keys.h"
 #include "tracking/undo_buffer.h"
@@ -49,6 +53,10 @@ MainWindow::MainWindow(std::vector<std::string> arguments, QWidget* parent)
     ws_ =
         std::make_unique<Workspace>(*mergedoc_, *txt_, *services_, static_cast<WindowView&>(*this));
     ws_->arguments = std::move(arguments);
+    keeper_ = std::make_unique<RecoveryKeeper>(
+        *ws_, defaultRecoveryDir(), [this] { return isUnchanged(*mergedoc_, ws_->modified); });
+    // The session ends: the unsaved work goes to its recovery file before the process does.
+    sessionEnd_ = std::make_unique<SessionEndWatcher>([this](int) { keeper_->writeNow(); });
 
     timer1_.setSingleShot(true);
     timer1_.setInterval(kTimerInterval);
@@ -76,6 +84,8 @@ MainWindow::MainWindow(std::vector<std::string> arguments, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
+    sessionEnd_.reset();
+    keeper_.reset();
     mergedoc_->SetEvents(nullptr);
     mergedoc_->widget()->setParent(nullptr);
 }
@@ -253,6 +263,7 @@ void MainWindow::ArmTimer() {
     // costs one refresh.
     timer1_.start();
     if (!undoWarmer_.isActive()) undoWarmer_.start();
+    keeper_->documentTouched();
 }
 
 void MainWindow::SetCaption(const std::string& caption) {
@@ -311,10 +322,21 @@ void MainWindow::OptionsChanged() {
     optBlockCheck_->setChecked(ws_->blockCheck);
 }
 
+void MainWindow::DocumentOpened() {
+    keeper_->documentOpened();
+}
+void MainWindow::DocumentSaved() {
+    keeper_->documentSaved();
+}
+void MainWindow::DocumentClosed() {
+    keeper_->documentClosed();
+}
+
 // --- SurfaceEvents
 
 void MainWindow::Change() {
     mergedoc_Change(*ws_);
+    keeper_->documentTouched();
 }
 void MainWindow::KeyDown(int& keyCode, int shift) {
     mergedoc_KeyDown(*ws_, keyCode, shift);

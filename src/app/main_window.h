@@ -19,6 +19,8 @@ namespace scrivane {
 class ScintillaSurface;
 class SearchBar;
 class QtServices;
+class RecoveryKeeper;
+class SessionEndWatcher;
 
 // The one window (frmScrivane): owns the widgets and the workspace, and only wires events to
 // the procedures that live in the subsystem folders.
@@ -46,6 +48,9 @@ class MainWindow final : public QMainWindow, private WindowView, private Surface
     void SetGotoText(const std::string& text) override;
     void FocusGotoBoxSelectingAll() override;
     void OptionsChanged() override;
+    void DocumentOpened() override;
+    void DocumentSaved() override;
+    void DocumentClosed() override;
 
     // SurfaceEvents
     void Change() override;
@@ -94,6 +99,8 @@ class MainWindow final : public QMainWindow, private WindowView, private Surface
     std::unique_ptr<ScintillaSurface> txt_;
     std::unique_ptr<QtServices> services_;
     std::unique_ptr<Workspace> ws_;
+    std::unique_ptr<RecoveryKeeper> keeper_;
+    std::unique_ptr<SessionEndWatcher> sessionEnd_;
     QTimer timer1_;
     QTimer undoWarmer_;
     bool shown_ = false;

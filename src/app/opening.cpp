@@ -79,6 +79,8 @@ void openfile(Workspace& ws, const std::string& fname) {
         setundobuffer(ws.undo, ws.mergedoc, ws.trackChanges);
         ws.keys.typingrun = false;
         ws.view.OptionsChanged();
+        ws.services.SetBusy(false);
+        ws.view.DocumentOpened();
     }
     ws.view.ArmTimer();
     ws.mergedoc.SetFocus();

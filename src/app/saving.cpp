@@ -76,6 +76,7 @@ bool savefile(Workspace& ws, const std::string& fname) {
     ws.doc.lastaction = "last saved";
     ws.view.ArmTimer();
     setRecent(ws, fname);
+    ws.view.DocumentSaved();
     return true;
 }
 

@@ -53,7 +53,10 @@ void formActivate(Workspace& ws) {
     ws.commandLineHandled = true;
     const auto request = parseCommandLine(
         ws.arguments, [&](const std::string& name) { return fileExists(ws.services, name); });
-    if (!request) return;
+    if (!request) {
+        ws.view.DocumentOpened();
+        return;
+    }
     openfile(ws, request->fileName);
     switch (request->mode) {
         case GotoMode::Char:
@@ -76,7 +79,9 @@ void formActivate(Workspace& ws) {
 
 bool formUnload(Workspace& ws) {
     saveSettings(ws);
-    return querysave(ws);
+    if (!querysave(ws)) return false;
+    ws.view.DocumentClosed();
+    return true;
 }
 
 void mnuNew_Click(Workspace& ws) {

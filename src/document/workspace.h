@@ -69,6 +69,12 @@ class WindowView {
     virtual void FocusGotoBoxSelectingAll() = 0;
     // Check marks and enabled states of menu items follow the workspace.
     virtual void OptionsChanged() = 0;
+    // The document's life, for what the window keeps beside it (its recovery file): a file
+    // was opened or the editor started without one; it was saved; it was closed or dropped
+    // after the save prompt.
+    virtual void DocumentOpened() {}
+    virtual void DocumentSaved() {}
+    virtual void DocumentClosed() {}
 };
 
 // All state of the one window, passed explicitly to the procedures that work on it.

@@ -45,6 +45,15 @@ class SurfaceEvents {
     virtual void FilesDropped(const std::vector<std::string>& /*paths*/) {}
 };
 
+// Told of every change of a surface's text as it is made: `removed` bytes at `pos` give way
+// to `inserted` bytes. A replacement of the whole content is one such change from 0. Called
+// from inside the edit: a watcher only takes note.
+class TextEditWatcher {
+  public:
+    virtual ~TextEditWatcher() = default;
+    virtual void TextEdited(Pos pos, Pos removed, Pos inserted) = 0;
+};
+
 // The rich-text editing surface. Positions are byte offsets from 0; a CR LF pair counts as
 // two. Everything written into it has its line ends turned into CR LF.
 class RichTextBox {
@@ -137,14 +146,19 @@ class RichTextBox {
     std::shared_ptr<const std::string> SharedTag() const { return tag_; }
 
     void SetEvents(SurfaceEvents* events) { events_ = events; }
+    void SetEditWatcher(TextEditWatcher* watcher) { editWatcher_ = watcher; }
 
   protected:
     SurfaceEvents* events() const { return events_; }
+    void noteEdit(Pos pos, Pos removed, Pos inserted) const {
+        if (editWatcher_) editWatcher_->TextEdited(pos, removed, inserted);
+    }
 
   private:
     std::shared_ptr<const std::string> tag_ = std::make_shared<const std::string>();
     std::uint64_t tagGeneration_ = 0;
     SurfaceEvents* events_ = nullptr;
+    TextEditWatcher* editWatcher_ = nullptr;
 };
 
 }  // namespace scrivane

@@ -33,6 +33,7 @@ class MainWindowTest : public ::testing::Test {
   protected:
     MainWindowTest() {
         qputenv("XDG_CONFIG_HOME", tmp.path().toUtf8());  // keep the user's settings out of it
+        qputenv("XDG_STATE_HOME", tmp.path().toUtf8());   // and their recovery files
         path = tmp.path().toStdString() + "/notes.txt";
         std::ofstream(path, std::ios::binary) << "one\ntwo\nthree\n";
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ class RecordingView final : public WindowView {
     void SetGotoText(const std::string& text) override { gotoText = text; }
     void FocusGotoBoxSelectingAll() override { gotoBoxFocused = true; }
     void OptionsChanged() override { ++optionsChanged; }
+    void DocumentOpened() override { forward(onOpened); }
+    void DocumentSaved() override { forward(onSaved); }
+    void DocumentClosed() override { forward(onClosed); }
 
     int timerArmed = 0;
     std::string caption;
@@ -26,6 +30,15 @@ class RecordingView final : public WindowView {
     std::string gotoText;
     bool gotoBoxFocused = false;
     int optionsChanged = 0;
+    // What the window does at each step of the document's life (nothing unless set).
+    std::function<void()> onOpened;
+    std::function<void()> onSaved;
+    std::function<void()> onClosed;
+
+  private:
+    static void forward(const std::function<void()>& action) {
+        if (action) action();
+    }
 };
 
 }  // namespace scrivane

@@ -414,7 +414,8 @@ void ScintillaSurface::replaceAll(std::string_view text, const std::vector<TextR
     if (wrapMode != Sci::SC_WRAP_NONE) sci(Sci::SCI_SETWRAPMODE, Sci::SC_WRAP_NONE);
     // The widget copies the text of every change it announces: for a whole document that
     // copy alone takes a third of a second per 100 MB. Count the two changes here instead.
-    const bool hadText = TextLength() > 0;
+    const Pos oldLength = TextLength();
+    const bool hadText = oldLength > 0;
     sci(Sci::SCI_SETMODEVENTMASK, 0);
     ++revision_;
     sci(Sci::SCI_CLEARALL);
@@ -429,6 +430,7 @@ void ScintillaSurface::replaceAll(std::string_view text, const std::vector<TextR
                                text.data());
     }
     sci(Sci::SCI_SETMODEVENTMASK, kAnnouncedChanges);
+    noteEdit(0, oldLength, static_cast<Pos>(text.size()));
     pendingChanges_ += (hadText ? 1 : 0) + (text.empty() ? 0 : 1);
     Pos pos = 0;
     for (const TextRun& run : runs) {
@@ -745,6 +747,7 @@ void ScintillaSurface::onModified(int position, int type, int length) {
     } else {
         breakStates_.beforeDelete(position, length);
     }
+    noteEdit(position, insertion ? 0 : length, insertion ? length : 0);
     ++revision_;
     ++pendingChanges_;
     if (writeDepth_ == 0) {
