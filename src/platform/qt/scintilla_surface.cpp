@@ -21,6 +21,7 @@
 #include "platform/pure/utf8.h"
 #include "platform/qt/key_translation.h"
 #include "platform/qt/rich_text_crlf.h"
+#include "platform/qt/run_styling.h"
 
 namespace scrivane {
 namespace {
@@ -36,6 +37,10 @@ constexpr std::size_t kAllocationSlack = 1 << 16;
 // (for assistive technology), so a key in the middle of 100 MB would cost a third of a
 // second; the "before" announcements carry the same position and length without that.
 constexpr long kAnnouncedChanges = Sci::SC_MOD_BEFOREINSERT | Sci::SC_MOD_BEFOREDELETE;
+// Wrapping at blanks only: the style runs that serve the width cache then break no lines.
+constexpr unsigned long kWrapMode = Sci::SC_WRAP_WHITESPACE;
+// Widths of short runs the editor keeps (two-way associative; the default is 1024).
+constexpr unsigned long kPositionCacheEntries = 1 << 16;
 
 // Menu shortcuts of the editor window; the editor widget must neither act on them nor
 // claim them before the window's actions see them.
@@ -149,7 +154,10 @@ class ScintillaSurface::WriteScope {
 };
 
 ScintillaSurface::ScintillaSurface(QWidget* parent)
-    : editor_(new SurfaceWidget(*this, parent)), breakStates_(*editor_) {
+    : editor_(new SurfaceWidget(*this, parent)),
+      breakStates_(*editor_),
+      runStyler_(*editor_),
+      caretMoves_(*editor_) {
     configureEditor();
 }
 
@@ -191,7 +199,8 @@ void ScintillaSurface::configureEditor() {
     sci(Sci::SCI_INDICSETUNDER, kStrikeIndicator, 0);
 
     for (unsigned long margin = 0; margin < 5; ++margin) sci(Sci::SCI_SETMARGINWIDTHN, margin, 0);
-    sci(Sci::SCI_SETWRAPMODE, Sci::SC_WRAP_WORD);
+    sci(Sci::SCI_SETWRAPMODE, kWrapMode);
+    sci(Sci::SCI_SETPOSITIONCACHE, kPositionCacheEntries);
     sci(Sci::SCI_SETSCROLLWIDTH, 1);
     sci(Sci::SCI_SETSCROLLWIDTHTRACKING, 1);
 
@@ -207,7 +216,7 @@ void ScintillaSurface::configureEditor() {
                      [this](int position, int type, const char*, int length, int, int, int, int,
                             int, int) { onModified(position, type, length); });
     QObject::connect(editor_, &QsciScintillaBase::SCN_STYLENEEDED, editor_,
-                     [this](int position) { onStyleNeeded(position); });
+                     [this](int position) { runStyler_.styleNeeded(position); });
 }
 
 void ScintillaSurface::removeClashingKeys() {
@@ -242,7 +251,7 @@ void ScintillaSurface::setStyleFont(int style) {
 void ScintillaSurface::applyFont() {
     setStyleFont(Sci::STYLE_DEFAULT);
     setStyleFont(Sci::STYLE_CONTROLCHAR);
-    setStyleFont(0);
+    for (const int style : kRunStyles) setStyleFont(style);
 }
 
 // ---- positions and selection ----
@@ -270,6 +279,7 @@ Pos ScintillaSurface::SelLength() const {
 void ScintillaSurface::select(Pos anchor, Pos caret) {
     pending_.reset();
     sci(Sci::SCI_SETSEL, static_cast<unsigned long>(anchor), static_cast<long>(caret));
+    caretMoves_.caretPlaced();
 }
 
 void ScintillaSurface::SetSelStart(Pos pos) {
@@ -776,11 +786,6 @@ void ScintillaSurface::onModified(int position, int type, int length) {
     if (scopeDepth_ == 0) postDelivery();
 }
 
-void ScintillaSurface::onStyleNeeded(int position) {
-    // Every byte keeps style 0 (colour is an indicator): mark the text as styled as it is.
-    sci(Sci::SCI_STARTSTYLING, static_cast<unsigned long>(position), 0xFF);
-}
-
 void ScintillaSurface::beginInput() {
     ++scopeDepth_;
 }
@@ -867,7 +872,7 @@ bool ScintillaSurface::keyPressed(const QKeyEvent& event) {
         editor_->SendScintilla(Sci::SCI_REPLACESEL, static_cast<uintptr_t>(0), "\t");
         return false;
     }
-    return true;
+    return !caretMoves_.keyPressed(event);
 }
 
 bool ScintillaSurface::keyReleased(const QKeyEvent& event) {
@@ -905,7 +910,7 @@ void ScintillaSurface::SetFont(const FontSpec& font) {
 void ScintillaSurface::SetRightMargin(float margin) {
     // Small margins mean "wrap at the window's edge"; large ones (60000) mean "never wrap".
     const bool wrap = margin <= 100.0f;
-    sci(Sci::SCI_SETWRAPMODE, wrap ? Sci::SC_WRAP_WORD : Sci::SC_WRAP_NONE);
+    sci(Sci::SCI_SETWRAPMODE, wrap ? kWrapMode : static_cast<unsigned long>(Sci::SC_WRAP_NONE));
 }
 
 bool ScintillaSurface::Enabled() const {

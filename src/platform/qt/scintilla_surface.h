@@ -9,7 +9,9 @@
 
 #include "platform/pure/rich_text.h"
 #include "platform/pure/text_runs.h"
+#include "platform/qt/caret_moves.h"
 #include "platform/qt/line_break_states.h"
+#include "platform/qt/run_styling.h"
 #include "platform/qt/surface_widget.h"
 #include "platform/rich_text_box.h"
 
@@ -18,7 +20,8 @@ class QWidget;
 namespace scrivane {
 
 // The editing surface over a QScintilla widget. Positions are the editor's byte offsets;
-// colour is a style per byte, strike-through an indicator. Content changes are reported
+// colour and strike-through are indicators (styles only cut the text into runs for measuring,
+// see run_styling.h). Content changes are reported
 // through SurfaceEvents::Change once the operation that made them is complete, one report
 // per insertion or deletion.
 class ScintillaSurface : public RichTextBox, private SurfaceInput {
@@ -148,13 +151,14 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
     void insertRaw(Pos pos, std::string_view bytes, const Marking& marking);
 
     void onModified(int position, int type, int length);
-    void onStyleNeeded(int position);
     void settleInput();
     void deliverChanges();
     void postDelivery();
 
     QPointer<SurfaceWidget> editor_;
     LineBreakStates breakStates_;
+    RunStyler runStyler_;
+    CaretMoves caretMoves_;
     FontSpec font_;
     bool enabled_ = true;
     std::optional<PendingMarking> pending_;

@@ -373,10 +373,10 @@ TEST_F(SurfaceTest, FontReachesEveryStyle) {
 
 TEST_F(SurfaceTest, RightMarginSwitchesWrapping) {
     const std::vector<std::pair<float, long>> cases{
-        {3, QsciScintillaBase::SC_WRAP_WORD},   {60000, QsciScintillaBase::SC_WRAP_NONE},
-        {0, QsciScintillaBase::SC_WRAP_WORD},   {100, QsciScintillaBase::SC_WRAP_WORD},
-        {101, QsciScintillaBase::SC_WRAP_NONE}, {1440, QsciScintillaBase::SC_WRAP_NONE},
-        {3, QsciScintillaBase::SC_WRAP_WORD}};
+        {3, QsciScintillaBase::SC_WRAP_WHITESPACE}, {60000, QsciScintillaBase::SC_WRAP_NONE},
+        {0, QsciScintillaBase::SC_WRAP_WHITESPACE}, {100, QsciScintillaBase::SC_WRAP_WHITESPACE},
+        {101, QsciScintillaBase::SC_WRAP_NONE},     {1440, QsciScintillaBase::SC_WRAP_NONE},
+        {3, QsciScintillaBase::SC_WRAP_WHITESPACE}};
     for (const auto& [margin, mode] : cases) {
         surface.SetRightMargin(margin);
         EXPECT_EQ(surface.editor()->SendScintilla(QsciScintillaBase::SCI_GETWRAPMODE), mode)

@@ -1,0 +1,102 @@
+#include "platform/qt/run_styling.h"
+
+#include <Qsci/qsciscintillabase.h>
+
+#include <algorithm>
+
+namespace scrivane {
+namespace {
+
+using Sci = QsciScintillaBase;
+
+// Bytes styled per message.
+constexpr Pos kChunk = Pos{1} << 20;
+// A request for more than this (a jump far ahead of the styled text, or an edit near the top
+// seen from the end) is answered for the last kLinesAtOnce lines before its end alone.
+constexpr Pos kMostAtOnce = Pos{8} << 20;
+constexpr Pos kLinesAtOnce = 1024;
+// How far back a restyle looks for the start of the run it begins in.
+constexpr Pos kRunLookBack = 256;
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+char otherStyle(char style) {
+    return static_cast<char>(style == kRunStyles[0] ? kRunStyles[1] : kRunStyles[0]);
+}
+
+}  // namespace
+
+void runStyles(std::string_view text, char styleBefore, std::string& styles) {
+    char style = styleBefore;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        style = otherStyle(style);
+        std::size_t end = i + 1;
+        if (isBlank(text[i])) {
+            while (end < text.size() && end - i < kBlankPiece && isBlank(text[end])) ++end;
+        } else {
+            while (end < text.size() && !isBlank(text[end])) ++end;
+        }
+        styles.append(end - i, style);
+        i = end;
+    }
+}
+
+long RunStyler::sci(unsigned int msg, unsigned long wParam, long lParam) const {
+    return editor_.SendScintilla(msg, wParam, lParam);
+}
+
+Pos RunStyler::runStart(Pos pos) const {
+    const auto blankAt = [this](Pos p) {
+        return isBlank(static_cast<char>(sci(Sci::SCI_GETCHARAT, static_cast<unsigned long>(p))));
+    };
+    if (pos <= 0 || pos >= sci(Sci::SCI_GETLENGTH)) return pos;
+    const bool blank = blankAt(pos);
+    const Pos limit = std::max<Pos>(0, pos - kRunLookBack);
+    while (pos > limit && blankAt(pos - 1) == blank) --pos;
+    return pos;
+}
+
+void RunStyler::styleRange(Pos from, Pos to) {
+    char before =
+        from > 0 ? static_cast<char>(sci(Sci::SCI_GETSTYLEAT, static_cast<unsigned long>(from - 1)))
+                 : static_cast<char>(kRunStyles[1]);
+    sci(Sci::SCI_STARTSTYLING, static_cast<unsigned long>(from), 0xFF);
+    // Read on either side of the buffer's gap: a range across it would move the gap first.
+    const Pos gap = sci(Sci::SCI_GETGAPPOSITION);
+    for (Pos at = from; at < to;) {
+        Pos end = std::min(to, at + kChunk);
+        if (at < gap && end > gap) end = gap;
+        const auto* bytes = reinterpret_cast<const char*>(sci(
+            Sci::SCI_GETRANGEPOINTER, static_cast<unsigned long>(at), static_cast<long>(end - at)));
+        styles_.clear();
+        runStyles(std::string_view(bytes, static_cast<std::size_t>(end - at)), before, styles_);
+        editor_.SendScintilla(Sci::SCI_SETSTYLINGEX, static_cast<uintptr_t>(styles_.size()),
+                              styles_.data());
+        before = styles_.back();
+        at = end;
+    }
+}
+
+void RunStyler::styleNeeded(Pos position) {
+    const Pos styledEnd = sci(Sci::SCI_GETENDSTYLED);
+    position = std::min<Pos>(position, sci(Sci::SCI_GETLENGTH));
+    if (position <= styledEnd) return;
+    Pos from = styledEnd;
+    const bool partial = position - styledEnd > kMostAtOnce;
+    if (partial) {
+        const Pos lastLine = sci(Sci::SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
+        const Pos firstLine = std::max<Pos>(0, lastLine - kLinesAtOnce);
+        from = std::max(sci(Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(firstLine)),
+                        position - kMostAtOnce);
+    }
+    styleRange(runStart(from), position);
+    // The text between stays as it was styled before (its runs moved with it through edits):
+    // the editor asks again from where its styled text ended, and gets the rest piece by piece
+    // as it lays those lines out.
+    if (partial) sci(Sci::SCI_STARTSTYLING, static_cast<unsigned long>(styledEnd), 0xFF);
+}
+
+}  // namespace scrivane

@@ -1,0 +1,302 @@
+// Wrap Text on: the run styling that serves the width cache, the caret keys that answer
+// without waiting for the whole document to be wrapped, and landing on far lines while the
+// editor still wraps in the background.
+#include <Qsci/qscicommand.h>
+#include <Qsci/qscicommandset.h>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <random>
+
+#include "platform/qt/run_styling.h"
+#include "surface_fixture.h"
+
+namespace scrivane {
+namespace {
+
+using Sci = QsciScintillaBase;
+
+// ---- run styles ----
+
+TEST(RunStylesTest, RunsTakeTurnsAndNeverSplitAWord) {
+    struct Case {
+        const char* text;
+        char before;
+        const char* styles;  // '0'/'1' per byte
+    };
+    const std::vector<Case> cases{
+        {"", 0, ""},
+        {"word", 0, "1111"},
+        {"word", 1, "0000"},
+        {"ab cd", 1, "00100"},
+        {"ab  \t cd", 1, "00111100"},
+        {" x", 0, "10"},
+        {"a\r\nb", 1, "0110"},
+        {"\xC3\xA9t\xC3\xA9 \xE2\x82\xAC", 1, "000001000"},
+        // Blanks come in pieces of at most 16; a word stays whole however long.
+        {"a                    b", 1, "0111111111111111100001"},
+        {"abcdefghijklmnopqrstuvwxyz0123456789", 0, "111111111111111111111111111111111111"},
+    };
+    for (const Case& c : cases) {
+        std::string styles;
+        runStyles(c.text, c.before, styles);
+        std::string shown;
+        for (char s : styles) shown += static_cast<char>('0' + s);
+        EXPECT_EQ(shown, c.styles) << '"' << c.text << '"';
+    }
+}
+
+TEST(RunStylesTest, AppendsOneStyleAByteAndChangesOnlyAtRunBorders) {
+    std::mt19937 rng(3);
+    const std::string alphabet = "ab \t\r\n\xC3\xA9.";
+    for (int round = 0; round < 200; ++round) {
+        std::string text;
+        for (std::size_t i = rng() % 80; i > 0; --i) text += alphabet[rng() % alphabet.size()];
+        std::string styles = "x";
+        runStyles(text, 1, styles);
+        ASSERT_EQ(styles.size(), text.size() + 1);
+        for (std::size_t i = 1; i < text.size(); ++i) {
+            const bool blank = std::string(" \t\r\n").find(text[i]) != std::string::npos;
+            const bool blankBefore = std::string(" \t\r\n").find(text[i - 1]) != std::string::npos;
+            // Within a word the style never changes.
+            if (!blank && !blankBefore) {
+                EXPECT_EQ(styles[i + 1], styles[i]) << text;
+            }
+            // Between a word and a blank it always does.
+            if (blank != blankBefore) {
+                EXPECT_NE(styles[i + 1], styles[i]) << text;
+            }
+        }
+    }
+}
+
+// ---- wrapped views ----
+
+// Lines of words of varied length, some long enough to wrap several times, some empty;
+// tabs and two-byte letters among them. CR LF ends.
+std::string wrappingText(std::size_t lines, unsigned seed) {
+    static const char* kWords[] = {"a",     "to",        "wrap", "\xC3\xA9t\xC3\xA9",  "line",
+                                   "caret", "document,", "\t",   "overlong-identifier"};
+    std::mt19937 rng(seed);
+    std::string text;
+    for (std::size_t i = 0; i < lines; ++i) {
+        const std::size_t words = rng() % 7 == 0 ? 0 : rng() % 40;
+        for (std::size_t w = 0; w < words; ++w) {
+            if (w > 0) text += ' ';
+            text += kWords[rng() % std::size(kWords)];
+        }
+        text += "\r\n";
+    }
+    return text;
+}
+
+class ShownSurface {
+  public:
+    explicit ShownSurface(const std::string& text) {
+        surface.widget()->resize(300, 200);
+        surface.widget()->show();
+        surface.SetText(text);
+        QCoreApplication::processEvents();
+    }
+    long sci(unsigned int msg, unsigned long w = 0, long l = 0) const {
+        return surface.editor()->SendScintilla(msg, w, l);
+    }
+    long lineCount() const { return sci(Sci::SCI_GETLINECOUNT); }
+    // Wraps whatever is still to wrap, in one go.
+    void wrapAll() const {
+        sci(Sci::SCI_ENSUREVISIBLE, static_cast<unsigned long>(lineCount() - 1));
+    }
+    long displayLines() const {
+        return sci(Sci::SCI_VISIBLEFROMDOCLINE, static_cast<unsigned long>(lineCount()));
+    }
+    bool caretInView() const {
+        const long y = sci(Sci::SCI_POINTYFROMPOSITION, 0, sci(Sci::SCI_GETCURRENTPOS));
+        return y >= 0 && y + sci(Sci::SCI_TEXTHEIGHT) <= surface.editor()->viewport()->height();
+    }
+    void settle() const {
+        for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+    }
+
+    ScintillaSurface surface;
+};
+
+TEST(WrappingTest, RunStylesBreakLinesWhereOneStyleWould) {
+    const std::string text = wrappingText(150, 5);
+    ShownSurface shown(text);
+    shown.wrapAll();
+    // The same text in a plain editor of the same size and font, styled in one piece and
+    // wrapping at words.
+    QsciScintillaBase plain;
+    const auto p = [&plain](unsigned int msg, unsigned long w = 0, long l = 0) {
+        return plain.SendScintilla(msg, w, l);
+    };
+    plain.SendScintilla(Sci::SCI_STYLESETFONT, static_cast<uintptr_t>(Sci::STYLE_DEFAULT),
+                        shown.surface.Font().name.c_str());
+    p(Sci::SCI_STYLESETSIZEFRACTIONAL, Sci::STYLE_DEFAULT,
+      std::lround(shown.surface.Font().size * static_cast<double>(Sci::SC_FONT_SIZE_MULTIPLIER)));
+    p(Sci::SCI_STYLECLEARALL);
+    for (unsigned long margin = 0; margin < 5; ++margin) p(Sci::SCI_SETMARGINWIDTHN, margin, 0);
+    p(Sci::SCI_SETCODEPAGE, shown.sci(Sci::SCI_GETCODEPAGE));
+    p(Sci::SCI_SETWRAPMODE, Sci::SC_WRAP_WORD);
+    plain.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    plain.resize(300, 200);
+    plain.show();
+    plain.SendScintilla(Sci::SCI_SETTEXT, text.c_str());
+    p(Sci::SCI_ENSUREVISIBLE, static_cast<unsigned long>(p(Sci::SCI_GETLINECOUNT) - 1));
+    ASSERT_EQ(plain.viewport()->width(), shown.surface.editor()->viewport()->width());
+
+    ASSERT_EQ(p(Sci::SCI_GETLENGTH), shown.surface.TextLength());
+    EXPECT_EQ(p(Sci::SCI_VISIBLEFROMDOCLINE, static_cast<unsigned long>(shown.lineCount())),
+              shown.displayLines());
+    EXPECT_GT(shown.displayLines(), shown.lineCount() * 3 / 2);  // the text does wrap
+    for (Pos pos = 0; pos < shown.surface.TextLength(); ++pos) {
+        const auto at = static_cast<long>(pos);
+        ASSERT_EQ(p(Sci::SCI_POINTYFROMPOSITION, 0, at),
+                  shown.sci(Sci::SCI_POINTYFROMPOSITION, 0, at))
+            << "display line of byte " << pos;
+    }
+}
+
+struct Key {
+    int key;
+    Qt::KeyboardModifiers modifiers;
+};
+
+// The caret keys, each pressed on the surface, against the editor's own command for that key
+// on a second view of the same text: both fully wrapped, the same selection after every key.
+TEST(WrappingTest, CaretKeysLandWhereTheEditorsOwnCommandsDo) {
+    const std::vector<Key> keys{
+        {Qt::Key_Down, Qt::NoModifier},
+        {Qt::Key_Up, Qt::NoModifier},
+        {Qt::Key_Down, Qt::ShiftModifier},
+        {Qt::Key_Up, Qt::ShiftModifier},
+        {Qt::Key_PageDown, Qt::NoModifier},
+        {Qt::Key_PageUp, Qt::NoModifier},
+        {Qt::Key_PageDown, Qt::ShiftModifier},
+        {Qt::Key_Left, Qt::NoModifier},
+        {Qt::Key_Right, Qt::NoModifier},
+        {Qt::Key_Right, Qt::ShiftModifier},
+        {Qt::Key_Left, Qt::ControlModifier},
+        {Qt::Key_Right, Qt::ControlModifier},
+        {Qt::Key_Home, Qt::NoModifier},
+        {Qt::Key_End, Qt::NoModifier},
+        {Qt::Key_End, Qt::ShiftModifier},
+        {Qt::Key_Home, Qt::AltModifier},
+        {Qt::Key_End, Qt::AltModifier},
+        {Qt::Key_BracketRight, Qt::ControlModifier},
+        {Qt::Key_BracketLeft, Qt::ControlModifier},
+        {Qt::Key_Home, Qt::ControlModifier},
+        {Qt::Key_End, Qt::ControlModifier},
+        {Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier},
+        {Qt::Key_Backspace, Qt::ControlModifier},
+        {Qt::Key_Delete, Qt::ControlModifier},
+    };
+    // Rectangles end a run: a plain move out of one makes a caret on each of its lines in
+    // the editor, a single caret here.
+    const std::vector<Key> rectangleKeys{
+        {Qt::Key_Down, Qt::AltModifier | Qt::ShiftModifier},
+        {Qt::Key_Right, Qt::AltModifier | Qt::ShiftModifier},
+        {Qt::Key_PageDown, Qt::AltModifier | Qt::ShiftModifier},
+        {Qt::Key_Up, Qt::AltModifier | Qt::ShiftModifier},
+    };
+    const std::string text = wrappingText(120, 9);
+    ShownSurface keyed(text);
+    ShownSurface native(text);
+    keyed.wrapAll();
+    native.wrapAll();
+    QsciScintilla& reference = *native.surface.editor();
+    std::mt19937 rng(11);
+    for (int run = 0; run < 30; ++run) {
+        const Pos start =
+            static_cast<Pos>(rng() % static_cast<unsigned>(keyed.surface.TextLength()));
+        keyed.surface.SetSelStart(start);
+        native.surface.SetSelStart(start);
+        keyed.settle();
+        native.settle();
+        native.sci(Sci::SCI_CHOOSECARETX);
+        native.sci(Sci::SCI_SETFIRSTVISIBLELINE,
+                   static_cast<unsigned long>(keyed.sci(Sci::SCI_GETFIRSTVISIBLELINE)));
+        std::string trail;
+        for (int step = 0; step < 14; ++step) {
+            const Key& k = step < 10 ? keys[rng() % keys.size()] : rectangleKeys[step - 10];
+            const QsciCommand* command = reference.standardCommands()->boundTo(
+                k.key | static_cast<int>(k.modifiers.toInt()));
+            ASSERT_NE(command, nullptr) << k.key;
+            trail += " " + command->description().toStdString() + ";";
+            const auto state = [](const ShownSurface& v) {
+                return std::to_string(v.sci(Sci::SCI_GETANCHOR)) + "/" +
+                       std::to_string(v.sci(Sci::SCI_GETCURRENTPOS)) + " r" +
+                       std::to_string(v.sci(Sci::SCI_GETRECTANGULARSELECTIONANCHOR)) + "/" +
+                       std::to_string(v.sci(Sci::SCI_GETRECTANGULARSELECTIONCARET)) + " top" +
+                       std::to_string(v.sci(Sci::SCI_GETFIRSTVISIBLELINE)) + " n" +
+                       std::to_string(v.sci(Sci::SCI_GETSELECTIONS)) + " main" +
+                       std::to_string(v.sci(Sci::SCI_GETMAINSELECTION));
+            };
+            trail += " [" + state(keyed) + " | " + state(native) + "]";
+            QTest::keyClick(keyed.surface.widget(), static_cast<Qt::Key>(k.key), k.modifiers);
+            keyed.settle();
+            native.sci(static_cast<unsigned int>(command->command()));
+            native.settle();
+            trail += " [" + state(keyed) + " | " + state(native) + "]";
+            ASSERT_EQ(keyed.surface.TextLength(), native.surface.TextLength()) << trail;
+            ASSERT_EQ(keyed.sci(Sci::SCI_GETANCHOR), native.sci(Sci::SCI_GETANCHOR)) << trail;
+            ASSERT_EQ(keyed.sci(Sci::SCI_GETCURRENTPOS), native.sci(Sci::SCI_GETCURRENTPOS))
+                << trail;
+            ASSERT_EQ(keyed.sci(Sci::SCI_SELECTIONISRECTANGLE),
+                      native.sci(Sci::SCI_SELECTIONISRECTANGLE))
+                << trail;
+            ASSERT_EQ(keyed.sci(Sci::SCI_GETRECTANGULARSELECTIONANCHOR),
+                      native.sci(Sci::SCI_GETRECTANGULARSELECTIONANCHOR))
+                << trail;
+            ASSERT_TRUE(keyed.caretInView()) << trail;
+        }
+    }
+}
+
+// Long lines that each wrap two to four times, many of them: going far down while the editor
+// still wraps in the background lands on the line asked for, in view, and the background
+// work ends with every line wrapped as it would be wrapped on its own.
+TEST(WrappingTest, FarCaretLandsInViewWhileWrappingGoesOn) {
+    std::string text;
+    for (int i = 0; i < 6000; ++i) {
+        text += "line " + std::to_string(i);
+        for (int w = 0; w < 10 + i % 25; ++w) text += " wrapping words";
+        text += "\r\n";
+    }
+    ShownSurface shown(text);
+    long expected = 0;
+    for (long line = 0; line < shown.lineCount(); ++line)
+        expected += shown.sci(Sci::SCI_WRAPCOUNT, static_cast<unsigned long>(line));
+
+    QTest::keyClick(shown.surface.widget(), Qt::Key_End, Qt::ControlModifier);
+    shown.settle();
+    EXPECT_EQ(shown.surface.SelStart(), shown.surface.TextLength());
+    EXPECT_TRUE(shown.caretInView());
+
+    const Pos line = 4321;
+    const Pos lineStart = shown.sci(Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+    shown.surface.SetSelStart(lineStart + 7);
+    shown.settle();
+    EXPECT_EQ(shown.surface.GetLineFromChar(shown.surface.SelStart()), line);
+    EXPECT_TRUE(shown.caretInView());
+
+    QElapsedTimer waited;
+    waited.start();
+    while (shown.displayLines() != expected && waited.elapsed() < 120'000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(shown.displayLines(), expected);
+
+    QTest::keyClick(shown.surface.widget(), Qt::Key_End, Qt::ControlModifier);
+    shown.settle();
+    EXPECT_TRUE(shown.caretInView());
+    EXPECT_EQ(shown.sci(Sci::SCI_GETFIRSTVISIBLELINE) + shown.sci(Sci::SCI_LINESONSCREEN),
+              expected);
+    QTest::keyClick(shown.surface.widget(), Qt::Key_Home, Qt::ControlModifier);
+    shown.settle();
+    EXPECT_EQ(shown.sci(Sci::SCI_GETFIRSTVISIBLELINE), 0);
+}
+
+}  // namespace
+}  // namespace scrivane
