@@ -10,6 +10,8 @@ class QsciScintillaBase;
 
 namespace scrivane {
 
+struct CaretMove;
+
 // Caret keys with Wrap Text on, answered without the editor's wait for wrapping.
 //
 // The editor wraps lines lazily: those in view when it paints, the rest from the top in idle
@@ -43,9 +45,13 @@ class CaretMoves {
   private:
     long sci(unsigned int msg, unsigned long wParam = 0, long lParam = 0) const;
     bool wrapping() const;
-    void runInFinder(int command);
-    void moveByDisplayLines(int command);
-    void moveInDisplayLine(int command);
+    Pos textTarget(const CaretMove& move);
+    // Where the hidden view's `command` takes a caret at `caret` (with no selection).
+    Pos runInFinder(int command, Pos caret);
+    Pos displayLinesAway(const CaretMove& move, int x);
+    Pos displayLineEnd(const CaretMove& move);
+    // Sets the selection `move` leaves, its caret at `target`.
+    void finish(const CaretMove& move, Pos target);
     void setSelection(Pos anchor, Pos caret, bool rectangular);
     // The caret of the main selection (in a rectangle, that of its last line).
     Pos mainCaret() const;

@@ -11,10 +11,13 @@ using Sci = QsciScintillaBase;
 
 // Bytes styled per message.
 constexpr Pos kChunk = Pos{1} << 20;
-// A request for more than this (a jump far ahead of the styled text, or an edit near the top
-// seen from the end) is answered for the last kLinesAtOnce lines before its end alone.
-constexpr Pos kMostAtOnce = Pos{8} << 20;
+// A request for more than kWhole bytes (a jump far ahead of the styled text, or an edit near
+// the top seen from the end) is answered for the last kLinesAtOnce lines before its end
+// alone, and at most kMostAtOnce bytes of them. Requests from wrapping in the background
+// (about ten milliseconds of lines each) stay below kWhole and are styled whole.
+constexpr Pos kWhole = Pos{2} << 20;
 constexpr Pos kLinesAtOnce = 1024;
+constexpr Pos kMostAtOnce = Pos{8} << 20;
 // How far back a restyle looks for the start of the run it begins in.
 constexpr Pos kRunLookBack = 256;
 
@@ -85,13 +88,14 @@ void RunStyler::styleNeeded(Pos position) {
     position = std::min<Pos>(position, sci(Sci::SCI_GETLENGTH));
     if (position <= styledEnd) return;
     Pos from = styledEnd;
-    const bool partial = position - styledEnd > kMostAtOnce;
-    if (partial) {
+    if (position - styledEnd > kWhole) {
         const Pos lastLine = sci(Sci::SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
         const Pos firstLine = std::max<Pos>(0, lastLine - kLinesAtOnce);
-        from = std::max(sci(Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(firstLine)),
-                        position - kMostAtOnce);
+        from = std::max({styledEnd,
+                         sci(Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(firstLine)),
+                         position - kMostAtOnce});
     }
+    const bool partial = from > styledEnd;
     styleRange(runStart(from), position);
     // The text between stays as it was styled before (its runs moved with it through edits):
     // the editor asks again from where its styled text ended, and gets the rest piece by piece

@@ -40,7 +40,7 @@ constexpr long kAnnouncedChanges = Sci::SC_MOD_BEFOREINSERT | Sci::SC_MOD_BEFORE
 // Wrapping at blanks only: the style runs that serve the width cache then break no lines.
 constexpr unsigned long kWrapMode = Sci::SC_WRAP_WHITESPACE;
 // Widths of short runs the editor keeps (two-way associative; the default is 1024).
-constexpr unsigned long kPositionCacheEntries = 1 << 16;
+constexpr unsigned long kPositionCacheEntries = 1 << 18;
 
 // Menu shortcuts of the editor window; the editor widget must neither act on them nor
 // claim them before the window's actions see them.
@@ -198,6 +198,10 @@ void ScintillaSurface::configureEditor() {
     for (unsigned long margin = 0; margin < 5; ++margin) sci(Sci::SCI_SETMARGINWIDTHN, margin, 0);
     sci(Sci::SCI_SETWRAPMODE, kWrapMode);
     sci(Sci::SCI_SETPOSITIONCACHE, kPositionCacheEntries);
+    // Layouts kept for the lines in view, the caret's line in a slot of its own. With the
+    // default (the caret's line only, in a slot every line shares) painting a long line and
+    // the empty one after it lays the long one out again at every paint.
+    sci(Sci::SCI_SETLAYOUTCACHE, Sci::SC_CACHE_PAGE);
     sci(Sci::SCI_SETSCROLLWIDTH, 1);
     sci(Sci::SCI_SETSCROLLWIDTHTRACKING, 1);
 
