@@ -31,6 +31,19 @@ char otherStyle(char style) {
 
 }  // namespace
 
+static_assert(kWrapMode == Sci::SC_WRAP_WHITESPACE);
+
+void prepareLayout(QsciScintillaBase& editor) {
+    editor.SendScintilla(Sci::SCI_SETWRAPMODE, static_cast<unsigned long>(kWrapMode));
+    // Widths of short runs kept (two-way associative; the default, 1024, keeps too few
+    // words of a real text to serve most of them).
+    editor.SendScintilla(Sci::SCI_SETPOSITIONCACHE, 1UL << 18);
+    // Layouts kept for the lines in view, the caret's line in a slot of its own. With the
+    // default (the caret's line only, in a slot every line shares) painting a long line and
+    // the empty one after it lays the long one out again at every paint.
+    editor.SendScintilla(Sci::SCI_SETLAYOUTCACHE, static_cast<unsigned long>(Sci::SC_CACHE_PAGE));
+}
+
 void runStyles(std::string_view text, char styleBefore, std::string& styles) {
     char style = styleBefore;
     std::size_t i = 0;

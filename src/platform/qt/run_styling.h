@@ -20,6 +20,11 @@ namespace scrivane {
 // editor wraps at blanks only (whitespace wrapping), so the runs change no line breaks.
 inline constexpr int kRunStyles[2] = {0, 1};
 inline constexpr std::size_t kBlankPiece = 16;
+// Wrap Text: at blanks only.
+inline constexpr int kWrapMode = 3;  // SC_WRAP_WHITESPACE
+
+// Sets the editor's wrapping, the size of its width cache and what line layouts it keeps.
+void prepareLayout(QsciScintillaBase& editor);
 
 // One style byte per byte of `text`, appended to `styles`: each run takes the other style
 // than the run before it, the first one the other style than `styleBefore`.

@@ -37,10 +37,6 @@ constexpr std::size_t kAllocationSlack = 1 << 16;
 // (for assistive technology), so a key in the middle of 100 MB would cost a third of a
 // second; the "before" announcements carry the same position and length without that.
 constexpr long kAnnouncedChanges = Sci::SC_MOD_BEFOREINSERT | Sci::SC_MOD_BEFOREDELETE;
-// Wrapping at blanks only: the style runs that serve the width cache then break no lines.
-constexpr unsigned long kWrapMode = Sci::SC_WRAP_WHITESPACE;
-// Widths of short runs the editor keeps (two-way associative; the default is 1024).
-constexpr unsigned long kPositionCacheEntries = 1 << 18;
 
 // Menu shortcuts of the editor window; the editor widget must neither act on them nor
 // claim them before the window's actions see them.
@@ -196,12 +192,7 @@ void ScintillaSurface::configureEditor() {
     sci(Sci::SCI_INDICSETUNDER, kStrikeIndicator, 0);
 
     for (unsigned long margin = 0; margin < 5; ++margin) sci(Sci::SCI_SETMARGINWIDTHN, margin, 0);
-    sci(Sci::SCI_SETWRAPMODE, kWrapMode);
-    sci(Sci::SCI_SETPOSITIONCACHE, kPositionCacheEntries);
-    // Layouts kept for the lines in view, the caret's line in a slot of its own. With the
-    // default (the caret's line only, in a slot every line shares) painting a long line and
-    // the empty one after it lays the long one out again at every paint.
-    sci(Sci::SCI_SETLAYOUTCACHE, Sci::SC_CACHE_PAGE);
+    prepareLayout(*editor_);
     sci(Sci::SCI_SETSCROLLWIDTH, 1);
     sci(Sci::SCI_SETSCROLLWIDTHTRACKING, 1);
 
@@ -894,7 +885,7 @@ void ScintillaSurface::SetFont(const FontSpec& font) {
 void ScintillaSurface::SetRightMargin(float margin) {
     // Small margins mean "wrap at the window's edge"; large ones (60000) mean "never wrap".
     const bool wrap = margin <= 100.0f;
-    sci(Sci::SCI_SETWRAPMODE, wrap ? kWrapMode : static_cast<unsigned long>(Sci::SC_WRAP_NONE));
+    sci(Sci::SCI_SETWRAPMODE, static_cast<unsigned long>(wrap ? kWrapMode : Sci::SC_WRAP_NONE));
 }
 
 bool ScintillaSurface::Enabled() const {
