@@ -41,6 +41,7 @@
 #include "app/main_window.h"
 #include "app/menu_commands.h"
 #include "bench_text.h"
+#include "editor_idle.h"
 #include "platform/qt/scintilla_surface.h"
 
 namespace scrivane {
@@ -82,16 +83,6 @@ bool runUntil(const std::function<bool()>& done) {
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
     }
     return true;
-}
-
-// True while the editor has idle work queued (wrapping lines in the background). Its idle
-// timer is a child of the editor's core object, which the core hands out as its "direct
-// pointer" (a QObject first among its bases): a look at the library's insides, for measuring.
-bool editorBusy(QsciScintillaBase& editor) {
-    auto* core =
-        reinterpret_cast<QObject*>(editor.SendScintilla(QsciScintillaBase::SCI_GETDIRECTPOINTER));
-    const auto* idler = core->findChild<QTimer*>(QString(), Qt::FindDirectChildrenOnly);
-    return idler != nullptr && idler->isActive();
 }
 
 // Runs the event loop until it waits with nothing to do; false on time-out.

@@ -152,6 +152,7 @@ bool CaretMoves::keyPressed(const QKeyEvent& event) {
         bound != nullptr ? moveFor(static_cast<int>(bound->command())) : nullptr;
     if (move == nullptr) return false;
     const int x = stickyX(mainCaret());
+    const long topBefore = topLine();
     switch (move->kind) {
         case Kind::Text:
             finish(*move, textTarget(*move));
@@ -172,7 +173,7 @@ bool CaretMoves::keyPressed(const QKeyEvent& event) {
         stickyX_ = static_cast<int>(xOf(editor_, stickyCaret_));
     }
     if (editor_.hasFocus()) sci(Sci::SCI_SETFOCUS, 1);  // shows the caret at once, as a move does
-    caretPlaced();
+    revealAfterScroll(topBefore);
     return true;
 }
 
@@ -283,8 +284,19 @@ Pos CaretMoves::displayLineEnd(const CaretMove& move) {
     return target;
 }
 
-void CaretMoves::caretPlaced() {
-    if (revealPosted_ || !wrapping()) return;
+void CaretMoves::select(Pos anchor, Pos caret) {
+    const long topBefore = topLine();
+    sci(Sci::SCI_SETSEL, static_cast<unsigned long>(anchor), static_cast<long>(caret));
+    revealAfterScroll(topBefore);
+}
+
+long CaretMoves::topLine() const {
+    return sci(Sci::SCI_GETFIRSTVISIBLELINE);
+}
+
+void CaretMoves::revealAfterScroll(long topBefore) {
+    // Without a scroll the caret lies among lines the last paint wrapped.
+    if (revealPosted_ || !wrapping() || topLine() == topBefore) return;
     revealPosted_ = true;
     QMetaObject::invokeMethod(
         &editor_,

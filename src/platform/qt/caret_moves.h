@@ -38,9 +38,10 @@ class CaretMoves {
     // editor is to handle the key itself.
     bool keyPressed(const QKeyEvent& event);
 
-    // The selection was set from outside: once the current event is done, the lines around
-    // the caret are wrapped (by painting them) and the caret is kept in view.
-    void caretPlaced();
+    // Sets the selection for the rest of the program (caret last; scrolls like the editor's
+    // "go to" commands); when that scrolled, then once the current event is done, the lines
+    // now in view are wrapped (by painting them) and the caret kept in view.
+    void select(Pos anchor, Pos caret);
 
   private:
     long sci(unsigned int msg, unsigned long wParam = 0, long lParam = 0) const;
@@ -56,6 +57,9 @@ class CaretMoves {
     // The caret of the main selection (in a rectangle, that of its last line).
     Pos mainCaret() const;
     int stickyX(Pos caret);
+    long topLine() const;
+    // Once the current event is done, when the view scrolled from `topBefore`.
+    void revealAfterScroll(long topBefore);
     void scrollToCaret();
     bool caretInView() const;
     void reveal();

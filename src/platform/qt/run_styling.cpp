@@ -25,10 +25,6 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-char otherStyle(char style) {
-    return static_cast<char>(style == kRunStyles[0] ? kRunStyles[1] : kRunStyles[0]);
-}
-
 }  // namespace
 
 static_assert(kWrapMode == Sci::SC_WRAP_WHITESPACE);
@@ -42,21 +38,29 @@ void prepareLayout(QsciScintillaBase& editor) {
     // default (the caret's line only, in a slot every line shares) painting a long line and
     // the empty one after it lays the long one out again at every paint.
     editor.SendScintilla(Sci::SCI_SETLAYOUTCACHE, static_cast<unsigned long>(Sci::SC_CACHE_PAGE));
+    // No annotations (the widget shows them by default): with them shown, every inserted line
+    // is laid out and wrapped at once to find its height, a paste of 10 MB taking seconds,
+    // instead of being left to wrapping in the background.
+    editor.SendScintilla(Sci::SCI_ANNOTATIONSETVISIBLE,
+                         static_cast<unsigned long>(Sci::ANNOTATION_HIDDEN));
 }
 
-void runStyles(std::string_view text, char styleBefore, std::string& styles) {
-    char style = styleBefore;
+void runStyles(std::string_view text, std::string& styles) {
     std::size_t i = 0;
     while (i < text.size()) {
-        style = otherStyle(style);
-        std::size_t end = i + 1;
+        std::size_t end = i;
         if (isBlank(text[i])) {
-            while (end < text.size() && end - i < kBlankPiece && isBlank(text[end])) ++end;
+            while (end < text.size() && isBlank(text[end])) ++end;
+            for (std::size_t piece = 0; i < end; ++piece) {
+                const std::size_t length = std::min(kBlankPiece, end - i);
+                styles.append(length, static_cast<char>(kBlankStyles[piece % 2]));
+                i += length;
+            }
         } else {
             while (end < text.size() && !isBlank(text[end])) ++end;
+            styles.append(end - i, static_cast<char>(kWordStyle));
+            i = end;
         }
-        styles.append(end - i, style);
-        i = end;
     }
 }
 
@@ -76,9 +80,6 @@ Pos RunStyler::runStart(Pos pos) const {
 }
 
 void RunStyler::styleRange(Pos from, Pos to) {
-    char before =
-        from > 0 ? static_cast<char>(sci(Sci::SCI_GETSTYLEAT, static_cast<unsigned long>(from - 1)))
-                 : static_cast<char>(kRunStyles[1]);
     sci(Sci::SCI_STARTSTYLING, static_cast<unsigned long>(from), 0xFF);
     // Read on either side of the buffer's gap: a range across it would move the gap first.
     const Pos gap = sci(Sci::SCI_GETGAPPOSITION);
@@ -88,10 +89,9 @@ void RunStyler::styleRange(Pos from, Pos to) {
         const auto* bytes = reinterpret_cast<const char*>(sci(
             Sci::SCI_GETRANGEPOINTER, static_cast<unsigned long>(at), static_cast<long>(end - at)));
         styles_.clear();
-        runStyles(std::string_view(bytes, static_cast<std::size_t>(end - at)), before, styles_);
+        runStyles(std::string_view(bytes, static_cast<std::size_t>(end - at)), styles_);
         editor_.SendScintilla(Sci::SCI_SETSTYLINGEX, static_cast<uintptr_t>(styles_.size()),
                               styles_.data());
-        before = styles_.back();
         at = end;
     }
 }

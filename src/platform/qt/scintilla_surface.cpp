@@ -270,8 +270,7 @@ Pos ScintillaSurface::SelLength() const {
 
 void ScintillaSurface::select(Pos anchor, Pos caret) {
     pending_.reset();
-    sci(Sci::SCI_SETSEL, static_cast<unsigned long>(anchor), static_cast<long>(caret));
-    caretMoves_.caretPlaced();
+    caretMoves_.select(anchor, caret);
 }
 
 void ScintillaSurface::SetSelStart(Pos pos) {
@@ -410,10 +409,6 @@ void ScintillaSurface::setCodePageFor(std::string_view bytes) {
 void ScintillaSurface::replaceAll(std::string_view text, const std::vector<TextRun>& runs) {
     WriteScope scope(*this);
     pending_.reset();
-    // Wrapping while the text goes in costs seconds per 10 MB; switched back on, the editor
-    // wraps lazily as lines are shown.
-    const long wrapMode = sci(Sci::SCI_GETWRAPMODE);
-    if (wrapMode != Sci::SC_WRAP_NONE) sci(Sci::SCI_SETWRAPMODE, Sci::SC_WRAP_NONE);
     // The widget copies the text of every change it announces: for a whole document that
     // copy alone takes a third of a second per 100 MB. Count the two changes here instead.
     const bool hadText = TextLength() > 0;
@@ -440,8 +435,6 @@ void ScintillaSurface::replaceAll(std::string_view text, const std::vector<TextR
     }
     sci(Sci::SCI_EMPTYUNDOBUFFER);
     sci(Sci::SCI_GOTOPOS, 0);
-    if (wrapMode != Sci::SC_WRAP_NONE)
-        sci(Sci::SCI_SETWRAPMODE, static_cast<unsigned long>(wrapMode));
 }
 
 void ScintillaSurface::SetSelText(std::string_view text) {
