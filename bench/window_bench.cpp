@@ -1,16 +1,26 @@
-// The real window on the offscreen platform, default settings, opening a large file as the
-// command line names it: what the user waits for. Release build:
-//   build/bench/bench/window_bench [--quick]
-// Each case runs in a fresh process (so that its peak memory is its own): 10 MB and 100 MB
-// files of 66-byte lines, with and without a line number on the command line, Wrap Text on
-// and off. Figures per case:
-//   caption  from the command until the caption names the file and the caret's line
-//   idle     until the event loop first waits with nothing to do (wrapping included)
-//   ctrl+end / ctrl+home / typed key: from the key until the window has repainted
-//   worst key  the slowest of a burst of keys (arrows, typing, Page Down, Ctrl+End/Home)
-//              pressed while wrapping still goes on in the background
+// The real window on the offscreen platform with default settings, opening a file the way
+// the command line names it: what the user waits for. Release build:
+//   build/bench/bench/window_bench [--quick] [--file PATH]
+// Every case runs in a fresh process, so that its peak memory is its own.
+//
+// Opening: 10 MB and 100 MB files of 66-byte lines (or PATH), with and without a line number
+// on the command line, Wrap Text on and off. Per case, in milliseconds:
+//   shown    from the command until the window has painted the file
+//   caption  until the caption names the file and the caret's line (it refreshes half a
+//            second after the last change), wall and processor time
+//   idle     until the event loop waits with nothing to do, wrapping in the background
+//            included, wall and processor time
+//   c+end, c+home, bg-key   Ctrl+End, Ctrl+Home and the slowest of a burst of keys (arrows,
+//            typing, Page Up and Down) pressed while the editor still wraps in the background:
+//            from the key until the window has repainted
+//   key, c+end  a typed key and Ctrl+End once idle
+//   unwrap   what the editor still had to wrap at idle, in one go (0: all done)
+//   rewrap   the slowest of Ctrl+Home and Ctrl+End pressed right after the window is made
+//            narrower and again right after a larger font, while every line is wrapped anew
 //   peak     the process's peak resident memory, and its ratio to the file
-// --quick runs the 10 MB cases only.
+// Long line: a single line of 2 MB, the caret at its end: typed keys (median and slowest of
+// ten) and switching Wrap Text.
+// --quick leaves out the 100 MB file.
 #include <sys/resource.h>
 
 #include <QAbstractEventDispatcher>
@@ -31,55 +41,60 @@
 #include "app/main_window.h"
 #include "app/menu_commands.h"
 #include "bench_text.h"
+#include "editor_idle.h"
 #include "platform/qt/scintilla_surface.h"
 
 namespace scrivane {
 namespace {
 
 constexpr std::size_t kLineBytes = 66;
+constexpr double kPatience = 300'000;
 
+// The process's peak resident memory (VmHWM: unlike the resource usage peak, a new program
+// does not take it over from the process that started it).
 double peakRssMb() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+    }
+    return 0;
+}
+
+// Processor time of the process so far (user and system): on a busy machine wall times
+// stretch, this much less.
+double cpuMs() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
 }
 
 double msSince(const QElapsedTimer& t) {
     return static_cast<double>(t.nsecsElapsed()) / 1e6;
 }
 
-// Runs the event loop until `done` holds, or `limitMs` have passed; false on time-out.
-bool runUntil(const std::function<bool()>& done, double limitMs) {
+// Runs the event loop until `done` holds; false on time-out.
+bool runUntil(const std::function<bool()>& done) {
     QElapsedTimer t;
     t.start();
     while (!done()) {
-        if (msSince(t) > limitMs) return false;
+        if (msSince(t) > kPatience) return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
     }
     return true;
 }
 
-// True while the editor has idle work queued (wrapping lines in the background). Its idle
-// timer is a child of the editor's core object, which the core hands out as its "direct
-// pointer" (a QObject first in its bases): a look at the library's insides, for measuring only.
-bool editorBusy(QsciScintillaBase& editor) {
-    auto* core =
-        reinterpret_cast<QObject*>(editor.SendScintilla(QsciScintillaBase::SCI_GETDIRECTPOINTER));
-    const auto* idler = core->findChild<QTimer*>(QString(), Qt::FindDirectChildrenOnly);
-    return idler != nullptr && idler->isActive();
-}
-
-// Runs the event loop until it first waits with nothing to do; false on time-out.
-bool runUntilIdle(QsciScintillaBase& editor, double limitMs) {
+// Runs the event loop until it waits with nothing to do; false on time-out.
+bool runUntilIdle(QsciScintillaBase& editor) {
     bool blocked = false;
-    auto* dispatcher = QAbstractEventDispatcher::instance();
-    const auto connection = QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock,
-                                             [&] { blocked = true; });
+    const auto connection =
+        QObject::connect(QAbstractEventDispatcher::instance(),
+                         &QAbstractEventDispatcher::aboutToBlock, [&] { blocked = true; });
     QElapsedTimer t;
     t.start();
-    // A first round may block at once on work posted before; the caller has settled that.
     // The caret's blinking wakes the loop up again if nothing else does.
-    while ((!blocked || editorBusy(editor)) && msSince(t) <= limitMs) {
+    while ((!blocked || editorBusy(editor)) && msSince(t) <= kPatience) {
         blocked = false;
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
@@ -87,37 +102,55 @@ bool runUntilIdle(QsciScintillaBase& editor, double limitMs) {
     return blocked;
 }
 
-// Counts the repaints of a widget.
-class PaintCounter : public QObject {
+// Notes when the surface first paints with text in it.
+class PaintWatch : public QObject {
   public:
-    explicit PaintCounter(QWidget* w) { w->installEventFilter(this); }
-    int paints = 0;
+    explicit PaintWatch(ScintillaSurface& s) : surface(s) {
+        surface.editor()->viewport()->installEventFilter(this);
+    }
+    QElapsedTimer firstWithText;
 
   protected:
     bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint) ++paints;
+        if (e->type() == QEvent::Paint && !firstWithText.isValid() && surface.TextLength() > 0)
+            firstWithText.start();
         return false;
     }
+
+  private:
+    ScintillaSurface& surface;
 };
 
-struct Case {
-    int megabytes = 10;
-    bool wrap = true;
-    bool withLine = false;
-};
-
-struct KeyTimer {
-    QWidget* surface;
-    PaintCounter& painted;
-    // From the key until the surface has painted what it shows after it.
-    double press(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) const {
+// The window as the command line opens it, shown at a common size.
+struct Shown {
+    Shown(const std::vector<std::string>& args, bool wrap)
+        : window(args),
+          ws(window.workspace()),
+          surface(static_cast<ScintillaSurface&>(ws.mergedoc)),
+          painted(surface) {
+        if (ws.settings.wrap != wrap) optWrap_Click(ws);
+        window.resize(1000, 700);
+        window.show();
+    }
+    // From the key until the surface has painted what it shows after it: the key, what it
+    // posted for later, and a full paint of the view (so at most what the user waits for).
+    double press(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        return untilPainted(
+            [&] { QTest::keyClick(surface.widget(), static_cast<Qt::Key>(key), mods); });
+    }
+    double untilPainted(const std::function<void()>& action) {
         QElapsedTimer t;
         t.start();
-        const int before = painted.paints;
-        QTest::keyClick(surface, static_cast<Qt::Key>(key), mods);
-        runUntil([&] { return painted.paints > before; }, 120'000);
+        action();
+        QCoreApplication::processEvents();
+        surface.editor()->viewport()->repaint();
         return msSince(t);
     }
+
+    MainWindow window;
+    Workspace& ws;
+    ScintillaSurface& surface;
+    PaintWatch painted;
 };
 
 std::size_t lineCount(const std::string& path) {
@@ -131,73 +164,124 @@ std::size_t lineCount(const std::string& path) {
     return lines;
 }
 
-int runCase(const std::string& path, const Case& c) {
+double fileMb(const std::string& path) {
+    return static_cast<double>(std::filesystem::file_size(path)) / (1024.0 * 1024.0);
+}
+
+void runOpening(const std::string& path, bool wrap, bool withLine) {
     const std::size_t lines = lineCount(path);
     const std::size_t target = lines * 3 / 4;
     const std::string name = std::filesystem::path(path).filename().string();
+    const double startCpu = cpuMs();
     QElapsedTimer clock;
     clock.start();
     std::vector<std::string> args{path};
-    if (c.withLine) args.push_back(std::to_string(target));
-    MainWindow window(args);
-    Workspace& ws = window.workspace();
-    if (ws.settings.wrap != c.wrap) optWrap_Click(ws);
-    auto& surface = static_cast<ScintillaSurface&>(ws.mergedoc);
-    QWidget* view = surface.editor()->viewport();
-    PaintCounter painted(view);
-    window.resize(1000, 700);
-    window.show();
+    if (withLine) args.push_back(std::to_string(target));
+    Shown shown(args, wrap);
 
-    const std::string lineText = c.withLine ? std::to_string(target) : "1";
-    const bool captioned = runUntil(
-        [&] {
-            const std::string caption = window.windowTitle().toStdString();
-            return caption.find(name) != std::string::npos &&
-                   caption.find("line " + lineText + "/") != std::string::npos &&
-                   painted.paints > 0;
-        },
-        120'000);
+    const std::string lineText = "line " + std::to_string(withLine ? target : 1) + "/";
+    runUntil([&] { return shown.painted.firstWithText.isValid(); });
+    const double shownMs = static_cast<double>(clock.msecsTo(shown.painted.firstWithText));
+    const bool captioned = runUntil([&] {
+        const std::string caption = shown.window.windowTitle().toStdString();
+        return caption.find(name) != std::string::npos &&
+               caption.find(lineText) != std::string::npos;
+    });
     const double captionMs = msSince(clock);
-    const KeyTimer keys{surface.editor(), painted};
+    const double captionCpuMs = cpuMs() - startCpu;
 
-    // Keys while the background work (if any) still runs.
+    // Keys while the editor may still wrap in the background.
     std::vector<double> burst;
     for (int key :
          {Qt::Key_Down, Qt::Key_X, Qt::Key_Backspace, Qt::Key_PageDown, Qt::Key_Up, Qt::Key_End}) {
-        burst.push_back(keys.press(key));
+        burst.push_back(shown.press(key));
     }
-    const double ctrlEndMs = keys.press(Qt::Key_End, Qt::ControlModifier);
+    const double ctrlEndMs = shown.press(Qt::Key_End, Qt::ControlModifier);
     for (int key : {Qt::Key_Up, Qt::Key_X, Qt::Key_Backspace, Qt::Key_PageUp, Qt::Key_Down}) {
-        burst.push_back(keys.press(key));
+        burst.push_back(shown.press(key));
     }
-    const double ctrlHomeMs = keys.press(Qt::Key_Home, Qt::ControlModifier);
+    const double ctrlHomeMs = shown.press(Qt::Key_Home, Qt::ControlModifier);
     burst.push_back(ctrlEndMs);
     burst.push_back(ctrlHomeMs);
     const double worstKey = *std::max_element(burst.begin(), burst.end());
 
-    const bool idle = runUntilIdle(*surface.editor(), 300'000);
+    const bool idle = runUntilIdle(*shown.surface.editor());
     const double idleMs = msSince(clock);
+    const double idleCpuMs = cpuMs() - startCpu;
     // Whatever wrapping was still pending the editor now does in one go.
     QElapsedTimer rest;
     rest.start();
-    surface.editor()->SendScintilla(QsciScintillaBase::SCI_ENSUREVISIBLE,
-                                    static_cast<unsigned long>(lines - 1));
+    shown.surface.editor()->SendScintilla(QsciScintillaBase::SCI_ENSUREVISIBLE,
+                                          static_cast<unsigned long>(lines - 1));
     const double restMs = msSince(rest);
-    const double typedMs = keys.press(Qt::Key_Y);
-    const double lastEndMs = keys.press(Qt::Key_End, Qt::ControlModifier);
+    const double typedMs = shown.press(Qt::Key_Y);
+    const double lastEndMs = shown.press(Qt::Key_End, Qt::ControlModifier);
+    // A narrower window, then another font, and Ctrl+Home and Ctrl+End right away while the
+    // editor wraps every line again: the slowest of those keys.
+    shown.untilPainted([&] { shown.window.resize(800, 700); });
+    double againMs = std::max(shown.press(Qt::Key_Home, Qt::ControlModifier),
+                              shown.press(Qt::Key_End, Qt::ControlModifier));
+    FontSpec font = shown.surface.Font();
+    font.size += 2;
+    shown.untilPainted([&] { shown.surface.SetFont(font); });
+    againMs = std::max({againMs, shown.press(Qt::Key_Home, Qt::ControlModifier),
+                        shown.press(Qt::Key_End, Qt::ControlModifier)});
 
     const double peak = peakRssMb();
-    const double fileMb = static_cast<double>(std::filesystem::file_size(path)) / (1024.0 * 1024.0);
     std::printf(
-        "%3d MB  wrap %-3s %-9s caption %7.0f%s  idle %7.0f%s  ctrl+end %6.0f  ctrl+home %6.0f  "
-        "worst key %6.0f  after idle: key %4.0f ctrl+end %4.0f  unwrapped %4.0f  peak %5.0f MB "
-        "(%.1fx)\n",
-        c.megabytes, c.wrap ? "on" : "off", c.withLine ? "line 3/4" : "no line", captionMs,
-        captioned ? "" : "!", idleMs, idle ? "" : "!", ctrlEndMs, ctrlHomeMs, worstKey, typedMs,
-        lastEndMs, restMs, peak, peak / fileMb);
+        "%6.0f %-4s %-5s %6.0f %7.0f %5.0f %7.0f %6.0f %6.0f %6.0f %6.0f %5.0f %5.0f %6.0f %6.0f "
+        "%6.0f %4.1fx%s\n",
+        fileMb(path), wrap ? "on" : "off", withLine ? "3/4" : "-", shownMs, captionMs, captionCpuMs,
+        idleMs, idleCpuMs, ctrlEndMs, ctrlHomeMs, worstKey, typedMs, lastEndMs, restMs, againMs,
+        peak, peak / fileMb(path),
+        captioned && idle ? "" : (captioned ? "  (no idle)" : "  (no caption)"));
+}
+
+void runLongLine(const std::string& path, bool wrap) {
+    Shown shown({path}, wrap);
+    runUntil([&] { return shown.painted.firstWithText.isValid(); });
+    runUntilIdle(*shown.surface.editor());
+    const double endMs = shown.press(Qt::Key_End, Qt::ControlModifier);
+    std::vector<double> keys;
+    for (int i = 0; i < 10; ++i) keys.push_back(shown.press(Qt::Key_A + i));
+    const double worst = *std::max_element(keys.begin(), keys.end());
+    std::nth_element(keys.begin(), keys.begin() + 5, keys.end());
+    const double toggleMs = shown.untilPainted([&] { optWrap_Click(shown.ws); });
+    const double backMs = shown.untilPainted([&] { optWrap_Click(shown.ws); });
+    std::printf("%6.0f %-4s %6.0f %6.0f %6.0f %9.0f %9.0f\n", fileMb(path), wrap ? "on" : "off",
+                endMs, keys[5], worst, toggleMs, backMs);
+}
+
+int runChild(char** argv) {
+    // Default settings, and none of the user's touched.
+    qputenv("HOME", argv[4]);
+    qputenv("XDG_CONFIG_HOME", QByteArray(argv[4]) + "/config");
+    const std::string kind = argv[1];
+    const std::string path = argv[2];
+    const std::string mode = argv[3];
+    const bool wrap = mode.find("wrap") != std::string::npos;
+    if (kind == "--make") {
+        // Made here rather than in the parent: a child process starts with its parent's peak.
+        const std::size_t megabytes = std::stoul(mode);
+        std::ofstream(path, std::ios::binary)
+            << (megabytes == 2 ? benchWords(1, 2'000'000, 7)
+                               : benchWords(megabytes * 1'000'000 / kLineBytes, kLineBytes, 42));
+    } else if (kind == "--long-line") {
+        runLongLine(path, wrap);
+    } else {
+        runOpening(path, wrap, mode.find("line") != std::string::npos);
+    }
     std::fflush(stdout);
     // The document is edited: leave without the save question.
     std::_Exit(0);
+}
+
+void spawn(const char* kind, const std::string& path, const char* mode, const std::string& home) {
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+    child.start(QCoreApplication::applicationFilePath(),
+                {kind, QString::fromStdString(path), mode, QString::fromStdString(home)});
+    child.waitForFinished(-1);
 }
 
 }  // namespace
@@ -206,40 +290,49 @@ int runCase(const std::string& path, const Case& c) {
 int main(int argc, char** argv) {
     using namespace scrivane;
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (argc >= 6 && std::string(argv[1]) == "--case") {
-        // Default settings, and none of the user's touched.
-        qputenv("HOME", argv[5]);
-        qputenv("XDG_CONFIG_HOME", QByteArray(argv[5]) + "/config");
+    if (argc == 5 && std::string(argv[1]).rfind("--", 0) == 0) {
         QApplication app(argc, argv);
-        const std::string path = argv[2];
-        Case c;
-        c.megabytes = std::stoi(argv[3]);
-        c.wrap = std::string(argv[4]).find("wrap") != std::string::npos;
-        c.withLine = std::string(argv[4]).find("line") != std::string::npos;
-        return runCase(path, c);
+        return runChild(argv);
     }
     QCoreApplication app(argc, argv);
-    const bool quick = argc > 1 && std::string(argv[1]) == "--quick";
+    bool quick = false;
+    std::vector<std::string> files;
     QTemporaryDir tmp;
-    std::printf("Times in ms from the command (caption, idle) or from the key (the rest).\n");
-    std::printf(
-        "Targets: caption <= 2000 with Wrap on, idle <= 1000 at 100 MB with Wrap off, "
-        "Ctrl+End/Home <= 500, worst key <= 50, peak <= 3x the file.\n");
-    for (int mb : {10, 100}) {
-        if (quick && mb > 10) break;
-        const std::string dir = tmp.path().toStdString() + "/" + std::to_string(mb);
-        std::filesystem::create_directories(dir);
-        const std::string path = dir + "/large.txt";
-        std::ofstream(path, std::ios::binary)
-            << benchWords(static_cast<std::size_t>(mb) * 1'000'000 / kLineBytes, kLineBytes, 42);
-        for (const char* mode : {"wrap", "wrap+line", "off", "off+line"}) {
-            const QString home = QString::fromStdString(dir) + "/home-" + mode;
-            QProcess child;
-            child.setProcessChannelMode(QProcess::ForwardedChannels);
-            child.start(QCoreApplication::applicationFilePath(),
-                        {"--case", QString::fromStdString(path), QString::number(mb), mode, home});
-            child.waitForFinished(-1);
+    const std::string dir = tmp.path().toStdString();
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--quick") quick = true;
+        if (arg == "--file" && i + 1 < argc) files.emplace_back(argv[++i]);
+    }
+    if (files.empty()) {
+        for (int mb : {10, 100}) {
+            if (quick && mb > 10) break;
+            const std::string path = dir + "/lines" + std::to_string(mb) + ".txt";
+            std::ofstream(path, std::ios::binary) << benchWords(
+                static_cast<std::size_t>(mb) * 1'000'000 / kLineBytes, kLineBytes, 42);
+            files.push_back(path);
         }
     }
+    std::printf(
+        "Opening (ms; targets: caption <= 2000 with Wrap on, idle <= 1000 at 100 MB with Wrap "
+        "off,\n"
+        "c+end and c+home <= 500, bg-key <= 50, peak <= 3x the file)\n");
+    std::printf(
+        "    MB wrap line   shown caption   cpu    idle    cpu  c+end c+home bg-key    key c+end "
+        "unwrap rewrap peakMB ratio\n");
+    std::fflush(stdout);
+    int run = 0;
+    for (const std::string& path : files) {
+        for (const char* mode : {"wrap", "wrap+line", "off", "off+line"})
+            spawn("--open", path, mode, dir + "/home" + std::to_string(++run));
+    }
+    const std::string longLine = dir + "/longline.txt";
+    spawn("--make", longLine, "2", dir);
+    std::printf(
+        "\nLong line (ms; targets: a key <= 100 with Wrap off, <= 300 with it on)\n"
+        "    MB wrap  c+end median  worst  wrap-switch and back\n");
+    std::fflush(stdout);
+    for (const char* mode : {"wrap", "off"})
+        spawn("--long-line", longLine, mode, dir + "/home" + std::to_string(++run));
     return 0;
 }

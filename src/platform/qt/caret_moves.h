@@ -10,6 +10,8 @@ class QsciScintillaBase;
 
 namespace scrivane {
 
+struct CaretMove;
+
 // Caret keys with Wrap Text on, answered without the editor's wait for wrapping.
 //
 // The editor wraps lines lazily: those in view when it paints, the rest from the top in idle
@@ -36,20 +38,28 @@ class CaretMoves {
     // editor is to handle the key itself.
     bool keyPressed(const QKeyEvent& event);
 
-    // The selection was set from outside: once the current event is done, the lines around
-    // the caret are wrapped (by painting them) and the caret is kept in view.
-    void caretPlaced();
+    // Sets the selection for the rest of the program (caret last; scrolls like the editor's
+    // "go to" commands); when that scrolled, then once the current event is done, the lines
+    // now in view are wrapped (by painting them) and the caret kept in view.
+    void select(Pos anchor, Pos caret);
 
   private:
     long sci(unsigned int msg, unsigned long wParam = 0, long lParam = 0) const;
     bool wrapping() const;
-    void runInFinder(int command);
-    void moveByDisplayLines(int command);
-    void moveInDisplayLine(int command);
+    Pos textTarget(const CaretMove& move);
+    // Where the hidden view's `command` takes a caret at `caret` (with no selection).
+    Pos runInFinder(int command, Pos caret);
+    Pos displayLinesAway(const CaretMove& move, int x);
+    Pos displayLineEnd(const CaretMove& move);
+    // Sets the selection `move` leaves, its caret at `target`.
+    void finish(const CaretMove& move, Pos target);
     void setSelection(Pos anchor, Pos caret, bool rectangular);
     // The caret of the main selection (in a rectangle, that of its last line).
     Pos mainCaret() const;
     int stickyX(Pos caret);
+    long topLine() const;
+    // Once the current event is done, when the view scrolled from `topBefore`.
+    void revealAfterScroll(long topBefore);
     void scrollToCaret();
     bool caretInView() const;
     void reveal();

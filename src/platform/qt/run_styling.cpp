@@ -11,10 +11,13 @@ using Sci = QsciScintillaBase;
 
 // Bytes styled per message.
 constexpr Pos kChunk = Pos{1} << 20;
-// A request for more than this (a jump far ahead of the styled text, or an edit near the top
-// seen from the end) is answered for the last kLinesAtOnce lines before its end alone.
-constexpr Pos kMostAtOnce = Pos{8} << 20;
+// A request for more than kWhole bytes (a jump far ahead of the styled text, or an edit near
+// the top seen from the end) is answered for the last kLinesAtOnce lines before its end
+// alone, and at most kMostAtOnce bytes of them. Requests from wrapping in the background
+// (about ten milliseconds of lines each) stay below kWhole and are styled whole.
+constexpr Pos kWhole = Pos{2} << 20;
 constexpr Pos kLinesAtOnce = 1024;
+constexpr Pos kMostAtOnce = Pos{8} << 20;
 // How far back a restyle looks for the start of the run it begins in.
 constexpr Pos kRunLookBack = 256;
 
@@ -22,25 +25,42 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-char otherStyle(char style) {
-    return static_cast<char>(style == kRunStyles[0] ? kRunStyles[1] : kRunStyles[0]);
-}
-
 }  // namespace
 
-void runStyles(std::string_view text, char styleBefore, std::string& styles) {
-    char style = styleBefore;
+static_assert(kWrapMode == Sci::SC_WRAP_WHITESPACE);
+
+void prepareLayout(QsciScintillaBase& editor) {
+    editor.SendScintilla(Sci::SCI_SETWRAPMODE, static_cast<unsigned long>(kWrapMode));
+    // Widths of short runs kept (two-way associative; the default, 1024, keeps too few
+    // words of a real text to serve most of them).
+    editor.SendScintilla(Sci::SCI_SETPOSITIONCACHE, 1UL << 18);
+    // Layouts kept for the lines in view, the caret's line in a slot of its own. With the
+    // default (the caret's line only, in a slot every line shares) painting a long line and
+    // the empty one after it lays the long one out again at every paint.
+    editor.SendScintilla(Sci::SCI_SETLAYOUTCACHE, static_cast<unsigned long>(Sci::SC_CACHE_PAGE));
+    // No annotations (the widget shows them by default): with them shown, every inserted line
+    // is laid out and wrapped at once to find its height, a paste of 10 MB taking seconds,
+    // instead of being left to wrapping in the background.
+    editor.SendScintilla(Sci::SCI_ANNOTATIONSETVISIBLE,
+                         static_cast<unsigned long>(Sci::ANNOTATION_HIDDEN));
+}
+
+void runStyles(std::string_view text, std::string& styles) {
     std::size_t i = 0;
     while (i < text.size()) {
-        style = otherStyle(style);
-        std::size_t end = i + 1;
+        std::size_t end = i;
         if (isBlank(text[i])) {
-            while (end < text.size() && end - i < kBlankPiece && isBlank(text[end])) ++end;
+            while (end < text.size() && isBlank(text[end])) ++end;
+            for (std::size_t piece = 0; i < end; ++piece) {
+                const std::size_t length = std::min(kBlankPiece, end - i);
+                styles.append(length, static_cast<char>(kBlankStyles[piece % 2]));
+                i += length;
+            }
         } else {
             while (end < text.size() && !isBlank(text[end])) ++end;
+            styles.append(end - i, static_cast<char>(kWordStyle));
+            i = end;
         }
-        styles.append(end - i, style);
-        i = end;
     }
 }
 
@@ -60,9 +80,6 @@ Pos RunStyler::runStart(Pos pos) const {
 }
 
 void RunStyler::styleRange(Pos from, Pos to) {
-    char before =
-        from > 0 ? static_cast<char>(sci(Sci::SCI_GETSTYLEAT, static_cast<unsigned long>(from - 1)))
-                 : static_cast<char>(kRunStyles[1]);
     sci(Sci::SCI_STARTSTYLING, static_cast<unsigned long>(from), 0xFF);
     // Read on either side of the buffer's gap: a range across it would move the gap first.
     const Pos gap = sci(Sci::SCI_GETGAPPOSITION);
@@ -72,10 +89,9 @@ void RunStyler::styleRange(Pos from, Pos to) {
         const auto* bytes = reinterpret_cast<const char*>(sci(
             Sci::SCI_GETRANGEPOINTER, static_cast<unsigned long>(at), static_cast<long>(end - at)));
         styles_.clear();
-        runStyles(std::string_view(bytes, static_cast<std::size_t>(end - at)), before, styles_);
+        runStyles(std::string_view(bytes, static_cast<std::size_t>(end - at)), styles_);
         editor_.SendScintilla(Sci::SCI_SETSTYLINGEX, static_cast<uintptr_t>(styles_.size()),
                               styles_.data());
-        before = styles_.back();
         at = end;
     }
 }
@@ -85,13 +101,14 @@ void RunStyler::styleNeeded(Pos position) {
     position = std::min<Pos>(position, sci(Sci::SCI_GETLENGTH));
     if (position <= styledEnd) return;
     Pos from = styledEnd;
-    const bool partial = position - styledEnd > kMostAtOnce;
-    if (partial) {
+    if (position - styledEnd > kWhole) {
         const Pos lastLine = sci(Sci::SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
         const Pos firstLine = std::max<Pos>(0, lastLine - kLinesAtOnce);
-        from = std::max(sci(Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(firstLine)),
-                        position - kMostAtOnce);
+        from = std::max({styledEnd,
+                         sci(Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(firstLine)),
+                         position - kMostAtOnce});
     }
+    const bool partial = from > styledEnd;
     styleRange(runStart(from), position);
     // The text between stays as it was styled before (its runs moved with it through edits):
     // the editor asks again from where its styled text ended, and gets the rest piece by piece

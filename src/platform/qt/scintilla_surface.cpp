@@ -37,10 +37,6 @@ constexpr std::size_t kAllocationSlack = 1 << 16;
 // (for assistive technology), so a key in the middle of 100 MB would cost a third of a
 // second; the "before" announcements carry the same position and length without that.
 constexpr long kAnnouncedChanges = Sci::SC_MOD_BEFOREINSERT | Sci::SC_MOD_BEFOREDELETE;
-// Wrapping at blanks only: the style runs that serve the width cache then break no lines.
-constexpr unsigned long kWrapMode = Sci::SC_WRAP_WHITESPACE;
-// Widths of short runs the editor keeps (two-way associative; the default is 1024).
-constexpr unsigned long kPositionCacheEntries = 1 << 16;
 
 // Menu shortcuts of the editor window; the editor widget must neither act on them nor
 // claim them before the window's actions see them.
@@ -199,8 +195,7 @@ void ScintillaSurface::configureEditor() {
     sci(Sci::SCI_INDICSETUNDER, kStrikeIndicator, 0);
 
     for (unsigned long margin = 0; margin < 5; ++margin) sci(Sci::SCI_SETMARGINWIDTHN, margin, 0);
-    sci(Sci::SCI_SETWRAPMODE, kWrapMode);
-    sci(Sci::SCI_SETPOSITIONCACHE, kPositionCacheEntries);
+    prepareLayout(*editor_);
     sci(Sci::SCI_SETSCROLLWIDTH, 1);
     sci(Sci::SCI_SETSCROLLWIDTHTRACKING, 1);
 
@@ -278,8 +273,7 @@ Pos ScintillaSurface::SelLength() const {
 
 void ScintillaSurface::select(Pos anchor, Pos caret) {
     pending_.reset();
-    sci(Sci::SCI_SETSEL, static_cast<unsigned long>(anchor), static_cast<long>(caret));
-    caretMoves_.caretPlaced();
+    caretMoves_.select(anchor, caret);
 }
 
 void ScintillaSurface::SetSelStart(Pos pos) {
@@ -418,10 +412,6 @@ void ScintillaSurface::setCodePageFor(std::string_view bytes) {
 void ScintillaSurface::replaceAll(std::string_view text, const std::vector<TextRun>& runs) {
     WriteScope scope(*this);
     pending_.reset();
-    // Wrapping while the text goes in costs seconds per 10 MB; switched back on, the editor
-    // wraps lazily as lines are shown.
-    const long wrapMode = sci(Sci::SCI_GETWRAPMODE);
-    if (wrapMode != Sci::SC_WRAP_NONE) sci(Sci::SCI_SETWRAPMODE, Sci::SC_WRAP_NONE);
     // The widget copies the text of every change it announces: for a whole document that
     // copy alone takes a third of a second per 100 MB. Count the two changes here instead.
     const Pos oldLength = TextLength();
@@ -451,8 +441,6 @@ void ScintillaSurface::replaceAll(std::string_view text, const std::vector<TextR
     }
     sci(Sci::SCI_EMPTYUNDOBUFFER);
     sci(Sci::SCI_GOTOPOS, 0);
-    if (wrapMode != Sci::SC_WRAP_NONE)
-        sci(Sci::SCI_SETWRAPMODE, static_cast<unsigned long>(wrapMode));
 }
 
 void ScintillaSurface::SetSelText(std::string_view text) {
@@ -910,7 +898,7 @@ void ScintillaSurface::SetFont(const FontSpec& font) {
 void ScintillaSurface::SetRightMargin(float margin) {
     // Small margins mean "wrap at the window's edge"; large ones (60000) mean "never wrap".
     const bool wrap = margin <= 100.0f;
-    sci(Sci::SCI_SETWRAPMODE, wrap ? kWrapMode : static_cast<unsigned long>(Sci::SC_WRAP_NONE));
+    sci(Sci::SCI_SETWRAPMODE, static_cast<unsigned long>(wrap ? kWrapMode : Sci::SC_WRAP_NONE));
 }
 
 bool ScintillaSurface::Enabled() const {

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
+#include <array>
 #include <random>
 
 #include "platform/qt/run_styling.h"
@@ -20,54 +21,54 @@ using Sci = QsciScintillaBase;
 
 // ---- run styles ----
 
-TEST(RunStylesTest, RunsTakeTurnsAndNeverSplitAWord) {
-    struct Case {
-        const char* text;
-        char before;
-        const char* styles;  // '0'/'1' per byte
+TEST(RunStylesTest, WordsAndPiecesOfBlanksTakeTheirStyles) {
+    const std::string blanks20(20, ' ');
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"", ""},
+        {"word", "1111"},
+        {"ab cd", "11011"},
+        {"ab  \t cd", "11000011"},
+        {" x", "01"},
+        {"a\r\nb", "1001"},
+        {"\xC3\xA9t\xC3\xA9 \xE2\x82\xAC", "111110111"},
+        // Blanks come in pieces of at most 16, taking turns; a word stays whole however long.
+        {"a" + blanks20 + "b", "1" + std::string(16, '0') + "2222" + "1"},
+        {std::string(40, '\t'), std::string(16, '0') + std::string(16, '2') + std::string(8, '0')},
+        {"abcdefghijklmnopqrstuvwxyz0123456789", std::string(36, '1')},
     };
-    const std::vector<Case> cases{
-        {"", 0, ""},
-        {"word", 0, "1111"},
-        {"word", 1, "0000"},
-        {"ab cd", 1, "00100"},
-        {"ab  \t cd", 1, "00111100"},
-        {" x", 0, "10"},
-        {"a\r\nb", 1, "0110"},
-        {"\xC3\xA9t\xC3\xA9 \xE2\x82\xAC", 1, "000001000"},
-        // Blanks come in pieces of at most 16; a word stays whole however long.
-        {"a                    b", 1, "0111111111111111100001"},
-        {"abcdefghijklmnopqrstuvwxyz0123456789", 0, "111111111111111111111111111111111111"},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [text, expected] : cases) {
         std::string styles;
-        runStyles(c.text, c.before, styles);
+        runStyles(text, styles);
         std::string shown;
-        for (char s : styles) shown += static_cast<char>('0' + s);
-        EXPECT_EQ(shown, c.styles) << '"' << c.text << '"';
+        for (char style : styles) shown += static_cast<char>('0' + style);
+        EXPECT_EQ(shown, expected) << '"' << text << '"';
     }
 }
 
-TEST(RunStylesTest, AppendsOneStyleAByteAndChangesOnlyAtRunBorders) {
+// Styling again from any run start gives the styles styling the whole gave: text that did not
+// change never changes style.
+TEST(RunStylesTest, StylesFollowFromEachRunAlone) {
     std::mt19937 rng(3);
     const std::string alphabet = "ab \t\r\n\xC3\xA9.";
-    for (int round = 0; round < 200; ++round) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    for (int round = 0; round < 300; ++round) {
         std::string text;
-        for (std::size_t i = rng() % 80; i > 0; --i) text += alphabet[rng() % alphabet.size()];
-        std::string styles = "x";
-        runStyles(text, 1, styles);
-        ASSERT_EQ(styles.size(), text.size() + 1);
+        for (std::size_t i = rng() % 120; i > 0; --i) text += alphabet[rng() % alphabet.size()];
+        std::string whole;
+        runStyles(text, whole);
+        ASSERT_EQ(whole.size(), text.size());
         for (std::size_t i = 1; i < text.size(); ++i) {
-            const bool blank = std::string(" \t\r\n").find(text[i]) != std::string::npos;
-            const bool blankBefore = std::string(" \t\r\n").find(text[i - 1]) != std::string::npos;
-            // Within a word the style never changes.
-            if (!blank && !blankBefore) {
-                EXPECT_EQ(styles[i + 1], styles[i]) << text;
+            // Words keep one style; a word and a blank beside it never share one.
+            const bool border = blank(text[i]) != blank(text[i - 1]);
+            if (border) {
+                ASSERT_NE(whole[i], whole[i - 1]) << text;
+            } else if (!blank(text[i])) {
+                ASSERT_EQ(whole[i], whole[i - 1]) << text;
             }
-            // Between a word and a blank it always does.
-            if (blank != blankBefore) {
-                EXPECT_NE(styles[i + 1], styles[i]) << text;
-            }
+            if (!border) continue;
+            std::string tail;
+            runStyles(std::string_view(text).substr(i), tail);
+            ASSERT_EQ(tail, whole.substr(i)) << text << " from " << i;
         }
     }
 }
@@ -207,10 +208,17 @@ TEST(WrappingTest, CaretKeysLandWhereTheEditorsOwnCommandsDo) {
     keyed.wrapAll();
     native.wrapAll();
     QsciScintilla& reference = *native.surface.editor();
+    // Length, anchor, caret (of a rectangle, its own), whether a rectangle.
+    const auto selection = [](const ShownSurface& v) {
+        return std::array<long, 4>{static_cast<long>(v.surface.TextLength()),
+                                   v.sci(Sci::SCI_GETANCHOR), v.sci(Sci::SCI_GETCURRENTPOS),
+                                   v.sci(Sci::SCI_SELECTIONISRECTANGLE)};
+    };
     std::mt19937 rng(11);
     for (int run = 0; run < 30; ++run) {
-        const Pos start =
-            static_cast<Pos>(rng() % static_cast<unsigned>(keyed.surface.TextLength()));
+        // A character's start, never between CR and LF.
+        Pos start = static_cast<Pos>(rng() % static_cast<unsigned>(keyed.surface.TextLength()));
+        start = keyed.sci(Sci::SCI_POSITIONBEFORE, static_cast<unsigned long>(start + 1));
         keyed.surface.SetSelStart(start);
         native.surface.SetSelStart(start);
         keyed.settle();
@@ -225,31 +233,11 @@ TEST(WrappingTest, CaretKeysLandWhereTheEditorsOwnCommandsDo) {
                 k.key | static_cast<int>(k.modifiers.toInt()));
             ASSERT_NE(command, nullptr) << k.key;
             trail += " " + command->description().toStdString() + ";";
-            const auto state = [](const ShownSurface& v) {
-                return std::to_string(v.sci(Sci::SCI_GETANCHOR)) + "/" +
-                       std::to_string(v.sci(Sci::SCI_GETCURRENTPOS)) + " r" +
-                       std::to_string(v.sci(Sci::SCI_GETRECTANGULARSELECTIONANCHOR)) + "/" +
-                       std::to_string(v.sci(Sci::SCI_GETRECTANGULARSELECTIONCARET)) + " top" +
-                       std::to_string(v.sci(Sci::SCI_GETFIRSTVISIBLELINE)) + " n" +
-                       std::to_string(v.sci(Sci::SCI_GETSELECTIONS)) + " main" +
-                       std::to_string(v.sci(Sci::SCI_GETMAINSELECTION));
-            };
-            trail += " [" + state(keyed) + " | " + state(native) + "]";
             QTest::keyClick(keyed.surface.widget(), static_cast<Qt::Key>(k.key), k.modifiers);
             keyed.settle();
             native.sci(static_cast<unsigned int>(command->command()));
             native.settle();
-            trail += " [" + state(keyed) + " | " + state(native) + "]";
-            ASSERT_EQ(keyed.surface.TextLength(), native.surface.TextLength()) << trail;
-            ASSERT_EQ(keyed.sci(Sci::SCI_GETANCHOR), native.sci(Sci::SCI_GETANCHOR)) << trail;
-            ASSERT_EQ(keyed.sci(Sci::SCI_GETCURRENTPOS), native.sci(Sci::SCI_GETCURRENTPOS))
-                << trail;
-            ASSERT_EQ(keyed.sci(Sci::SCI_SELECTIONISRECTANGLE),
-                      native.sci(Sci::SCI_SELECTIONISRECTANGLE))
-                << trail;
-            ASSERT_EQ(keyed.sci(Sci::SCI_GETRECTANGULARSELECTIONANCHOR),
-                      native.sci(Sci::SCI_GETRECTANGULARSELECTIONANCHOR))
-                << trail;
+            ASSERT_EQ(selection(keyed), selection(native)) << trail;
             ASSERT_TRUE(keyed.caretInView()) << trail;
         }
     }
