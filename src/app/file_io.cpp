@@ -32,6 +32,10 @@ bool readDocumentFile(const std::string& path, DocumentText& doc, std::string& e
         return false;
     }
     std::string bytes;
+    // Room for the CR that every lone LF gains, so the breaks are widened where the bytes
+    // lie; pages that stay unused are never touched.
+    const auto size = static_cast<std::size_t>(st.st_size);
+    bytes.reserve(size + size / 8 + 64);
     const bool ok = readAll(fd, st, bytes, error);
     ::close(fd);
     if (!ok) return false;

@@ -134,32 +134,68 @@ LineEnds detectLineEnds(std::string_view bytes, LineEnds fallback) {
     return mostUsed(countBreaks(bytes), fallback);
 }
 
+namespace {
+
+// Last position before `to` holding `c`, or npos.
+std::size_t findBefore(std::string_view s, char c, std::size_t to) {
+    const void* hit = to == 0 ? nullptr : ::memrchr(s.data(), c, to);
+    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - s.data())
+               : std::string_view::npos;
+}
+
+// Turns every lone CR and LF of `s` into CR LF where the text lies, working back from the
+// end, so that a large file needs no second buffer. `lone` is how many there are.
+void widenBreaksInPlace(std::string& s, std::size_t lone) {
+    constexpr std::size_t kNone = std::string_view::npos;
+    const std::size_t n = s.size();
+    s.resize(n + lone);
+    char* const data = s.data();
+    const std::string_view old(data, n);
+    // Bytes [0, read) are still where the file had them; from `write` on the text is done.
+    // Their distance is the number of lone breaks left before `read`.
+    std::size_t read = n;
+    std::size_t write = s.size();
+    // The last CR and LF before `read` (none stays none as `read` goes back).
+    std::size_t lastCr = findBefore(old, '\r', read);
+    std::size_t lastLf = findBefore(old, '\n', read);
+    while (write != read) {
+        if (lastCr != kNone && lastCr >= read) lastCr = findBefore(old, '\r', read);
+        if (lastLf != kNone && lastLf >= read) lastLf = findBefore(old, '\n', read);
+        const std::size_t at = lastCr == kNone   ? lastLf
+                               : lastLf == kNone ? lastCr
+                                                 : std::max(lastCr, lastLf);
+        const std::size_t tail = read - (at + 1);
+        write -= tail;
+        std::memmove(data + write, data + at + 1, tail);
+        write -= 2;
+        // A CR just before a LF is that break's own; a CR is never followed by a LF here, as
+        // the LF would have been the later break.
+        read = old[at] == '\n' && at > 0 && old[at - 1] == '\r' ? at - 1 : at;
+        data[write] = '\r';
+        data[write + 1] = '\n';
+    }
+}
+
+}  // namespace
+
 DocumentText readLineEnds(std::string bytes, LineEnds fallback) {
     DocumentText doc;
     const BreakCounts counts = countBreaks(bytes);
     doc.usual = mostUsed(counts, fallback);
-    if (counts.lf == 0 && counts.cr == 0) {
-        doc.text = std::move(bytes);
-        return doc;
-    }
     const LineEnd usual = endOf(doc.usual);
     const std::string_view s = bytes;
     const std::size_t n = s.size();
-    doc.text.reserve(n + counts.lf + counts.cr);
     BreakScanner scanner(s);
     Pos line = 0;
-    std::size_t i = 0;
-    while (i < n) {
-        const std::size_t at = scanner.next(i);
-        doc.text.append(s.substr(i, at - i));
-        if (at == n) break;
+    for (std::size_t at = scanner.next(0); at < n; at = scanner.next(at)) {
         const std::size_t length = breakLength(s, at);
         const LineEnd end = length == 2 ? LineEnd::CrLf : s[at] == '\r' ? LineEnd::Cr : LineEnd::Lf;
         if (end != usual) doc.breaks.push_back(LineBreak{line, end});
-        doc.text.append("\r\n");
         ++line;
-        i = at + length;
+        at += length;
     }
+    if (counts.lf + counts.cr > 0) widenBreaksInPlace(bytes, counts.lf + counts.cr);
+    doc.text = std::move(bytes);
     return doc;
 }
 

@@ -118,6 +118,11 @@ TEST(LineEnds, AgreeWithAByteByByteReading) {
             }
         }
         ASSERT_EQ(toCrLf(s), expected) << round;
+        // Read with exactly the room the bytes take, and with room to widen them in place.
+        std::string roomy = s;
+        roomy.reserve(s.size() * 2 + 1);
+        ASSERT_EQ(readLineEnds(std::string(s), LineEnds::Lf).text, expected) << round;
+        ASSERT_EQ(readLineEnds(std::move(roomy), LineEnds::Lf).text, expected) << round;
         const std::size_t lone = firstLoneBreak(s);
         ASSERT_EQ(lone == s.size(), cr == 0 && lf == 0) << round;
         ASSERT_EQ(s.substr(0, lone), expected.substr(0, lone)) << round;
