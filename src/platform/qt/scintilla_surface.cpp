@@ -2,7 +2,6 @@
 
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
-#include <sys/mman.h>
 
 #include <QKeyEvent>
 #include <QMetaObject>
@@ -117,15 +116,6 @@ std::vector<TextRun> mergeRuns(const std::vector<TextRun>& colours,
         if (leftB == 0 && ++ib < b.size()) leftB = b[ib].length;
     }
     return runs;
-}
-
-// Fresh memory is paid for page by page on first touch: a quarter of a second per 100 MB on
-// small pages. Large buffers ask for huge ones (a hint the kernel may ignore).
-void preferLargePages(char* data, std::size_t size) {
-    constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
-    const auto from = (reinterpret_cast<std::uintptr_t>(data) + kHuge - 1) & ~(kHuge - 1);
-    const auto to = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(kHuge - 1);
-    if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
 }
 
 }  // namespace
@@ -320,10 +310,7 @@ void ScintillaSurface::CopyText(std::string& into) const {
     const Pos gap = std::clamp<Pos>(sci(Sci::SCI_GETGAPPOSITION), 0, length);
     const auto size = static_cast<std::size_t>(length);
     // Room to grow, so that a copy of a slightly longer text next time finds its memory there.
-    if (into.capacity() < size) {
-        into.reserve(size + size / 16 + kAllocationSlack);
-        preferLargePages(into.data(), into.capacity());
-    }
+    if (into.capacity() < size) into.reserve(size + size / 16 + kAllocationSlack);
     into.resize(size);
     if (gap > 0) std::memcpy(into.data(), TextRange(0, gap).data(), static_cast<std::size_t>(gap));
     if (length > gap) {
