@@ -155,6 +155,26 @@ TEST_F(LineBreakTest, UntouchedBreaksKeepTheirBytesThroughEditsTrackingAndUndo) 
     }
 }
 
+// A document whose breaks are all usual keeps no per-line states in the editor through edits
+// and snapshots: states, once there, are moved along by every insertion or deletion of lines.
+TEST_F(LineBreakTest, AllUsualBreaksNeedNoLineStates) {
+    for (const std::string& file : {std::string(2000, '\n'), "a\r\n" + std::string(2000, '\n')}) {
+        forgetChanges();
+        openfile(ws, writeFile("states.txt", file));
+        const bool mixed = file[1] == '\r';
+        for (const Pos at : {mergedoc.TextLength(), Pos{0}, mergedoc.TextLength() / 2}) {
+            mergedoc.SetSelStart(at);
+            mergedoc.SetSelLength(0);
+            type("x\r\n");
+            setundobuffer(ws.undo, mergedoc, ws.trackChanges);
+        }
+        EXPECT_EQ(mergedoc.LineBreaks().size(), mixed ? 1u : 0u);
+        if (!mixed) {
+            EXPECT_EQ(mergedoc.editor()->SendScintilla(QsciScintillaBase::SCI_GETMAXLINESTATE), 0);
+        }
+    }
+}
+
 // Copied text carries the document's own line ends.
 TEST_F(LineBreakTest, TheClipboardGetsTheDocumentsLineEnds) {
     const struct {

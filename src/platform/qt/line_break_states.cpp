@@ -12,12 +12,15 @@ using Sci = QsciScintillaBase;
 }  // namespace
 
 int LineBreakStates::stateOf(Pos line) const {
+    // Asking the editor for a line's state makes it keep states for every line up to that
+    // one, which every later insertion or deletion of lines then moves along: a document
+    // whose breaks are all usual keeps none.
+    if (line >= editor_.SendScintilla(Sci::SCI_GETMAXLINESTATE)) return 0;
     return static_cast<int>(
         editor_.SendScintilla(Sci::SCI_GETLINESTATE, static_cast<unsigned long>(line)));
 }
 
 void LineBreakStates::setState(Pos line, int state) const {
-    // Asking first keeps the editor from allocating states for a document that has none.
     if (stateOf(line) == state) return;
     editor_.SendScintilla(Sci::SCI_SETLINESTATE, static_cast<unsigned long>(line),
                           static_cast<long>(state));
