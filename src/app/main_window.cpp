@@ -33,7 +33,7 @@ namespace scrivane {
 namespace {
 
 constexpr int kTimerInterval = 500;  // ms from the last arming to the caption refresh
-constexpr std::size_t kUndoWarmStep = std::size_t{4} << 20;
+constexpr std::size_t kUndoWarmStep = std::size_t{2} << 20;
 
 // Every text the window shows: a file name that is not UTF-8 shows its odd bytes escaped.
 QString qs(const std::string& s) {

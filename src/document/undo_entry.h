@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,7 @@ struct UndoEntry {
     Pos selstart = 0;
     Pos sellength = 0;
     bool tracking = false;
+    std::uint64_t revision = 0;  // the surface's revision when the snapshot was taken
 
     const std::string& text() const { return shared ? *shared : own; }
 };

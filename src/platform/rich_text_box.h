@@ -112,6 +112,9 @@ class RichTextBox {
     virtual std::uint64_t Revision() const = 0;
     // The whole text into `into`, reusing its storage.
     virtual void CopyText(std::string& into) const = 0;
+    // True when the text is exactly `other`; leaves the text where it lies, where
+    // TextRange(0, TextLength()) may first move most of it.
+    virtual bool TextEquals(std::string_view other) const = 0;
     // Bytes [pos, pos+len) clamped to the text; valid until the next change of content.
     virtual std::string_view TextRange(Pos pos, Pos len) const = 0;
     // True when any byte carries strike-through.

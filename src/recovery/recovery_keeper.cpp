@@ -125,8 +125,7 @@ void RecoveryKeeper::restartFrom(std::shared_ptr<const std::string> text) {
     // The next snapshot is a change of `text`, if the surface really holds it; otherwise it
     // carries the whole document.
     const Pos length = ws_.mergedoc.TextLength();
-    if (text && static_cast<Pos>(text->size()) == length &&
-        ws_.mergedoc.TextRange(0, length) == *text) {
+    if (text && ws_.mergedoc.TextEquals(*text)) {
         pendingBase_ = std::move(text);
         span_.restart(length);
     } else {

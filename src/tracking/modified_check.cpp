@@ -65,8 +65,8 @@ Streamed compareStripped(std::string_view text, const std::vector<TextRun>& runs
 
 bool isUnchanged(const RichTextBox& mergedoc) {
     std::vector<TextRun> runs = mergedoc.Runs();
+    if (runs.empty()) return mergedoc.TextEquals(mergedoc.Tag());
     const std::string_view text = mergedoc.TextRange(0, mergedoc.TextLength());
-    if (runs.empty()) return text == mergedoc.Tag();
     switch (compareStripped(text, runs, mergedoc.Tag())) {
         case Streamed::Equal:
             return true;

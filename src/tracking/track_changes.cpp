@@ -43,7 +43,7 @@ void showBlocks(Workspace& ws, const std::string& dump) {
 }
 
 bool holdsPlain(const RichTextBox& rtb, std::string_view text) {
-    return rtb.Runs().empty() && rtb.TextRange(0, rtb.TextLength()) == text;
+    return rtb.Runs().empty() && rtb.TextEquals(text);
 }
 
 // Puts the engine's comparison on the surface while its change handler keeps still: in

@@ -5,10 +5,7 @@ namespace scrivane {
 void setundobuffer(UndoBuffer& undo, const RichTextBox& mergedoc, bool tracking) {
     if (undo.undoslot == -1) undo.undoslot = 0;
     UndoEntry& entry = undo.entries[static_cast<std::size_t>(undo.undoslot)];
-    // Lengths first: reading the whole text as one range moves the editor's gap.
-    const Pos length = mergedoc.TextLength();
-    if (static_cast<std::size_t>(length) == mergedoc.Tag().size() &&
-        mergedoc.TextRange(0, length) == mergedoc.Tag()) {
+    if (mergedoc.TextEquals(mergedoc.Tag())) {
         // The own storage stays, prepared for the next snapshot that needs a copy.
         entry.shared = mergedoc.SharedTag();
     } else {
@@ -20,6 +17,7 @@ void setundobuffer(UndoBuffer& undo, const RichTextBox& mergedoc, bool tracking)
     entry.selstart = mergedoc.SelStart();
     entry.sellength = mergedoc.SelLength();
     entry.tracking = tracking;
+    entry.revision = mergedoc.Revision();
 }
 
 bool mnuUndo_Click(UndoBuffer& undo, RichTextBox& mergedoc, bool& tracking) {
@@ -44,7 +42,11 @@ bool mnuUndo_Click(UndoBuffer& undo, RichTextBox& mergedoc, bool& tracking) {
 
 bool warmUndoSlot(UndoBuffer& undo, const RichTextBox& mergedoc, std::size_t step) {
     if (undo.undoslot < 0) return false;
-    std::string& own = undo.entries[static_cast<std::size_t>(undo.undoslot)].own;
+    UndoEntry& entry = undo.entries[static_cast<std::size_t>(undo.undoslot)];
+    // A document still as its snapshot shared with the stored text would share it again: its
+    // first change starts the preparing, and a file just opened costs no second copy.
+    if (entry.shared && mergedoc.Revision() == entry.revision) return false;
+    std::string& own = entry.own;
     const auto length = static_cast<std::size_t>(mergedoc.TextLength());
     if (own.size() >= length) return false;
     if (own.capacity() < length) own.reserve(length + length / 16 + (std::size_t{1} << 16));

@@ -15,8 +15,9 @@ bool mnuUndo_Click(UndoBuffer& undo, RichTextBox& mergedoc, bool& tracking);
 
 // Prepares the storage of the slot the next snapshot goes into: grows it toward the
 // document's size by at most `step` bytes and touches them, so that the snapshot copies into
-// memory that is already there instead of paying for fresh pages while a key waits. True
-// while there is more to prepare.
+// memory that is already there instead of paying for fresh pages while a key waits. Nothing
+// while the document is as its latest snapshot that shares the stored text. True while there
+// is more to prepare.
 bool warmUndoSlot(UndoBuffer& undo, const RichTextBox& mergedoc, std::size_t step);
 
 // After New: a snapshot of the empty document, then no Undo.

@@ -18,8 +18,13 @@ TEST_F(UndoTest, DisabledUntilAFileIsOpenedThenSwapsBackAndForth) {
     ASSERT_TRUE(ws.undo.canUndo());
     // The snapshot of the file as opened shares the stored text instead of copying it.
     EXPECT_EQ(ws.undo.entries[0].shared, mergedoc.SharedTag());
+    // Nothing to prepare for the next snapshot until the text changes: it would share again.
+    EXPECT_FALSE(warmUndoSlot(ws.undo, mergedoc, 2));
+    EXPECT_EQ(ws.undo.entries[0].own.size(), 0u);
     mergedoc.SetSelStart(4);
     type("abc");
+    EXPECT_TRUE(warmUndoSlot(ws.undo, mergedoc, 2));
+    EXPECT_EQ(ws.undo.entries[0].own.size(), 2u);
     EXPECT_EQ(mergedoc.SelStart(), 7);
 
     mnuUndo_Click(ws);

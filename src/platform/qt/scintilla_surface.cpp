@@ -319,6 +319,16 @@ void ScintillaSurface::CopyText(std::string& into) const {
     }
 }
 
+bool ScintillaSurface::TextEquals(std::string_view other) const {
+    const Pos length = TextLength();
+    if (static_cast<std::size_t>(length) != other.size()) return false;
+    // Each half around the gap as it lies.
+    const Pos gap = std::clamp<Pos>(sci(Sci::SCI_GETGAPPOSITION), 0, length);
+    const auto split = static_cast<std::size_t>(gap);
+    return TextRange(0, gap) == other.substr(0, split) &&
+           TextRange(gap, length - gap) == other.substr(split);
+}
+
 std::string ScintillaSurface::SelText() const {
     return std::string(TextRange(SelStart(), SelLength()));
 }

@@ -82,6 +82,7 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
     Pos TextLength() const override;
     std::string_view TextRange(Pos pos, Pos len) const override;
     void CopyText(std::string& into) const override;
+    bool TextEquals(std::string_view other) const override;
     std::uint64_t Revision() const override;
     bool HasStrike() const override;
     bool IsUtf8() const override;

@@ -299,6 +299,23 @@ TEST_F(SurfaceTest, TextRangeClampsToTheText) {
         EXPECT_EQ(surface.TextRange(pos, len), want) << pos << "," << len;
 }
 
+// With the editor's gap after every position an edit can leave it at, each candidate is
+// equal exactly when Text() says so, and the gap stays where the edit left it.
+TEST_F(SurfaceTest, TextEqualsLeavesTheGapAndAgreesWithText) {
+    const std::string base = "0123456789";
+    for (Pos at = 0; at <= 10; ++at) {
+        surface.SetText(base);
+        surface.InsertAt(at, "x", kPlain, false);
+        surface.RemoveAt(at, 1);
+        const long gap = surface.editor()->SendScintilla(QsciScintillaBase::SCI_GETGAPPOSITION);
+        for (const std::string& other : {base, "x123456789"s, "012345678x"s, "012345678"s,
+                                         "01234567890"s, ""s, "01234x6789"s}) {
+            EXPECT_EQ(surface.TextEquals(other), other == base) << at << " " << other;
+        }
+        EXPECT_EQ(surface.editor()->SendScintilla(QsciScintillaBase::SCI_GETGAPPOSITION), gap);
+    }
+}
+
 // ---- files ----
 
 TEST_F(SurfaceTest, LoadFileReadsBytesAndKeepsContentOnFailure) {
