@@ -3,18 +3,18 @@
 // far; run one benchmark alone (--benchmark_filter) to read it for that case.
 
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
-
 #include <random>
 #include <string>
 #include <vector>
 
 #include "../tests/compare/literal_oracle.h"
+#include "bench_memory.h"
 #include "compare/compare_engine.h"
 
 namespace {
 
 using scrivane::CompareEngine;
+using scrivane::peakRssMb;
 
 // English-like text: words of a fixed vocabulary, blanks, a CR LF every line or so.
 std::string words(std::size_t length, std::uint32_t seed) {
@@ -84,16 +84,10 @@ std::string cyrillic(std::string_view text) {
     return out;
 }
 
-double peakMegabytes() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
-
 void report(benchmark::State& state, const CompareEngine& engine, std::size_t bytes) {
     state.counters["blocks"] = static_cast<double>(engine.nblocks());
     state.counters["changes"] = static_cast<double>(engine.countchanges());
-    state.counters["peak_MB"] = peakMegabytes();
+    state.counters["peak_MB"] = peakRssMb();
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }
 

@@ -3,8 +3,6 @@
 // check, and going to the last line. Run from a Release build:
 //   build/bench/bench/editor_bench [--benchmark_repetitions=3]
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
-
 #include <QApplication>
 #include <QTemporaryDir>
 #include <fstream>
@@ -12,6 +10,7 @@
 
 #include "app/caption.h"
 #include "app/opening.h"
+#include "bench_memory.h"
 #include "bench_text.h"
 #include "navigate/goto_line.h"
 #include "platform/qt/scintilla_surface.h"
@@ -23,12 +22,6 @@ namespace {
 
 constexpr std::size_t kLines = 1'500'000;
 constexpr std::size_t kTargetBytes = 100'000'000;
-
-double peakRssMb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
 
 // English-like lines with LF ends (the case that needs converting), 100 MB in all.
 std::string writeLargeFile(const std::string& path) {

@@ -6,8 +6,6 @@
 // the writer's thread took until the file was in place. Typing copies only what changed;
 // after a change of the whole document (Track Changes on) the window copies all of it, a few
 // megabytes per turn of the event loop. Prints each figure beside its target.
-#include <sys/resource.h>
-
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -16,6 +14,7 @@
 #include <fstream>
 
 #include "app/opening.h"
+#include "bench_memory.h"
 #include "bench_text.h"
 #include "platform/qt/scintilla_surface.h"
 #include "recovery/recovery_keeper.h"
@@ -26,12 +25,6 @@
 
 namespace scrivane {
 namespace {
-
-double peakRssMb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
 
 struct Editor {
     Editor() {

@@ -4,8 +4,6 @@
 // Ctrl+T on and off over a 100 MB document of 1.5 million lines with 100 scattered edits,
 // tracked keys, Next Change to a change at the end, Unstrike over 10 MB, Ctrl+V of 1 MB, and
 // Compare to between two similar 10 MB files. Prints each figure beside its target.
-#include <sys/resource.h>
-
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -20,6 +18,7 @@
 #include "app/main_window.h"
 #include "app/menu_commands.h"
 #include "app/opening.h"
+#include "bench_memory.h"
 #include "bench_text.h"
 #include "editor_idle.h"
 #include "platform/qt/scintilla_surface.h"
@@ -32,12 +31,6 @@
 
 namespace scrivane {
 namespace {
-
-double peakRssMb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
 
 void idle() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);

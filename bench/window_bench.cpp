@@ -23,8 +23,6 @@
 // Long line: a single line of 2 MB, the caret at its end: typed keys (median and slowest of
 // ten) and switching Wrap Text.
 // --quick leaves out the 100 MB file.
-#include <sys/resource.h>
-
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -43,6 +41,7 @@
 
 #include "app/main_window.h"
 #include "app/menu_commands.h"
+#include "bench_memory.h"
 #include "bench_text.h"
 #include "editor_idle.h"
 #include "platform/qt/scintilla_surface.h"
@@ -52,26 +51,6 @@ namespace {
 
 constexpr std::size_t kLineBytes = 66;
 constexpr double kPatience = 300'000;
-
-// The process's peak resident memory (VmHWM: unlike the resource usage peak, a new program
-// does not take it over from the process that started it).
-double peakRssMb() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
-    }
-    return 0;
-}
-
-// Processor time of the process so far (user and system): on a busy machine wall times
-// stretch, this much less.
-double cpuMs() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-}
 
 double msSince(const QElapsedTimer& t) {
     return static_cast<double>(t.nsecsElapsed()) / 1e6;
