@@ -216,8 +216,11 @@ Pos CaretMoves::runInFinder(int command, Pos caret) {
     if (!finder_) {
         finder_ = std::make_unique<QsciScintillaBase>();
         finder_->SendScintilla(Sci::SCI_SETMODEVENTMASK, 0UL, 0L);
-        finder_->SendScintilla(Sci::SCI_SETDOCPOINTER, 0UL, sci(Sci::SCI_GETDOCPOINTER));
     }
+    // The editor may have been given another document since.
+    const long document = sci(Sci::SCI_GETDOCPOINTER);
+    if (finder_->SendScintilla(Sci::SCI_GETDOCPOINTER) != document)
+        finder_->SendScintilla(Sci::SCI_SETDOCPOINTER, 0UL, document);
     // From an empty selection: a selection there would be offered as the primary selection
     // (under X11), copying it.
     finder_->SendScintilla(Sci::SCI_SETEMPTYSELECTION, static_cast<unsigned long>(caret));

@@ -1,4 +1,5 @@
 #include "platform/qt/scintilla_surface.h"
+#include "platform/qt/editor_document.h"
 
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
@@ -166,15 +167,19 @@ long ScintillaSurface::sci(unsigned int msg, unsigned long wParam, long lParam) 
     return editor_->SendScintilla(msg, wParam, lParam);
 }
 
-void ScintillaSurface::configureEditor() {
+void ScintillaSurface::configureDocument() {
     sci(Sci::SCI_SETLEXER, Sci::SCLEX_CONTAINER);
     sci(Sci::SCI_SETEOLMODE, Sci::SC_EOL_CRLF);
-    sci(Sci::SCI_SETPASTECONVERTENDINGS, 1);
     sci(Sci::SCI_SETUNDOCOLLECTION, 0);
     sci(Sci::SCI_EMPTYUNDOBUFFER);
-    sci(Sci::SCI_SETMODEVENTMASK, kAnnouncedChanges);
     sci(Sci::SCI_SETCODEPAGE, 0);
     showChangeMarker();
+}
+
+void ScintillaSurface::configureEditor() {
+    configureDocument();
+    sci(Sci::SCI_SETPASTECONVERTENDINGS, 1);
+    sci(Sci::SCI_SETMODEVENTMASK, kAnnouncedChanges);
 
     // Colour is an indicator that draws the text in its value's colour: runs of it are kept
     // run-length, so reading the marking of 100 MB costs its runs, not its bytes.
@@ -415,20 +420,29 @@ void ScintillaSurface::replaceAll(std::string_view text, const std::vector<TextR
     const bool hadText = oldLength > 0;
     sci(Sci::SCI_SETMODEVENTMASK, 0);
     ++revision_;
+    if (useDocumentKind(*editor_, wantsStyles(text, wrapped_))) configureDocument();
     sci(Sci::SCI_CLEARALL);
     breakStates_.clear();
-    setCodePageFor(text);
-    if (!text.empty()) {
-        // Room beyond the text, or the first edit or read would copy the whole buffer again;
-        // a few percent, so that a paste of a megabyte into 100 MB still fits.
-        sci(Sci::SCI_ALLOCATE,
-            static_cast<unsigned long>(text.size() + text.size() / 32 + kAllocationSlack));
-        editor_->SendScintilla(Sci::SCI_APPENDTEXT, static_cast<uintptr_t>(text.size()),
-                               text.data());
-    }
+    fillEmpty(text);
     sci(Sci::SCI_SETMODEVENTMASK, kAnnouncedChanges);
     noteEdit(0, oldLength, static_cast<Pos>(text.size()));
     pendingChanges_ += (hadText ? 1 : 0) + (text.empty() ? 0 : 1);
+    paintRuns(runs);
+    sci(Sci::SCI_EMPTYUNDOBUFFER);
+    sci(Sci::SCI_GOTOPOS, 0);
+}
+
+void ScintillaSurface::fillEmpty(std::string_view text) {
+    setCodePageFor(text);
+    if (text.empty()) return;
+    // Room beyond the text, or the first edit or read would copy the whole buffer again;
+    // a few percent, so that a paste of a megabyte into 100 MB still fits.
+    sci(Sci::SCI_ALLOCATE,
+        static_cast<unsigned long>(text.size() + text.size() / 32 + kAllocationSlack));
+    editor_->SendScintilla(Sci::SCI_APPENDTEXT, static_cast<uintptr_t>(text.size()), text.data());
+}
+
+void ScintillaSurface::paintRuns(const std::vector<TextRun>& runs) {
     Pos pos = 0;
     for (const TextRun& run : runs) {
         const auto length = static_cast<Pos>(run.length);
@@ -436,8 +450,29 @@ void ScintillaSurface::replaceAll(std::string_view text, const std::vector<TextR
             paintRun(pos, length, Marking{run.colour, run.strike});
         pos += length;
     }
+}
+
+void ScintillaSurface::moveToStyledDocument() {
+    // The same content, marking, line breaks, selection and first line, in a document that
+    // keeps styles; nothing is announced, and the revision stays, as nothing changed.
+    const std::string text = Text();
+    const std::vector<TextRun> runs = Runs();
+    const std::vector<LineBreak> breaks = LineBreaks();
+    const Pos anchor = sci(Sci::SCI_GETANCHOR);
+    const Pos caret = sci(Sci::SCI_GETCURRENTPOS);
+    const Pos firstLine = sci(Sci::SCI_GETFIRSTVISIBLELINE);
+    const std::uint64_t revision = revision_;
+    sci(Sci::SCI_SETMODEVENTMASK, 0);
+    useDocumentKind(*editor_, true);
+    configureDocument();
+    fillEmpty(text);
+    paintRuns(runs);
+    breakStates_.write(breaks);
     sci(Sci::SCI_EMPTYUNDOBUFFER);
-    sci(Sci::SCI_GOTOPOS, 0);
+    sci(Sci::SCI_SETSEL, static_cast<unsigned long>(anchor), static_cast<long>(caret));
+    sci(Sci::SCI_SETFIRSTVISIBLELINE, static_cast<unsigned long>(firstLine));
+    sci(Sci::SCI_SETMODEVENTMASK, kAnnouncedChanges);
+    revision_ = revision;
 }
 
 void ScintillaSurface::SetSelText(std::string_view text) {
@@ -895,6 +930,9 @@ void ScintillaSurface::SetFont(const FontSpec& font) {
 void ScintillaSurface::SetRightMargin(float margin) {
     // Small margins mean "wrap at the window's edge"; large ones (60000) mean "never wrap".
     const bool wrap = margin <= 100.0f;
+    wrapped_ = wrap;
+    // Before wrapping: while lines are not wrapped, the first line in view is a line of text.
+    if (wrap && !documentKeepsStyles(*editor_)) moveToStyledDocument();
     sci(Sci::SCI_SETWRAPMODE, static_cast<unsigned long>(wrap ? kWrapMode : Sci::SC_WRAP_NONE));
 }
 

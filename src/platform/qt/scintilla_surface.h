@@ -120,6 +120,13 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
     void filesDropped(const std::vector<std::string>& paths) override;
 
     void configureEditor();
+    // The settings that live with the editor's document, given again to each new one.
+    void configureDocument();
+    // Writes `text` into the empty document, choosing its code page.
+    void fillEmpty(std::string_view text);
+    void paintRuns(const std::vector<TextRun>& runs);
+    // Wrapping needs styles (platform/qt/editor_document.h).
+    void moveToStyledDocument();
     void removeClashingKeys();
     void applyFont();
     void setStyleFont(int style);
@@ -162,6 +169,7 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
     CaretMoves caretMoves_;
     FontSpec font_;
     bool enabled_ = true;
+    bool wrapped_ = true;  // Wrap Text, as SetRightMargin last set it
     std::optional<PendingMarking> pending_;
     std::optional<Marking> inputMarking_;
     std::vector<InputEdit> inputEdits_;

@@ -205,6 +205,11 @@ TEST(WrappingTest, CaretKeysLandWhereTheEditorsOwnCommandsDo) {
     const std::string text = wrappingText(120, 9);
     ShownSurface keyed(text);
     ShownSurface native(text);
+    // The keyed surface got its text unwrapped, in a document without styles, and was handed
+    // another document when Wrap Text came on.
+    keyed.surface.SetRightMargin(60000);
+    keyed.surface.SetText(text);
+    keyed.surface.SetRightMargin(0);
     keyed.wrapAll();
     native.wrapAll();
     QsciScintilla& reference = *native.surface.editor();
