@@ -20,6 +20,7 @@
 //            narrower and again right after a larger font, while every line is wrapped anew
 //   peak     the process's peak resident memory, and its ratio to the file (with keys: after
 //            editing, the undo snapshot's copy included)
+//   wrap-switch  Wrap Text switched at the end, until the view is painted again
 // Long line: a single line of 2 MB, the caret at its end: typed keys (median and slowest of
 // ten) and switching Wrap Text.
 // --quick leaves out the 100 MB file.
@@ -261,14 +262,17 @@ void runOpening(const std::string& path, bool wrap, bool withLine) {
     shown.untilPainted([&] { shown.surface.SetFont(font); });
     againMs = std::max({againMs, shown.press(Qt::Key_Home, Qt::ControlModifier),
                         shown.press(Qt::Key_End, Qt::ControlModifier)});
-
     const double peak = peakRssMb();
+    // Wrap Text switched (off a document without styles, on one with them) and the view
+    // painted again.
+    const double toggleMs = shown.untilPainted([&] { optWrap_Click(shown.ws); });
+
     std::printf(
         "%6.0f %-4s %-5s %6.0f %7.0f %5.0f %7.0f %6.0f %6.0f %6.0f %6.0f %5.0f %5.0f %6.0f %6.0f "
-        "%6.0f %4.1fx%s\n",
+        "%6.0f %4.1fx %6.0f%s\n",
         fileMb(path), wrap ? "on" : "off", withLine ? "3/4" : "-", opening.shownMs,
         opening.captionMs, opening.captionCpuMs, idleMs, idleCpuMs, ctrlEndMs, ctrlHomeMs, worstKey,
-        typedMs, lastEndMs, restMs, againMs, peak, peak / fileMb(path),
+        typedMs, lastEndMs, restMs, againMs, peak, peak / fileMb(path), toggleMs,
         opening.captioned && idle ? "" : (opening.captioned ? "  (no idle)" : "  (no caption)"));
 }
 
@@ -365,7 +369,7 @@ int main(int argc, char** argv) {
     std::printf("\nOpening, then keys (ms; targets: c+end and c+home <= 500, bg-key <= 50)\n");
     std::printf(
         "    MB wrap line   shown caption   cpu    idle    cpu  c+end c+home bg-key    key c+end "
-        "unwrap rewrap peakMB ratio\n");
+        "unwrap rewrap peakMB ratio  wrap-switch\n");
     std::fflush(stdout);
     for (const std::string& path : files) {
         for (const char* mode : {"wrap", "wrap+line", "off", "off+line"})
