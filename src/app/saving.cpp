@@ -26,16 +26,6 @@ bool confirmOverwrite(Workspace& ws, const std::string& fname) {
                                   Buttons::YesNoDefaultNo, Icon::None) == Answer::Yes;
 }
 
-// Switching tracking off accepts the changes: the surface then holds the real content, plain,
-// and every line break that came from the file still knows its bytes.
-void endTracking(Workspace& ws) {
-    const Pos caret = ws.mergedoc.SelStart();
-    acceptAll(ws.mergedoc);
-    ws.mergedoc.SetSelStart(caret);
-    ws.trackChanges = false;
-    ws.view.OptionsChanged();
-}
-
 }  // namespace
 
 std::string changedOnDiskMessage(const std::string& fname, const DocumentState& doc,
@@ -55,7 +45,9 @@ bool savefile(Workspace& ws, const std::string& fname) {
         ws.services.MessageBox(openingError(error, fname), Buttons::Ok, Icon::None);
         return false;
     }
-    if (ws.trackChanges) endTracking(ws);
+    // Switching tracking off accepts the changes in place: the surface then holds the real
+    // content, plain, and every line break that came from the file still knows its bytes.
+    if (ws.trackChanges) mnuTrackChanges_Click(ws);
     ws.services.ProcessEvents();
 
     std::string text = ws.mergedoc.Text();

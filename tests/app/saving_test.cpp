@@ -192,5 +192,33 @@ TEST_F(SaveTest, StruckTextIsNotSavedAndTrackingEnds) {
     EXPECT_TRUE(isUnchanged(mergedoc));
 }
 
+// Saving ends tracking the way the Track Changes command does: where struck text went, the
+// caret's offset means nothing any more and it goes to the start of its line.
+TEST_F(SaveTest, EndingTrackingPutsTheCaretWhereTheCommandWould) {
+    const struct {
+        RichText marked;
+        Pos caret;
+        Pos after;
+    } cases[] = {
+        {{"first\r\nkeep \x06gone end",
+          {{12, kPlain, false}, {5, kDeletedRed, true}, {4, kPlain, false}}},
+         21,
+         7},
+        {{"first\r\nkeep new end",
+          {{12, kPlain, false}, {3, kInsertedBlue, false}, {4, kPlain, false}}},
+         19,
+         19},
+    };
+    for (const auto& c : cases) {
+        const std::string path = openAtNine("first\nkeep end");
+        mergedoc.SetContent(c.marked);
+        ws.trackChanges = true;
+        mergedoc.SetSelStart(c.caret);
+        ASSERT_TRUE(savefile(ws, path));
+        EXPECT_EQ(mergedoc.SelStart(), c.after) << c.caret;
+        EXPECT_EQ(mergedoc.SelLength(), 0);
+    }
+}
+
 }  // namespace
 }  // namespace scrivane
