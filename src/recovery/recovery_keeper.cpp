@@ -159,10 +159,14 @@ void RecoveryKeeper::documentTouched() {
     arm();
 }
 
-void RecoveryKeeper::documentOpened() {
+void RecoveryKeeper::leaveDocument() {
     abortSnapshot();
     dropFiles();
     schedule_.clear();
+}
+
+void RecoveryKeeper::documentOpened() {
+    leaveDocument();
     restartFrom(ws_.mergedoc.SharedTag());
     const RecoveryOffer offer = offerRecovery(ws_, store_);
     if (offer.outcome == RecoveryOffer::Outcome::Restored) {
@@ -177,17 +181,13 @@ void RecoveryKeeper::documentOpened() {
 }
 
 void RecoveryKeeper::documentSaved() {
-    abortSnapshot();
-    dropFiles();
-    schedule_.clear();
+    leaveDocument();
     restartFrom(ws_.mergedoc.SharedTag());
     arm();
 }
 
 void RecoveryKeeper::documentClosed() {
-    abortSnapshot();
-    dropFiles();
-    schedule_.clear();
+    leaveDocument();
     arm();
 }
 

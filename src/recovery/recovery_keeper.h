@@ -90,6 +90,8 @@ class RecoveryKeeper final : public QObject {
     void arm();
     void restartFrom(std::shared_ptr<const std::string> text);
     void dropFiles();
+    // No more writes for the document that was here, and its files gone.
+    void leaveDocument();
     void abortSnapshot();
 
     void beginSnapshot();
