@@ -249,11 +249,8 @@ std::size_t firstLoneBreak(std::string_view s) {
 }
 
 void toCrLfInPlace(std::string& s) {
-    const std::size_t lone = firstLoneBreak(s);
-    if (lone == s.size()) return;
-    std::string out = toCrLf(std::string_view(s).substr(lone));
-    s.resize(lone);
-    s.append(out);
+    const BreakCounts counts = countBreaks(s);
+    if (counts.lf + counts.cr > 0) widenBreaksInPlace(s, counts.lf + counts.cr);
 }
 
 std::string fromCrLf(std::string_view text, LineEnds ends) {
