@@ -1,26 +1,14 @@
 #include "platform/qt/rich_text_crlf.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string_view>
 
+#include "platform/pure/line_ends.h"
 #include "platform/pure/text_runs.h"
 
 namespace scrivane {
 bool hasOnlyCrLf(std::string_view text) {
-    const char* const begin = text.data();
-    const char* const end = begin + text.size();
-    for (const char* p = begin; p < end; ++p) {
-        p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-        if (p == nullptr) break;
-        if (p == begin || p[-1] != '\r') return false;
-    }
-    for (const char* p = begin; p < end; ++p) {
-        p = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)));
-        if (p == nullptr) break;
-        if (p + 1 == end || p[1] != '\n') return false;
-    }
-    return true;
+    return firstLoneBreak(text) == text.size();
 }
 
 bool runsCoverText(const RichText& doc) {
