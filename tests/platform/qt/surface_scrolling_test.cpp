@@ -53,25 +53,25 @@ TEST(SurfaceScrollingTest, TargetShowsWithContext) {
             rowsNow = sci(Sci::SCI_VISIBLEFROMDOCLINE, 1000);
             QTest::qWait(50);
         }
-        const long n = sci(Sci::SCI_LINESONSCREEN);
-        ASSERT_GE(n, 10);
+        ASSERT_GE(sci(Sci::SCI_LINESONSCREEN), 10);
         // In "tail": on the second row of a wrapped line.
         const auto tailOf = [&sci](long line) {
             return sci(Sci::SCI_GETLINEENDPOSITION, line) - 3;
         };
+        const long rowsAtStart = sci(Sci::SCI_LINESONSCREEN);
         const struct {
             long viewLine;
             long targetLine;
             bool viewStays;
         } cases[] = {
-            {0, n / 4, true},          // in the upper middle of the view
-            {0, n - 1, false},         // on the bottom edge, or below it
-            {0, 500, false},           // far below
-            {600, 601, false},         // on the top edge
-            {600, 100, false},         // far above
-            {600, 600 + n / 4, true},  // well inside a scrolled view
-            {600, 2, false},           // near the start: the view goes to the top
-            {0, 999, false},           // near the end: the view goes to the end
+            {0, rowsAtStart / 4, true},          // in the upper middle of the view
+            {0, rowsAtStart - 1, false},         // on the bottom edge, or below it
+            {0, 500, false},                     // far below
+            {601, 601, false},                   // on the top edge
+            {600, 100, false},                   // far above
+            {600, 600 + rowsAtStart / 4, true},  // well inside a scrolled view
+            {600, 2, false},                     // near the start: the view goes to the top
+            {0, 999, false},                     // near the end: the view goes to the end
         };
         for (const auto& c : cases) {
             SCOPED_TRACE((wrap ? "wrapped, view at line " : "view at line ") +
@@ -81,6 +81,9 @@ TEST(SurfaceScrollingTest, TargetShowsWithContext) {
             const long lastTop = sci(Sci::SCI_GETFIRSTVISIBLELINE);  // the view stops at the end
             const long before = sci(Sci::SCI_VISIBLEFROMDOCLINE, c.viewLine);
             sci(Sci::SCI_SETFIRSTVISIBLELINE, before);
+            // The rows on screen as the command sees them: a horizontal scroll bar that comes
+            // and goes with the lines in view takes one.
+            const long n = sci(Sci::SCI_LINESONSCREEN);
             const Pos target = tailOf(c.targetLine);
             surface.SelectInContext(target, 2);
             QTest::qWait(5);
