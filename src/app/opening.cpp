@@ -72,6 +72,7 @@ void openfile(Workspace& ws, const std::string& fname) {
         ws.trackChanges = false;
         ws.mergedoc.SetText(file.text);
         ws.mergedoc.SetLineBreaks(file.breaks);
+        ws.doc.storedBreaks = std::move(file.breaks);
         ws.mergedoc.SetEnabled(true);
         ws.mergedoc.SetTag(std::move(file.text));
 

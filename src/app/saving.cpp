@@ -51,13 +51,15 @@ bool savefile(Workspace& ws, const std::string& fname) {
     ws.services.ProcessEvents();
 
     std::string text = ws.mergedoc.Text();
-    const std::string bytes = writeLineEnds(text, ws.doc.lineEnds, ws.mergedoc.LineBreaks());
+    std::vector<LineBreak> breaks = ws.mergedoc.LineBreaks();
+    const std::string bytes = writeLineEnds(text, ws.doc.lineEnds, breaks);
     if (!saveFileBytes(fname, bytes, error)) {
         ws.services.MessageBox(openingError(error, fname), Buttons::Ok, Icon::None);
         return false;
     }
 
     ws.mergedoc.SetTag(std::move(text));
+    ws.doc.storedBreaks = std::move(breaks);
     ws.doc.filename = fname;
     ws.doc.dialogFileName = fname;
     const TimePoint now = ws.services.Now();

@@ -107,34 +107,83 @@ std::string stripstruckText(std::string_view rtf) {
     return toCrLf(rtfToText(stripstruckRtf(std::string(rtf))));
 }
 
-std::string strippedText(const RichText& doc) {
-    std::string out;
-    out.reserve(doc.text.size());
-    // Markers go, a bell becomes a blank, the rest is copied in stretches.
-    const auto keep = [&out](std::string_view bytes) {
-        std::size_t i = 0;
-        while (i < bytes.size()) {
-            std::size_t j = i;
-            while (j < bytes.size() && bytes[j] != kChangeMarker && bytes[j] != '\x07') ++j;
-            out.append(bytes.substr(i, j - i));
-            if (j == bytes.size()) break;
-            if (bytes[j] == '\x07') out += ' ';
-            i = j + 1;
+namespace {
+
+// Follows the line breaks of a document while some of its bytes are kept: every break of the
+// kept bytes (each LF, and each CR that no kept LF follows, which becomes a CR LF) is written
+// as the break of the line that byte ended in the document.
+class BreakCarrier {
+  public:
+    explicit BreakCarrier(const std::vector<LineBreak>& breaks) : breaks_(breaks) {}
+
+    void byte(char c, bool kept) {
+        if (kept) {
+            if (pendingCr_ && c != '\n') note(crLine_);
+            pendingCr_ = false;
+            if (c == '\r') {
+                pendingCr_ = true;
+                crLine_ = line_;
+            } else if (c == '\n') {
+                note(line_);
+            }
         }
+        if (c == '\n') ++line_;
+    }
+    std::vector<LineBreak> finish() {
+        if (pendingCr_) note(crLine_);
+        pendingCr_ = false;
+        return std::move(out_);
+    }
+
+  private:
+    void note(Pos line) {
+        while (next_ < breaks_.size() && breaks_[next_].line < line) ++next_;
+        if (next_ < breaks_.size() && breaks_[next_].line == line) {
+            out_.push_back({outLine_, breaks_[next_].end});
+        }
+        ++outLine_;
+    }
+
+    const std::vector<LineBreak>& breaks_;
+    std::size_t next_ = 0;
+    Pos line_ = 0;  // line of the document at the byte read
+    Pos outLine_ = 0;
+    bool pendingCr_ = false;
+    Pos crLine_ = 0;
+    std::vector<LineBreak> out_;
+};
+
+}  // namespace
+
+RichText strippedContent(const RichText& doc) {
+    RichText out;
+    out.text.reserve(doc.text.size());
+    const std::string_view text = doc.text;
+    // Kept bytes are copied in stretches; the breaks are followed byte by byte only when some
+    // break is written otherwise than usual.
+    BreakCarrier carrier(doc.breaks);
+    const auto walk = [&](std::size_t from, std::size_t to, bool kept) {
+        if (kept) out.text.append(text.substr(from, to - from));
+        if (doc.breaks.empty()) return;
+        for (std::size_t i = from; i < to; ++i) carrier.byte(text[i], kept);
     };
     // Runs are read as the writer reads them (see normalised()): cut at the end of the text,
     // any rest plain.
-    const std::string_view text = doc.text;
     std::size_t pos = 0;
     for (const TextRun& run : doc.runs) {
         if (pos >= text.size()) break;
         const std::size_t length = std::min(run.length, text.size() - pos);
-        if (!run.strike) keep(text.substr(pos, length));
+        walk(pos, pos + length, !run.strike && !run.marker);
         pos += length;
     }
-    keep(text.substr(std::min(pos, text.size())));
-    toCrLfInPlace(out);
+    walk(std::min(pos, text.size()), text.size(), true);
+    out.breaks = carrier.finish();
+    toCrLfInPlace(out.text);
     return out;
+}
+
+std::string strippedText(const RichText& doc) {
+    return strippedContent(doc).text;
 }
 
 }  // namespace scrivane

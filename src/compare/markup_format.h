@@ -27,8 +27,11 @@ std::string stripstruckRtf(std::string rtf);
 // The plain text of stripstruckRtf: the document's real content.
 std::string stripstruckText(std::string_view rtf);
 
-// The real content computed straight from the styled text, without building RTF: gives
-// exactly stripstruckText(writeRtf(doc, font)) for every doc and font.
+// The document's real content: its text without the struck runs and the markers, unmarked,
+// each remaining line break written as it was. A CR whose LF was struck still ends its line.
+RichText strippedContent(const RichText& doc);
+// Its text alone. For a document whose 6 bytes are all markers and that holds no byte 7, it is
+// exactly stripstruckText(writeRtf(doc, font)) for every font.
 std::string strippedText(const RichText& doc);
 
 }  // namespace scrivane

@@ -23,7 +23,10 @@ struct DocumentState {
     TimePoint actiontime{};             // when this program last opened or saved the file
     std::string lastaction;             // "opened" or "last saved"
     LineEnds lineEnds = platformLineEnds();  // written back on save
-    std::string dialogFileName;              // where the next file dialog starts
+    // How the stored text (the surface's Tag) breaks its lines otherwise than `lineEnds`: the
+    // breaks of deleted text that Track Changes shows come back with them.
+    std::vector<LineBreak> storedBreaks;
+    std::string dialogFileName;  // where the next file dialog starts
 };
 
 // The last answer of the modified check, with what it was computed from.

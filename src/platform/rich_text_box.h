@@ -43,6 +43,9 @@ class SurfaceEvents {
     virtual void MouseUp(int /*button*/, int /*shift*/, int /*x*/, int /*y*/) {}
     // Files dropped on the surface, in the order the drop listed them.
     virtual void FilesDropped(const std::vector<std::string>& /*paths*/) {}
+    // A middle click asks to paste the primary selection (UTF-8) at the caret, which the
+    // click has put there. Nothing is pasted unless the handler does it.
+    virtual void PasteSelection(const std::string& /*utf8*/) {}
 };
 
 // Told of every change of a surface's text as it is made: `removed` bytes at `pos` give way
@@ -100,7 +103,7 @@ class RichTextBox {
     virtual void SetEnabled(bool on) = 0;
     virtual void SetFocus() = 0;
 
-    // Whole content with its marking, and replacing it (no RTF round trip).
+    // Whole content with its marking and line breaks, and replacing it (no RTF round trip).
     virtual RichText Content() const = 0;
     // The marking alone, as Content().runs gives it (empty: all plain), without copying text.
     virtual std::vector<TextRun> Runs() const = 0;
@@ -126,14 +129,17 @@ class RichTextBox {
     // True when the content is shown as UTF-8; otherwise one byte is one Latin-1 character.
     virtual bool IsUtf8() const = 0;
 
-    // Edits of one range that leave the rest of the document, marking included, as it is.
-    // `bytes` go in exactly as given: they must not leave a lone CR or LF behind.
-    virtual void InsertAt(Pos pos, std::string_view bytes, Colour colour, bool strike) = 0;
+    // Edits of one range that leave the rest of the document, marking and line breaks
+    // included, as it is. `bytes` go in exactly as given: they must not leave a lone CR or LF
+    // behind; a break they hold is usual.
+    virtual void InsertAt(Pos pos, std::string_view bytes, const Marking& marking) = 0;
     virtual void RemoveAt(Pos pos, Pos length) = 0;
-    virtual void MarkRange(Pos pos, Pos length, Colour colour, bool strike) = 0;
+    virtual void MarkRange(Pos pos, Pos length, const Marking& marking) = 0;
+    // The first change marker at or after `pos`; TextLength() when there is none.
+    virtual Pos NextMarker(Pos pos) const = 0;
 
     // The lines whose break is not the document's usual ending, in line order. Edits keep them
-    // with their lines: a break typed, pasted or written by SetText or SetContent is usual.
+    // with their lines: a break typed, pasted or written by SetText is usual.
     virtual std::vector<LineBreak> LineBreaks() const = 0;
     virtual void SetLineBreaks(const std::vector<LineBreak>& breaks) = 0;
 

@@ -295,6 +295,7 @@ SnapshotJob RecoveryKeeper::snapshotOf(const ChangedSpan::Span& span, std::strin
     job.header.selLength = ws_.mergedoc.SelLength();
     job.header.tracking = ws_.trackChanges;
     job.runs = ws_.mergedoc.Runs();
+    job.breaks = ws_.mergedoc.LineBreaks();
     job.file = store_.fileFor(job.path, self_);
     job.supersedes = adopted_;
     if (!ownFile_.empty() && ownFile_ != job.file) job.supersedes.push_back(ownFile_);

@@ -10,10 +10,16 @@
 
 namespace scrivane {
 
+// The version this program writes. Version 1 had no line breaks and no marker flag: its
+// documents read with every byte 6 that begins a coloured run as a marker.
+inline constexpr std::uint32_t kRecoveryVersion = 2;
+
 // What a recovery file says about the document besides its text and marking. The file is:
-// this header (fixed size, with its own checksum), the document's path, its text, its runs,
-// and a checksum of everything before it. Numbers are little-endian.
+// this header (fixed size for its version, with its own checksum), the document's path, its
+// text, its runs, its line breaks, and a checksum of everything before it. Numbers are
+// little-endian.
 struct RecoveryHeader {
+    std::uint32_t version = kRecoveryVersion;
     ProcessIdentity owner;       // the editor that wrote it
     std::int64_t changedAt = 0;  // seconds since 1970 of the last change it holds
     Pos selStart = 0;
@@ -22,6 +28,7 @@ struct RecoveryHeader {
     std::uint64_t pathLength = 0;
     std::uint64_t textLength = 0;
     std::uint64_t runCount = 0;
+    std::uint64_t breakCount = 0;
     bool operator==(const RecoveryHeader&) const = default;
 };
 
@@ -32,8 +39,11 @@ struct RecoveryRecord {
     RichText content;
 };
 
-inline constexpr std::size_t kRecoveryHeaderSize = 104;
+// The size of the header of the version written now; no header of an older version is
+// larger, and no whole file of any version smaller.
+inline constexpr std::size_t kRecoveryHeaderSize = 112;
 inline constexpr std::size_t kRecoveryRunSize = 13;
+inline constexpr std::size_t kRecoveryBreakSize = 9;
 inline constexpr std::size_t kRecoveryTrailerSize = 8;
 
 // The header's bytes (lengths as given).
@@ -45,13 +55,12 @@ bool decodeRecoveryHeader(std::string_view bytes, RecoveryHeader& header);
 // The size of the whole file the header describes; 0 when the lengths cannot add up.
 std::uint64_t recoveryFileSize(const RecoveryHeader& header);
 
-std::string encodeRecoveryRuns(const std::vector<TextRun>& runs);
-// Reads `count` runs; false unless they are well formed and cover exactly `textLength`
-// bytes (no runs at all: a plain text).
-bool decodeRecoveryRuns(std::string_view bytes, std::uint64_t count, std::uint64_t textLength,
-                        std::vector<TextRun>& runs);
+// The runs and the line breaks, as they follow the text.
+std::string encodeRecoveryMarking(const std::vector<TextRun>& runs,
+                                  const std::vector<LineBreak>& breaks);
 
-// A whole file's bytes, for tests and small documents (the writer streams instead).
+// A whole file's bytes in the version written now, for tests and small documents (the writer
+// streams instead).
 std::string encodeRecoveryFile(const RecoveryHeader& header, std::string_view path,
                                const RichText& content);
 

@@ -155,6 +155,7 @@ std::string RecoveryStore::fileFor(std::string_view docPath, const ProcessIdenti
 std::string RecoveryStore::writeTemporary(const std::string& file, RecoveryHeader header,
                                           std::string_view path, std::string_view text,
                                           const std::vector<TextRun>& runs,
+                                          const std::vector<LineBreak>& breaks,
                                           std::string& error) const {
     const std::string temporary = file + kTemporarySuffix;
     // Left over from a write that was cut short: only this process writes this name.
@@ -168,10 +169,11 @@ std::string RecoveryStore::writeTemporary(const std::string& file, RecoveryHeade
     header.pathLength = path.size();
     header.textLength = text.size();
     header.runCount = runs.size();
+    header.breakCount = breaks.size();
     Checksum sum;
     bool ok = writeAll(fd, encodeRecoveryHeader(header), sum, error) &&
               writeAll(fd, path, sum, error) && writeAll(fd, text, sum, error) &&
-              writeAll(fd, encodeRecoveryRuns(runs), sum, error);
+              writeAll(fd, encodeRecoveryMarking(runs, breaks), sum, error);
     if (ok) {
         std::string trailer;
         const std::uint64_t value = sum.value();

@@ -29,10 +29,12 @@ class RecoveryStore {
     std::string fileFor(std::string_view docPath, const ProcessIdentity& owner) const;
 
     // Writes a complete record to the temporary name beside `file`: header, path, text,
-    // runs, checksum, flushed to disk. Returns the temporary's name, or "" on failure.
+    // runs, line breaks, checksum, flushed to disk. Returns the temporary's name, or "" on
+    // failure.
     std::string writeTemporary(const std::string& file, RecoveryHeader header,
                                std::string_view path, std::string_view text,
-                               const std::vector<TextRun>& runs, std::string& error) const;
+                               const std::vector<TextRun>& runs,
+                               const std::vector<LineBreak>& breaks, std::string& error) const;
     // Puts a written temporary in place of `file`, durably.
     bool commit(const std::string& temporary, const std::string& file, std::string& error) const;
 

@@ -126,8 +126,8 @@ SnapshotResult SnapshotWriter::apply(SnapshotJob& job) {
     result.spare = std::move(job.middle);
 
     const std::string& text = usingShared_ ? (shared_ ? *shared_ : empty) : own_;
-    const std::string temporary =
-        store_.writeTemporary(job.file, job.header, job.path, text, job.runs, result.error);
+    const std::string temporary = store_.writeTemporary(job.file, job.header, job.path, text,
+                                                        job.runs, job.breaks, result.error);
     if (temporary.empty()) return result;
     std::lock_guard fileLock(fileMutex_);
     if (epoch_ != job.epoch) {

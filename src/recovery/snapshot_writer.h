@@ -26,6 +26,7 @@ struct SnapshotJob {
     std::string path;       // the document's path ("" for an unnamed document)
     RecoveryHeader header;  // owner, time, caret, tracking; the lengths are filled in
     std::vector<TextRun> runs;
+    std::vector<LineBreak> breaks;
     std::string file;                     // where the record goes
     std::vector<std::string> supersedes;  // removed once it is in place
     std::uint64_t epoch = 0;              // SnapshotWriter::epoch() when it was taken

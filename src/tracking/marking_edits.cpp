@@ -35,14 +35,16 @@ bool markInPlace(RichTextBox& rtb, const CompareEngine& engine, std::string_view
                 at += length;
                 break;
             case RunKind::Inserted:
-                rtb.InsertAt(at, std::string_view(&kChangeMarker, 1), kInsertedBlue, false);
-                rtb.MarkRange(at + 1, length, kInsertedBlue, false);
+                rtb.InsertAt(at, std::string_view(&kChangeMarker, 1),
+                             Marking{kInsertedBlue, false, true});
+                rtb.MarkRange(at + 1, length, Marking{kInsertedBlue});
                 at += length + 1;
                 break;
             case RunKind::Deleted:
                 piece.assign(1, kChangeMarker);
                 piece.append(run.text);
-                rtb.InsertAt(at, piece, kDeletedRed, true);
+                rtb.InsertAt(at, piece, Marking{kDeletedRed, true});
+                rtb.MarkRange(at, 1, Marking{kDeletedRed, true, true});
                 at += length + 1;
                 break;
         }
@@ -52,58 +54,40 @@ bool markInPlace(RichTextBox& rtb, const CompareEngine& engine, std::string_view
 
 bool acceptInPlace(RichTextBox& rtb, Pos& removed) {
     removed = 0;
-    struct Edit {
+    struct Removal {
         Pos pos;
         Pos length;
-        bool bell;  // becomes a blank rather than going
     };
-    const std::vector<TextRun> runs = rtb.Runs();
-    std::vector<Edit> edits;
+    std::vector<Removal> removals;
     {
         const std::string_view text = rtb.TextRange(0, rtb.TextLength());
-        std::size_t pos = 0;
-        auto unstruck = [&](std::size_t from, std::size_t to) {
-            for (std::size_t i = from; i < to; ++i) {
-                if (text[i] == kChangeMarker) edits.push_back({static_cast<Pos>(i), 1, false});
-                if (text[i] == '\x07') edits.push_back({static_cast<Pos>(i), 1, true});
+        Pos pos = 0;
+        for (const TextRun& run : rtb.Runs()) {
+            const auto length = static_cast<Pos>(run.length);
+            if (run.strike || run.marker) {
+                // Neighbouring struck runs and markers go as one stretch.
+                if (!removals.empty() && removals.back().pos + removals.back().length == pos) {
+                    removals.back().length += length;
+                } else {
+                    removals.push_back({pos, length});
+                }
+                if (removals.size() > kMostEdits) return false;
             }
-        };
-        for (const TextRun& run : runs) {
-            const std::size_t end = std::min(text.size(), pos + run.length);
-            if (run.strike) {
-                edits.push_back({static_cast<Pos>(pos), static_cast<Pos>(end - pos), false});
-            } else {
-                unstruck(pos, end);
-            }
-            pos = end;
-            if (edits.size() > kMostEdits) return false;
+            pos += length;
         }
-        unstruck(pos, text.size());
-        if (edits.size() > kMostEdits) return false;
-        // Each stretch of removals joins the bytes on its two sides: never a CR to a non-LF.
+        // Each stretch joins the bytes on its two sides: never a CR to a non-LF.
         const auto n = static_cast<Pos>(text.size());
-        for (std::size_t i = 0; i < edits.size();) {
-            if (edits[i].bell) {
-                ++i;
-                continue;
-            }
-            const Pos from = edits[i].pos;
-            Pos to = from + edits[i].length;
-            for (++i; i < edits.size() && !edits[i].bell && edits[i].pos == to; ++i) {
-                to += edits[i].length;
-            }
-            removed += to - from;
-            const char before = from > 0 ? text[static_cast<std::size_t>(from - 1)] : '\0';
+        for (const Removal& r : removals) {
+            removed += r.length;
+            const Pos to = r.pos + r.length;
+            const char before = r.pos > 0 ? text[static_cast<std::size_t>(r.pos - 1)] : '\0';
             const char after = to < n ? text[static_cast<std::size_t>(to)] : '\0';
             if ((before == '\r') != (after == '\n')) return false;
         }
     }
     // From the end backwards, so that every position still means what it meant.
-    for (auto edit = edits.rbegin(); edit != edits.rend(); ++edit) {
-        rtb.RemoveAt(edit->pos, edit->length);
-        if (edit->bell) rtb.InsertAt(edit->pos, " ", kPlain, false);
-    }
-    rtb.MarkRange(0, rtb.TextLength(), kPlain, false);
+    for (auto r = removals.rbegin(); r != removals.rend(); ++r) rtb.RemoveAt(r->pos, r->length);
+    rtb.MarkRange(0, rtb.TextLength(), Marking{});
     return true;
 }
 

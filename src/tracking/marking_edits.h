@@ -16,9 +16,9 @@ namespace scrivane {
 bool markInPlace(RichTextBox& rtb, const CompareEngine& engine, std::string_view docnew,
                  std::string_view docold);
 
-// Accepts every change: struck runs and markers go, a bell in the kept text becomes a blank
-// (as stripping reads it), and all that remains is plain. `removed` receives the number of
-// bytes that went. Also declines where a removal would leave a lone CR or LF behind.
+// Accepts every change: struck runs and markers go, and all that remains is plain. `removed`
+// receives the number of bytes that went. Also declines where a removal would leave a lone CR
+// or LF behind.
 bool acceptInPlace(RichTextBox& rtb, Pos& removed);
 
 }  // namespace scrivane

@@ -3,9 +3,12 @@
 #include "compare/markup_format.h"
 
 namespace scrivane {
-// A document without strike-through or colours is its own real content, byte for byte: bytes
-// 6 and 7 are markers only in a document that a comparison or tracked editing has marked, and
-// a file's own bytes must not make an unchanged document look modified.
+
+RichText realDocument(const RichTextBox& mergedoc) {
+    RichText doc = mergedoc.Content();
+    if (doc.runs.empty()) return doc;
+    return strippedContent(doc);
+}
 
 std::string realContent(const RichTextBox& mergedoc) {
     std::vector<TextRun> runs = mergedoc.Runs();
@@ -37,11 +40,7 @@ Streamed compareStripped(std::string_view text, const std::vector<TextRun>& runs
     };
     auto walk = [&](std::size_t from, std::size_t to) {
         for (std::size_t i = from; i < to; ++i) {
-            if (text[i] == kChangeMarker) {
-                afterRemoval = true;
-                continue;
-            }
-            const Streamed step = keep(text[i] == '\x07' ? ' ' : text[i]);
+            const Streamed step = keep(text[i]);
             if (step != Streamed::Equal) return step;
         }
         return Streamed::Equal;
@@ -49,7 +48,7 @@ Streamed compareStripped(std::string_view text, const std::vector<TextRun>& runs
     for (const TextRun& run : runs) {
         if (pos >= text.size()) break;
         const std::size_t end = std::min(text.size(), pos + run.length);
-        if (run.strike) {
+        if (run.strike || run.marker) {
             afterRemoval = true;
         } else if (const Streamed step = walk(pos, end); step != Streamed::Equal) {
             return step;

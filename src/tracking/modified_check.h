@@ -7,10 +7,11 @@
 
 namespace scrivane {
 
-// The document's real content: for a marked document (colours or strike-through) the text
-// without struck-out runs and change markers, as stripping the surface's RTF gives it; for an
-// unmarked one its text as it stands, bytes 6 and 7 included.
+// The document's real content: the text without struck-out runs and change markers. Bytes 6
+// that are no markers are text like any other.
 std::string realContent(const RichTextBox& mergedoc);
+// The same with the line breaks as they are written to the file.
+RichText realDocument(const RichTextBox& mergedoc);
 
 // True when the real content equals the stored text (the surface's Tag). There is no
 // modified flag: this is recomputed every time. Plain documents are compared in place,

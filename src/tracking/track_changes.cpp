@@ -1,6 +1,5 @@
 #include "tracking/track_changes.h"
 
-#include <cstring>
 #include <new>
 #include <stdexcept>
 
@@ -47,13 +46,19 @@ bool holdsPlain(const RichTextBox& rtb, std::string_view text) {
 }
 
 // Puts the engine's comparison on the surface while its change handler keeps still: in
-// place when the surface holds the new text unmarked, otherwise as new content.
-void showMarked(Workspace& ws, const CompareEngine& engine, std::string_view docnew,
-                std::string_view docold) {
+// place when the surface holds the new text unmarked, otherwise as new content. Every line
+// break keeps how it is written: those of `docnew` as they were, those of the deleted text
+// as `oldBreaks` say.
+void showMarked(Workspace& ws, const CompareEngine& engine, const RichText& docnew,
+                std::string_view docold, const std::vector<LineBreak>& oldBreaks) {
     RichTextBox& rtb = ws.mergedoc;
     rtb.SetEnabled(false);
-    if (!holdsPlain(rtb, docnew) || !markInPlace(rtb, engine, docnew, docold)) {
-        rtb.SetContent(markedContent(engine, docnew, docold));
+    if (holdsPlain(rtb, docnew.text) && markInPlace(rtb, engine, docnew.text, docold)) {
+        if (!docnew.breaks.empty() || !oldBreaks.empty()) {
+            rtb.SetLineBreaks(markedBreaks(engine, docnew.text, docold, docnew.breaks, oldBreaks));
+        }
+    } else {
+        rtb.SetContent(markedContent(engine, docnew.text, docold, docnew.breaks, oldBreaks));
     }
     rtb.SetEnabled(true);
     ws.view.SetStatusLabel(differencesText(engine.countchanges()));
@@ -65,20 +70,20 @@ Pos acceptAll(RichTextBox& rtb) {
     rtb.SetEnabled(false);
     Pos removed = 0;
     if (!acceptInPlace(rtb, removed)) {
-        std::string real = realContent(rtb);
-        removed = rtb.TextLength() - static_cast<Pos>(real.size());
-        rtb.SetContent(RichText{std::move(real), {}});
+        const RichText real = realDocument(rtb);
+        removed = rtb.TextLength() - static_cast<Pos>(real.text.size());
+        rtb.SetContent(real);
     }
     rtb.SetEnabled(true);
     return removed;
 }
 
-bool mergetext(Workspace& ws, std::string_view docnew, std::string_view docold) {
+bool mergetext(Workspace& ws, const RichText& docnew, std::string_view docold) {
     CompareEngine engine;
     std::string dump;
-    if (!compare(ws, engine, docnew, docold, dump)) return false;
+    if (!compare(ws, engine, docnew.text, docold, dump)) return false;
     const Pos caret = ws.mergedoc.SelStart();
-    showMarked(ws, engine, docnew, docold);
+    showMarked(ws, engine, docnew, docold, {});
     ws.mergedoc.SetSelStart(caret);
     ws.mergedoc.SetFocus();
     if (ws.blockCheck) showBlocks(ws, dump);
@@ -92,17 +97,21 @@ void mnuTrackChanges_Click(Workspace& ws) {
     const bool marked = !rtb.Runs().empty();
 
     if (!ws.trackChanges) {
-        std::string real = realContent(rtb);
+        const RichText real = realDocument(rtb);
         // Struck text or markers went: the caret's offset means nothing any more.
-        if (static_cast<Pos>(real.size()) != rtb.TextLength()) caret = 0;
+        if (static_cast<Pos>(real.text.size()) != rtb.TextLength()) caret = 0;
         // Compare first: if that fails, the document and the mode stay as they were.
         const std::shared_ptr<const std::string> stored = rtb.SharedTag();
         CompareEngine engine;
         std::string dump;
-        if (!compare(ws, engine, real, *stored, dump)) return;
+        if (!compare(ws, engine, real.text, *stored, dump)) {
+            // The menu's check mark follows the mode, which stays off.
+            ws.view.OptionsChanged();
+            return;
+        }
         ws.trackChanges = true;
         if (marked) acceptAll(rtb);
-        showMarked(ws, engine, real, *stored);
+        showMarked(ws, engine, real, *stored, ws.doc.storedBreaks);
         if (ws.blockCheck) showBlocks(ws, dump);
     } else {
         ws.trackChanges = false;
@@ -131,7 +140,7 @@ void mnuCompareTo_Click(Workspace& ws) {
         ws.services.MessageBox(error + " opening " + chosen, Buttons::Ok, Icon::None);
         return;
     }
-    const std::string docnew = realContent(ws.mergedoc);
+    const RichText docnew = realDocument(ws.mergedoc);
     const bool shown = mergetext(ws, docnew, ws.txt.TextRange(0, ws.txt.TextLength()));
     ws.txt.SetText("");
     if (shown) {
@@ -143,24 +152,21 @@ void mnuCompareTo_Click(Workspace& ws) {
 void unstrike(Workspace& ws) {
     RichTextBox& rtb = ws.mergedoc;
     const Pos start = rtb.SelStart();
-    Pos length = rtb.SelLength();
+    const Pos length = rtb.SelLength();
     if (length > 0) {
-        const std::string_view selected = rtb.TextRange(start, length);
-        if (selected.find(kChangeMarker) != std::string_view::npos) {
-            std::string kept;
-            kept.reserve(selected.size());
-            for (const char c : selected) {
-                if (c != kChangeMarker) kept.push_back(c);
-            }
-            rtb.SetSelText(kept);
-            length = static_cast<Pos>(kept.size());
-            rtb.SetSelStart(start);
-            rtb.SetSelLength(length);
+        // The markers inside go one by one, from the end, so that the line breaks of the
+        // restored text stay as they were written.
+        std::vector<Pos> markers;
+        for (Pos at = rtb.NextMarker(start); at < start + length; at = rtb.NextMarker(at + 1)) {
+            markers.push_back(at);
         }
+        for (auto at = markers.rbegin(); at != markers.rend(); ++at) rtb.RemoveAt(*at, 1);
+        rtb.MarkRange(start, length - static_cast<Pos>(markers.size()), Marking{});
+        rtb.SetSelStart(start);
+    } else {
+        rtb.SetSelColor(kPlain);
+        rtb.SetSelStrikeThru(false);
     }
-    rtb.SetSelColor(kPlain);
-    rtb.SetSelStrikeThru(false);
-    if (length > 0) rtb.SetSelStart(start);
     ws.view.ArmTimer();
 }
 
@@ -172,13 +178,12 @@ void findnextchange(Workspace& ws, bool irestart) {
     // start of the document would otherwise never be reached.
     const Pos from = irestart ? 0 : rtb.SelStart() + 1;
     const Pos length = rtb.TextLength();
-    const std::string_view rest = rtb.TextRange(from, length - from);
-    const void* hit = rest.empty() ? nullptr : std::memchr(rest.data(), kChangeMarker, rest.size());
-    if (hit == nullptr) {
+    const Pos marker = rtb.NextMarker(from);
+    if (marker >= length) {
         if (!irestart) findnextchange(ws, true);
         return;
     }
-    const Pos p = from + (static_cast<const char*>(hit) - rest.data()) + 1;
+    const Pos p = marker + 1;
     rtb.SetSelStart(p);
     if (p >= length) return;
     rtb.SetSelLength(1);

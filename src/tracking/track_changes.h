@@ -6,13 +6,14 @@
 
 namespace scrivane {
 
-// Compares `docnew` with `docold` and shows the result in place of the document: inserted text
+// Compares `docnew` (a real document: no marking, its line breaks as written to its file) with
+// `docold` and shows the result in place of the document: inserted text
 // blue, deleted text red and struck through, each change begun by a marker. The status label
 // tells the number of differences; the caret keeps its offset. With Block Check on, the blocks
 // are written to the block-check file and shown. When the comparison cannot be completed the
 // document stays as it was, a message says why, and the result is false. Neither text may be a
 // view of the surface's own text: the result may be written into the surface in place.
-bool mergetext(Workspace& ws, std::string_view docnew, std::string_view docold);
+bool mergetext(Workspace& ws, const RichText& docnew, std::string_view docold);
 
 // Track Changes: switches the mode. On, the document becomes the marked comparison of its real
 // content with the text as last opened or saved; off, struck text goes and the rest is plain.

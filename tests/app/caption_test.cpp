@@ -3,7 +3,7 @@
 #include "app/caption.h"
 #include "app/opening.h"
 #include "app_fixture.h"
-#include "compare/markup_format.h"
+#include "platform/pure/line_ends.h"
 #include "tracking/modified_check.h"
 
 namespace scrivane {
@@ -77,9 +77,10 @@ TEST_F(CaptionTest, ModifiedStateAndStatusLabel) {
     EXPECT_EQ(view.statusLabel, "");
 }
 
-// The in-place check must agree with stripping the surface's RTF whenever the document is
-// marked; an unmarked document (a file's own bytes 6 and 7 included) is its own content.
-TEST_F(CaptionTest, ModifiedCheckAgreesWithStrippingTheRtf) {
+// The real content, built and streamed, against reading the document byte by byte: struck
+// bytes and markers go, every other byte stays (bytes 6 and 7 of the file's own included), and
+// a CR whose LF went still breaks its line.
+TEST_F(CaptionTest, ModifiedCheckAgreesWithReadingByteByByte) {
     std::mt19937 rng(20261208);
     const std::string alphabet = std::string("ab \\{}\r\n\x06\x07\xe9", 12);
     const Colour colours[] = {kPlain, kDeletedRed, kInsertedBlue, 0x00ff00};
@@ -88,18 +89,28 @@ TEST_F(CaptionTest, ModifiedCheckAgreesWithStrippingTheRtf) {
         const int runs = static_cast<int>(rng() % 5);
         for (int r = 0; r < runs; ++r) {
             const std::size_t len = 1 + rng() % 6;
-            for (std::size_t i = 0; i < len; ++i) doc.text += alphabet[rng() % alphabet.size()];
-            doc.runs.push_back({len, colours[rng() % 4], rng() % 3 == 0});
+            const Colour colour = colours[rng() % 4];
+            const bool strike = rng() % 3 == 0;
+            for (std::size_t i = 0; i < len; ++i) {
+                const char c = alphabet[rng() % alphabet.size()];
+                doc.text += c;
+                doc.runs.push_back({1, colour, strike, c == '\x06' && rng() % 2 == 0});
+            }
         }
         mergedoc.SetContent(doc);
-        EXPECT_EQ(mergedoc.Runs(), mergedoc.Content().runs) << round;
-        bool marked = false;
-        for (const TextRun& run : doc.runs) marked = marked || run.colour != kPlain || run.strike;
-        const std::string stripped = marked ? stripstruckText(mergedoc.TextRTF()) : mergedoc.Text();
-        EXPECT_EQ(realContent(mergedoc), stripped) << round;
-        mergedoc.SetTag(stripped);
+        const RichText held = mergedoc.Content();
+        EXPECT_EQ(mergedoc.Runs(), held.runs) << round;
+        std::string expected;
+        std::size_t at = 0;
+        for (const TextRun& run : held.runs) {
+            if (!run.strike && !run.marker) expected += held.text.substr(at, run.length);
+            at += run.length;
+        }
+        expected = toCrLf(expected + held.text.substr(std::min(at, held.text.size())));
+        EXPECT_EQ(realContent(mergedoc), expected) << round;
+        mergedoc.SetTag(expected);
         EXPECT_TRUE(isUnchanged(mergedoc)) << round;
-        mergedoc.SetTag(stripped + "x");
+        mergedoc.SetTag(expected + "x");
         EXPECT_FALSE(isUnchanged(mergedoc)) << round;
     }
 }

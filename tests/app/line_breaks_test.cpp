@@ -129,7 +129,7 @@ TEST_F(LineBreakTest, UntouchedBreaksKeepTheirBytesThroughEditsTrackingAndUndo) 
             if (rng() % 2 == 0) {
                 const std::size_t pos = boundary(rng);
                 const std::string bytes = kInserts[rng() % 5];
-                mergedoc.InsertAt(static_cast<Pos>(pos), bytes, kPlain, false);
+                mergedoc.InsertAt(static_cast<Pos>(pos), bytes, Marking{});
                 model.insert(pos, bytes);
             } else {
                 std::size_t a = boundary(rng);

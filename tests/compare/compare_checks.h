@@ -11,6 +11,7 @@
 #include "compare/markup_format.h"
 #include "platform/pure/line_ends.h"
 #include "platform/pure/rtf_reader.h"
+#include "platform/pure/text_runs.h"
 #include "platform/pure/utf8.h"
 
 namespace scrivane::testing {
@@ -68,18 +69,6 @@ inline std::vector<std::int64_t> markPositions(const std::vector<Block>& blocks,
     return marks;
 }
 
-// What stripping the marked-up document of `docnew` must give: stripping drops the marker
-// byte 6 and reads byte 7 as a blank wherever they stand, then turns lone CR and LF into
-// CR LF as the editing surface would.
-inline std::string realContent(std::string_view docnew) {
-    std::string out;
-    for (char c : docnew) {
-        if (c == '\x06') continue;
-        out.push_back(c == '\x07' ? ' ' : c);
-    }
-    return toCrLf(out);
-}
-
 // Every property a result must have; an empty list when all hold.
 inline std::vector<std::string> resultFaults(const std::vector<Block>& blocks,
                                              std::string_view docnew, std::string_view docold,
@@ -98,8 +87,13 @@ inline std::vector<std::string> resultFaults(const std::vector<Block>& blocks,
     if (blocks.size() > 2 && chainText(blocks, 2, docold) != docold) {
         faults.push_back("old chain lost the old text");
     }
-    if (!markup.empty() && strippedText(readRtf(markup).doc) != realContent(docnew)) {
-        faults.push_back("stripped markup is not the new text");
+    if (!markup.empty()) {
+        // Read back as the editor shows it: the markers where the document puts them.
+        RichText shown = readRtf(markup).doc;
+        shown.runs = withMarkersAtRunStarts(shown.text, shown.runs);
+        if (strippedText(shown) != toCrLf(docnew)) {
+            faults.push_back("stripped markup is not the new text");
+        }
     }
     for (std::int64_t at : markPositions(blocks, docnew, docold)) {
         const auto i = static_cast<std::size_t>(at);

@@ -76,13 +76,13 @@ TEST(ChangedSpan, TheSurfaceReportsEveryChangeOfItsText) {
                 surface.SetSelText(rng() % 2 ? "xy" : "");
                 break;
             case 1:
-                surface.InsertAt(pos, "q", kInsertedBlue, false);
+                surface.InsertAt(pos, "q", Marking{kInsertedBlue});
                 break;
             case 2:
                 surface.RemoveAt(pos, offPair(surface, std::min<Pos>(length, pos + 2)) - pos);
                 break;
             case 3:
-                surface.MarkRange(0, std::min<Pos>(3, length), kDeletedRed, true);
+                surface.MarkRange(0, std::min<Pos>(3, length), Marking{kDeletedRed, true});
                 break;
             case 4:
                 if (rng() % 10 == 0) surface.SetContent(RichText{"new\r\ntext", {}});

@@ -111,7 +111,7 @@ class KeeperTest : public ::testing::Test {
             if (doc.empty()) gone.mergedoc.SetText("one\r\ntwo\r\n");
             gone.mergedoc.SetSelStart(5);
             gone.mergedoc.SetSelText("new ");
-            gone.mergedoc.MarkRange(0, 3, kDeletedRed, true);
+            gone.mergedoc.MarkRange(0, 3, Marking{kDeletedRed, true});
             gone.ws.trackChanges = true;
         });
         ASSERT_EQ(files().size(), 1u);

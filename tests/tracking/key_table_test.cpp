@@ -40,7 +40,18 @@ const std::vector<KeyCase>& keyCases() {
         {"Delete on a lone marker removes it", true,
          "a\x06"
          "b",
-         "...", 1, 0, Qt::Key_Delete, kNone, "ab", "..", 1},
+         ".R.", 1, 0, Qt::Key_Delete, kNone, "ab", "..", 1},
+        {"Delete on a byte 6 of the file strikes it", true,
+         "a\x06"
+         "b",
+         "...", 1, 0, Qt::Key_Delete, kNone,
+         "a\x06"
+         "b",
+         ".r.", 2},
+        {"Ctrl+Delete on a marker takes it back", true,
+         "a\x06"
+         "b",
+         ".R.", 1, 0, Qt::Key_Delete, kCtrl, "ab", "..", 2},
         {"Delete over a mixed selection strikes it whole", true, "abXcd", "..b..", 1, 3,
          Qt::Key_Delete, kNone, "abXcd", ".rrr.", 4},
         {"Backspace at the start strikes nothing", true, "ab", "..", 0, 0, Qt::Key_Backspace, kNone,

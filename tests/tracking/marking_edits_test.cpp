@@ -47,13 +47,13 @@ TEST_F(TrackingTest, InPlaceMarkingAgreesWithRewriting) {
     EXPECT_LT(declined, 40);
 }
 
-// Bells in kept text read as blanks, as stripping reads them; too many changes leave the
+// Struck text and markers go, the file's own bytes 6 and 7 stay; too many changes leave the
 // work to a rewrite.
-TEST_F(TrackingTest, AcceptingInPlaceReadsBellsAsBlanksAndGivesUpOnHugeCounts) {
+TEST_F(TrackingTest, AcceptingInPlaceKeepsTheFilesBytesAndGivesUpOnHugeCounts) {
     Pos removed = 0;
-    load(std::string("a\x07") + "b\x06" + "cde", "....rr.");
+    load(std::string("a\x07") + "b\x06\x06" + "cde\x06", "....Rr..B");
     ASSERT_TRUE(acceptInPlace(mergedoc, removed));
-    EXPECT_EQ(mergedoc.Text(), "a be");
+    EXPECT_EQ(mergedoc.Text(), std::string("a\x07") + "b\x06" + "de");
     EXPECT_EQ(removed, 3);
     // A removal that would leave a lone CR behind declines, and changes nothing.
     load("a\r\nb", "..r.");

@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cctype>
 #include <random>
 
 #include "compare/markup_format.h"
@@ -26,10 +28,11 @@ struct Model {
         text.insert(static_cast<std::size_t>(at), s);
         marks.insert(static_cast<std::size_t>(at), s.size(), mark);
     }
+    bool markerAt(Pos i) const { return std::isupper(marks[static_cast<std::size_t>(i)]) != 0; }
     void unstrikeRange(Pos from, Pos n) {
         Pos kept = n;
         for (Pos i = from + n - 1; i >= from; --i) {
-            if (text[static_cast<std::size_t>(i)] == '\x06') {
+            if (markerAt(i)) {
                 erase(i, 1);
                 --kept;
             }
@@ -52,15 +55,18 @@ struct Model {
         }
         Pos skip = backspace ? 0 : length;
         if (!ctrl) {
-            const std::string sel = text.substr(start, length);
             const std::string selMarks = marks.substr(start, length);
-            if (sel == "\x06" || selMarks == std::string(length, 'b')) {
+            const bool blue = std::all_of(selMarks.begin(), selMarks.end(),
+                                          [](char m) { return m == 'b' || m == 'B'; });
+            if ((length == 1 && markerAt(start)) || blue) {
                 erase(start, length);
                 length = 0;
                 return;
             }
-            marks.replace(static_cast<std::size_t>(start), static_cast<std::size_t>(length), length,
-                          'r');
+            // Struck red; a marker stays a marker.
+            for (Pos i = start; i < start + length; ++i) {
+                marks[static_cast<std::size_t>(i)] = markerAt(i) ? 'R' : 'r';
+            }
         } else if (!shift) {
             unstrikeRange(start, length);
         }
@@ -80,7 +86,7 @@ struct Model {
     std::string unstruck() const {
         std::string out;
         for (std::size_t i = 0; i < text.size(); ++i) {
-            if (marks[i] != 'r' && text[i] != '\x06') out.push_back(text[i]);
+            if (marks[i] == '.' || marks[i] == 'b') out.push_back(text[i]);
         }
         return out;
     }
@@ -100,8 +106,13 @@ TEST_F(TrackingTest, RandomEditsAgreeWithTheModel) {
                 m.text += "\r\n";
                 m.marks += std::string(2, ".rb"[pick(3)]);
             } else {
-                m.text.push_back("abc\x06"[pick(4)]);
-                m.marks.push_back(".rb"[pick(3)]);
+                const char c = "abc\x06"[pick(4)];
+                char mark = ".rb"[pick(3)];
+                // A byte 6 is a change marker, or the file's own text.
+                if (c == '\x06' && mark != '.' && pick(2) == 0)
+                    mark = static_cast<char>(std::toupper(mark));
+                m.text.push_back(c);
+                m.marks.push_back(mark);
             }
         }
         ws.trackChanges = true;

@@ -17,12 +17,12 @@ TEST_F(TrackingTest, SwitchingOnMarksEditsSinceOpeningAndKeepsTheCaret) {
     mnuTrackChanges_Click(ws);
     EXPECT_TRUE(ws.trackChanges);
     EXPECT_EQ(mergedoc.Text(), "\x06X" + kOld);
-    EXPECT_EQ(marks(), "bb" + std::string(kOld.size(), '.'));
+    EXPECT_EQ(marks(), "Bb" + std::string(kOld.size(), '.'));
     EXPECT_EQ(mergedoc.SelStart(), 1);
     EXPECT_EQ(view.statusLabel, "1 difference was found.");
 
     // Off: struck text and markers go, the rest is plain; the caret goes to its line's start.
-    load("ab\r\n\x06gone\x06new", "....rrrrrbbbb");
+    load("ab\r\n\x06gone\x06new", "....RrrrrBbbb");
     mergedoc.SetSelStart(12);
     mnuTrackChanges_Click(ws);
     EXPECT_FALSE(ws.trackChanges);
@@ -37,7 +37,7 @@ TEST_F(TrackingTest, NextChangeWalksTheRunsAndWrapsOnce) {
         "\x06"
         "ab cd\x06"
         "efg",
-        "bbb...rrrr");
+        "Bbb...Rrrr");
     struct Step {
         Pos caret, selStart, selLength;
     };
@@ -68,7 +68,7 @@ TEST_F(TrackingTest, UnstrikeRestoresTheSelectionWithoutMarkers) {
         "a\x06"
         "bc\x06"
         "d",
-        ".rrrbb");
+        ".RrrBb");
     select(1, 5);
     unstrike(ws);
     EXPECT_EQ(mergedoc.Text(), "abcd");
@@ -99,7 +99,7 @@ TEST_F(TrackingTest, CompareToShowsTheDifferenceAndLeavesTrackingOn) {
 TEST_F(TrackingTest, CompareToAFileThatCannotBeReadKeepsTheDocument) {
     for (const std::string& bad : {dir() + "/missing.txt", dir()}) {
         ws.trackChanges = true;
-        load("ab\x06gone", "...rrrr");
+        load("ab\x06gone", "..Rrrrr");
         services.openNames = {bad};
         mnuCompareTo_Click(ws);
         EXPECT_EQ(mergedoc.Text(), "ab") << bad;
@@ -118,7 +118,7 @@ TEST_F(TrackingTest, BlockCheckWritesThePrivateFileAndShowsIt) {
     EXPECT_TRUE(ws.blockCheck);
     EXPECT_EQ(services.lastMessage(), "Next time you compare your document, the file \"" + runtime +
                                           "/scrivane/blocks.txt\" will be created.");
-    mergetext(ws, "new text here!", "old text there");
+    mergetext(ws, RichText{"new text here!"}, "old text there");
     ASSERT_EQ(services.viewerOpened.size(), 1u);
     EXPECT_EQ(services.viewerOpened[0], runtime + "/scrivane/blocks.txt");
     EXPECT_EQ(readFile(services.viewerOpened[0]).rfind("New length: 14", 0), 0u);
@@ -128,7 +128,7 @@ TEST_F(TrackingTest, BlockCheckWritesThePrivateFileAndShowsIt) {
 
     // A directory open to others is not written through; the comparison still shows.
     ASSERT_EQ(::chmod((runtime + "/scrivane").c_str(), 0777), 0);
-    mergetext(ws, "abc", "abd");
+    mergetext(ws, RichText{"abc"}, "abd");
     EXPECT_EQ(services.viewerOpened.size(), 1u);
     EXPECT_NE(services.lastMessage().find(" opening " + runtime), std::string::npos);
     EXPECT_NE(mergedoc.Text().find('\x06'), std::string::npos);

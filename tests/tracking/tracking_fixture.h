@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QTest>
+#include <cctype>
 #include <string>
 
 #include "app/app_fixture.h"
+#include "platform/pure/text_runs.h"
 #include "tracking/edit_menu.h"
 #include "tracking/track_changes.h"
 #include "tracking/tracked_keys.h"
@@ -26,7 +28,7 @@ class ForwardToHandlers : public SurfaceEvents {
 };
 
 // The document's marking, one letter a byte: '.' plain, 'r' red and struck, 'b' blue,
-// 's' struck but not red, '?' anything else.
+// 's' struck but not red, '?' anything else; a change marker in capitals ('R', 'B').
 inline std::string marksOf(const RichText& doc) {
     if (doc.runs.empty()) return std::string(doc.text.size(), '.');
     std::string out;
@@ -36,22 +38,19 @@ inline std::string marksOf(const RichText& doc) {
         if (run.colour == kDeletedRed && run.strike) c = 'r';
         if (run.colour == kInsertedBlue && !run.strike) c = 'b';
         if (run.colour != kDeletedRed && run.strike) c = 's';
+        if (run.marker) c = static_cast<char>(std::toupper(c));
         out.append(run.length, c);
     }
     return out;
 }
 
-// Styled text from a text and its marking letters ('.', 'r', 'b').
+// Styled text from a text and its marking letters ('.', 'r', 'b', markers 'R', 'B').
 inline RichText withMarks(const std::string& text, const std::string& marks) {
     RichText doc{text, {}};
-    for (std::size_t i = 0; i < marks.size(); ++i) {
-        const Colour c = marks[i] == 'r' ? kDeletedRed : marks[i] == 'b' ? kInsertedBlue : kPlain;
-        const bool strike = marks[i] == 'r';
-        if (!doc.runs.empty() && doc.runs.back().colour == c && doc.runs.back().strike == strike) {
-            ++doc.runs.back().length;
-        } else {
-            doc.runs.push_back(TextRun{1, c, strike});
-        }
+    for (const char m : marks) {
+        const char lower = static_cast<char>(std::tolower(m));
+        const Colour c = lower == 'r' ? kDeletedRed : lower == 'b' ? kInsertedBlue : kPlain;
+        appendRun(doc.runs, 1, Marking{c, lower == 'r', m != lower});
     }
     return doc;
 }

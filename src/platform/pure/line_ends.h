@@ -20,17 +20,6 @@ LineEnds platformLineEnds();
 // those two; a text without line breaks gets `fallback`.
 LineEnds detectLineEnds(std::string_view bytes, LineEnds fallback);
 
-// How one line break of a file was written. `Usual` is the file's most used ending, which
-// typed and pasted breaks take too; it is 0, the state every line of the surface starts with.
-enum class LineEnd : std::uint8_t { Usual = 0, CrLf, Lf, Cr };
-
-// A line (from 0) whose break is written otherwise than the file's usual ending.
-struct LineBreak {
-    Pos line = 0;
-    LineEnd end = LineEnd::Usual;
-    bool operator==(const LineBreak&) const = default;
-};
-
 // File bytes as the editor holds them, every break CR LF, with what it takes to write each
 // break back as it was: the usual ending and the lines that differ from it, in line order.
 struct DocumentText {

@@ -4,13 +4,35 @@
 
 namespace scrivane {
 
-void appendRun(std::vector<TextRun>& runs, std::size_t length, Colour colour, bool strike) {
+void appendRun(std::vector<TextRun>& runs, std::size_t length, const Marking& marking) {
     if (length == 0) return;
-    if (!runs.empty() && runs.back().colour == colour && runs.back().strike == strike) {
+    if (!runs.empty() && runs.back().marking() == marking) {
         runs.back().length += length;
         return;
     }
-    runs.push_back(TextRun{length, colour, strike});
+    runs.push_back(TextRun{length, marking.colour, marking.strike, marking.marker});
+}
+
+bool allPlain(const std::vector<TextRun>& runs) {
+    return std::all_of(runs.begin(), runs.end(),
+                       [](const TextRun& r) { return r.marking() == Marking{}; });
+}
+
+std::vector<TextRun> withMarkersAtRunStarts(std::string_view text,
+                                            const std::vector<TextRun>& runs) {
+    std::vector<TextRun> out;
+    out.reserve(runs.size());
+    std::size_t pos = 0;
+    for (const TextRun& run : runs) {
+        if (run.colour != kPlain && pos < text.size() && text[pos] == '\x06') {
+            appendRun(out, 1, Marking{run.colour, run.strike, true});
+            appendRun(out, run.length - 1, run.marking());
+        } else {
+            appendRun(out, run.length, run.marking());
+        }
+        pos += run.length;
+    }
+    return out;
 }
 
 RichText normalised(RichText doc) {
@@ -21,13 +43,11 @@ RichText normalised(RichText doc) {
     for (const TextRun& run : doc.runs) {
         if (covered >= size) break;
         const std::size_t length = std::min(run.length, size - covered);
-        appendRun(runs, length, run.colour & kColourMask, run.strike);
+        appendRun(runs, length, Marking{run.colour & kColourMask, run.strike, run.marker});
         covered += length;
     }
     appendRun(runs, size - covered, kPlain, false);
-    const bool allPlain = std::all_of(
-        runs.begin(), runs.end(), [](const TextRun& r) { return r.colour == kPlain && !r.strike; });
-    if (allPlain) runs.clear();
+    if (allPlain(runs)) runs.clear();
     doc.runs = std::move(runs);
     return doc;
 }

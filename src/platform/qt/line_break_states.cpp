@@ -85,6 +85,13 @@ std::vector<LineBreak> LineBreakStates::read() const {
 void LineBreakStates::write(const std::vector<LineBreak>& breaks) {
     settle();
     const Pos lines = lineCount();
+    // Lines that keep a state but are not listed become usual.
+    const Pos kept = std::min<Pos>(lines, editor_.SendScintilla(Sci::SCI_GETMAXLINESTATE));
+    auto listed = breaks.begin();
+    for (Pos line = 0; line < kept; ++line) {
+        while (listed != breaks.end() && listed->line < line) ++listed;
+        if (listed == breaks.end() || listed->line != line) setState(line, 0);
+    }
     for (const LineBreak& b : breaks) {
         if (b.line >= 0 && b.line < lines) setState(b.line, static_cast<int>(b.end));
     }

@@ -26,6 +26,7 @@ class LineBreakStates {
     void clear();
 
     std::vector<LineBreak> read() const;
+    // Every line listed gets its break, every other one the usual.
     void write(const std::vector<LineBreak>& breaks);
 
   private:

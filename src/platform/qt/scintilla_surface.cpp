@@ -4,6 +4,8 @@
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMetaObject>
 #include <QMouseEvent>
@@ -31,6 +33,8 @@ using Sci = QsciScintillaBase;
 constexpr long kWhite = 0xFFFFFF;
 constexpr long kStrikeLine = 0x000080;  // dark red, 0xBBGGRR
 constexpr Pos kStyleChunk = 1 << 20;
+// The key code the handlers see for text an input method commits: a character key.
+constexpr int kCommittedTextKey = 223;
 constexpr std::size_t kAllocationSlack = 1 << 16;
 // Edits are heard of just before they are made. The widget answers every announced
 // insertion or deletion by counting the characters from the start of the document up to it
@@ -81,6 +85,38 @@ int coreKeyOf(QKeyCombination combo) {
     return code | (mods << 16);
 }
 
+// The editor's commands that would change the text past the key handlers: typing, Enter,
+// Tab, Delete and Backspace (with Ctrl and Shift) go through them, every other way text
+// enters or leaves goes through the window's commands.
+bool changesTextOnItsOwn(QsciCommand::Command command) {
+    using C = QsciCommand;
+    switch (command) {
+        case C::LineDelete:
+        case C::LineCut:
+        case C::LineCopy:
+        case C::LineTranspose:
+        case C::LineDuplicate:
+        case C::MoveSelectedLinesUp:
+        case C::MoveSelectedLinesDown:
+        case C::SelectionDuplicate:
+        case C::SelectionLowerCase:
+        case C::SelectionUpperCase:
+        case C::SelectionCut:
+        case C::SelectionCopy:
+        case C::Paste:
+        case C::EditToggleOvertype:
+        case C::Formfeed:
+        case C::Backtab:
+        case C::Undo:
+        case C::Redo:
+        case C::ReverseLines:
+        case C::DeleteBackNotLine:
+            return true;
+        default:
+            return false;
+    }
+}
+
 bool isMenuKey(const std::vector<QKeyCombination>& keys, int qtKey) {
     if (qtKey == 0) return false;
     return std::any_of(keys.begin(), keys.end(),
@@ -100,21 +136,32 @@ int mouseButtonOf(Qt::MouseButton button) {
     }
 }
 
-// Joins colour runs and strike runs over the same text; an empty list stands for one plain run.
-std::vector<TextRun> mergeRuns(const std::vector<TextRun>& colours,
-                               const std::vector<TextRun>& strikes, std::size_t total) {
-    const std::vector<TextRun> plain{TextRun{total, kPlain, false}};
-    const auto& a = colours.empty() ? plain : colours;
-    const auto& b = strikes.empty() ? plain : strikes;
+// One indicator's values over a stretch of text, run by run.
+struct ValueRun {
+    Pos length;
+    long value;
+};
+
+// Joins the runs of the colour, strike and marker indicators over the same text.
+std::vector<TextRun> mergeRuns(const std::vector<ValueRun>& colours,
+                               const std::vector<ValueRun>& strikes,
+                               const std::vector<ValueRun>& markers) {
     std::vector<TextRun> runs;
-    std::size_t ia = 0, ib = 0, leftA = a[0].length, leftB = b[0].length;
-    while (ia < a.size() && ib < b.size()) {
-        const std::size_t step = std::min(leftA, leftB);
-        appendRun(runs, step, a[ia].colour, b[ib].strike);
-        leftA -= step;
-        leftB -= step;
-        if (leftA == 0 && ++ia < a.size()) leftA = a[ia].length;
-        if (leftB == 0 && ++ib < b.size()) leftB = b[ib].length;
+    std::size_t ic = 0, is = 0, im = 0;
+    Pos leftC = colours.empty() ? 0 : colours[0].length;
+    Pos leftS = strikes.empty() ? 0 : strikes[0].length;
+    Pos leftM = markers.empty() ? 0 : markers[0].length;
+    while (ic < colours.size() && is < strikes.size() && im < markers.size()) {
+        const Pos step = std::min({leftC, leftS, leftM});
+        appendRun(runs, static_cast<std::size_t>(step),
+                  Marking{static_cast<Colour>(colours[ic].value) & kColourMask,
+                          strikes[is].value != 0, markers[im].value != 0});
+        leftC -= step;
+        leftS -= step;
+        leftM -= step;
+        if (leftC == 0 && ++ic < colours.size()) leftC = colours[ic].length;
+        if (leftS == 0 && ++is < strikes.size()) leftS = strikes[is].length;
+        if (leftM == 0 && ++im < markers.size()) leftM = markers[im].length;
     }
     return runs;
 }
@@ -188,6 +235,7 @@ void ScintillaSurface::configureEditor() {
     sci(Sci::SCI_INDICSETSTYLE, kStrikeIndicator, Sci::INDIC_STRIKE);
     sci(Sci::SCI_INDICSETFORE, kStrikeIndicator, kStrikeLine);
     sci(Sci::SCI_INDICSETUNDER, kStrikeIndicator, 0);
+    sci(Sci::SCI_INDICSETSTYLE, kMarkerIndicator, Sci::INDIC_HIDDEN);
 
     for (unsigned long margin = 0; margin < 5; ++margin) sci(Sci::SCI_SETMARGINWIDTHN, margin, 0);
     prepareLayout(*editor_);
@@ -212,6 +260,11 @@ void ScintillaSurface::configureEditor() {
 void ScintillaSurface::removeClashingKeys() {
     const std::vector<QKeyCombination> keys = menuKeys();
     for (QsciCommand* command : editor_->standardCommands()->commands()) {
+        if (changesTextOnItsOwn(command->command())) {
+            command->setKey(0);
+            command->setAlternateKey(0);
+            continue;
+        }
         if (isMenuKey(keys, command->key())) command->setKey(0);
         if (isMenuKey(keys, command->alternateKey())) command->setAlternateKey(0);
     }
@@ -367,12 +420,14 @@ void ScintillaSurface::SetText(std::string_view text) {
 }
 
 void ScintillaSurface::SetContent(const RichText& doc) {
+    // Making every break CR LF changes no line's number: a lone CR or LF ends a line as well.
     if (runsCoverText(doc) && hasOnlyCrLf(doc.text)) {
         replaceAll(doc.text, doc.runs);
-        return;
+    } else {
+        const RichText fitted = richTextWithCrLf(doc);
+        replaceAll(fitted.text, fitted.runs);
     }
-    const RichText fitted = richTextWithCrLf(doc);
-    replaceAll(fitted.text, fitted.runs);
+    breakStates_.write(doc.breaks);
 }
 
 void ScintillaSurface::SetTextRTF(std::string_view rtf) {
@@ -393,15 +448,13 @@ std::string ScintillaSurface::SelRTF() const {
 }
 
 RichText ScintillaSurface::Content() const {
-    return contentOf(0, TextLength());
+    RichText doc = contentOf(0, TextLength());
+    doc.breaks = LineBreaks();
+    return doc;
 }
 
 std::vector<TextRun> ScintillaSurface::Runs() const {
-    const Pos end = TextLength();
-    const std::vector<TextRun> colours = colourRuns(0, end);
-    const std::vector<TextRun> strikes = strikeRuns(0, end);
-    if (colours.empty() && strikes.empty()) return {};
-    return mergeRuns(colours, strikes, static_cast<std::size_t>(end));
+    return runsOf(0, TextLength());
 }
 
 void ScintillaSurface::setCodePageFor(std::string_view bytes) {
@@ -446,8 +499,7 @@ void ScintillaSurface::paintRuns(const std::vector<TextRun>& runs) {
     Pos pos = 0;
     for (const TextRun& run : runs) {
         const auto length = static_cast<Pos>(run.length);
-        if (run.colour != kPlain || run.strike)
-            paintRun(pos, length, Marking{run.colour, run.strike});
+        if (run.marking() != Marking{}) paintRun(pos, length, run.marking());
         pos += length;
     }
 }
@@ -494,10 +546,10 @@ void ScintillaSurface::SetSelText(std::string_view text) {
     select(caret, caret);
 }
 
-void ScintillaSurface::InsertAt(Pos pos, std::string_view bytes, Colour colour, bool strike) {
+void ScintillaSurface::InsertAt(Pos pos, std::string_view bytes, const Marking& marking) {
     if (bytes.empty()) return;
     WriteScope scope(*this);
-    insertRaw(clampPos(pos), bytes, Marking{colour, strike});
+    insertRaw(clampPos(pos), bytes, marking);
 }
 
 void ScintillaSurface::RemoveAt(Pos pos, Pos length) {
@@ -508,9 +560,17 @@ void ScintillaSurface::RemoveAt(Pos pos, Pos length) {
     sci(Sci::SCI_DELETERANGE, static_cast<unsigned long>(pos), static_cast<long>(length));
 }
 
-void ScintillaSurface::MarkRange(Pos pos, Pos length, Colour colour, bool strike) {
+void ScintillaSurface::MarkRange(Pos pos, Pos length, const Marking& marking) {
     pos = clampPos(pos);
-    paintRun(pos, std::min(length, TextLength() - pos), Marking{colour, strike});
+    paintRun(pos, std::min(length, TextLength() - pos), marking);
+}
+
+Pos ScintillaSurface::NextMarker(Pos pos) const {
+    const Pos length = TextLength();
+    pos = clampPos(pos);
+    if (pos >= length || markingAt(pos).marker) return pos;
+    const Pos end = sci(Sci::SCI_INDICATOREND, kMarkerIndicator, static_cast<long>(pos));
+    return end <= pos || end > length ? length : end;
 }
 
 std::vector<LineBreak> ScintillaSurface::LineBreaks() const {
@@ -544,6 +604,22 @@ void ScintillaSurface::setColour(Pos pos, Pos length, Colour colour) {
     sci(Sci::SCI_INDICATORFILLRANGE, static_cast<unsigned long>(pos), static_cast<long>(length));
 }
 
+void ScintillaSurface::setMarker(Pos pos, Pos length, bool on) {
+    if (length <= 0) return;
+    // Most documents never hold a marker: nothing to clear then, and nothing to count.
+    if (!on && !holdsMarkers()) return;
+    ++revision_;
+    sci(Sci::SCI_SETINDICATORCURRENT, kMarkerIndicator);
+    if (on) {
+        sci(Sci::SCI_SETINDICATORVALUE, 1);
+        sci(Sci::SCI_INDICATORFILLRANGE, static_cast<unsigned long>(pos),
+            static_cast<long>(length));
+    } else {
+        sci(Sci::SCI_INDICATORCLEARRANGE, static_cast<unsigned long>(pos),
+            static_cast<long>(length));
+    }
+}
+
 void ScintillaSurface::setStrike(Pos pos, Pos length, bool on) {
     if (length <= 0) return;
     ++revision_;
@@ -562,6 +638,7 @@ void ScintillaSurface::paintRun(Pos pos, Pos length, const Marking& marking) {
     if (length <= 0) return;
     setColour(pos, length, rgbOf(marking.colour));
     setStrike(pos, length, marking.strike);
+    setMarker(pos, length, marking.marker);
 }
 
 Colour ScintillaSurface::colourAt(Pos pos) const {
@@ -574,8 +651,17 @@ bool ScintillaSurface::strikeAt(Pos pos) const {
     return sci(Sci::SCI_INDICATORVALUEAT, kStrikeIndicator, static_cast<long>(pos)) != 0;
 }
 
-ScintillaSurface::Marking ScintillaSurface::markingAt(Pos pos) const {
-    return {colourAt(pos), strikeAt(pos)};
+Marking ScintillaSurface::markingAt(Pos pos) const {
+    return {colourAt(pos), strikeAt(pos),
+            sci(Sci::SCI_INDICATORVALUEAT, kMarkerIndicator, static_cast<long>(pos)) != 0};
+}
+
+Marking ScintillaSurface::markingBeside(Pos pos) const {
+    if (pos < 0 || pos >= TextLength()) return {};
+    const Marking beside = markingAt(pos);
+    // New text is never shown as deleted: next to struck text it starts out plain.
+    if (beside.strike) return {};
+    return Marking{beside.colour};
 }
 
 std::optional<Colour> ScintillaSurface::uniformColour(Pos start, Pos end) const {
@@ -586,15 +672,10 @@ std::optional<Colour> ScintillaSurface::uniformColour(Pos start, Pos end) const 
     return colourAt(start);
 }
 
-ScintillaSurface::Marking ScintillaSurface::insertionMarking() const {
+Marking ScintillaSurface::insertionMarking() const {
     const Pos start = SelStart();
     const Pos end = selEnd();
-    const Pos length = TextLength();
-    Marking marking;
-    const Pos ref = start < end ? start : (start > 0 ? start - 1 : 0);
-    if (ref < length) marking = markingAt(ref);
-    // New text is never shown as deleted: next to struck text it starts out plain.
-    if (marking.strike) marking = Marking{};
+    Marking marking = markingBeside(start < end ? start : (start > 0 ? start - 1 : 0));
     if (pending_ && pending_->at == start && (start == end || pending_->overSelection)) {
         if (pending_->colour) marking.colour = *pending_->colour;
         if (pending_->strike) marking.strike = *pending_->strike;
@@ -652,6 +733,14 @@ void ScintillaSurface::SetSelStrikeThru(bool on) {
     setStrike(start, end - start, on);
 }
 
+bool ScintillaSurface::holdsMarkers() const {
+    const Pos length = TextLength();
+    if (length == 0) return false;
+    if (markingAt(0).marker) return true;
+    const Pos firstEnd = sci(Sci::SCI_INDICATOREND, kMarkerIndicator, 0);
+    return firstEnd > 0 && firstEnd < length;
+}
+
 bool ScintillaSurface::HasStrike() const {
     const Pos length = TextLength();
     if (length == 0) return false;
@@ -694,27 +783,25 @@ void ScintillaSurface::forIndicatorRuns(int indicator, Pos start, Pos end,
     }
 }
 
-std::vector<TextRun> ScintillaSurface::colourRuns(Pos start, Pos end) const {
-    std::vector<TextRun> runs;
+std::vector<TextRun> ScintillaSurface::runsOf(Pos start, Pos end) const {
+    const auto valueRuns = [&](int indicator, bool& any) {
+        std::vector<ValueRun> runs;
+        forIndicatorRuns(indicator, start, end, [&](Pos length, long value) {
+            if (!runs.empty() && runs.back().value == value) {
+                runs.back().length += length;
+            } else {
+                runs.push_back({length, value});
+            }
+            any = any || value != 0;
+        });
+        return runs;
+    };
     bool any = false;
-    forIndicatorRuns(kColourIndicator, start, end, [&](Pos length, long value) {
-        const Colour colour = static_cast<Colour>(value) & kColourMask;
-        appendRun(runs, static_cast<std::size_t>(length), colour, false);
-        any = any || colour != kPlain;
-    });
-    if (!any) runs.clear();
-    return runs;
-}
-
-std::vector<TextRun> ScintillaSurface::strikeRuns(Pos start, Pos end) const {
-    std::vector<TextRun> runs;
-    bool any = false;
-    forIndicatorRuns(kStrikeIndicator, start, end, [&](Pos length, long value) {
-        appendRun(runs, static_cast<std::size_t>(length), kPlain, value != 0);
-        any = any || value != 0;
-    });
-    if (!any) runs.clear();
-    return runs;
+    const std::vector<ValueRun> colours = valueRuns(kColourIndicator, any);
+    const std::vector<ValueRun> strikes = valueRuns(kStrikeIndicator, any);
+    const std::vector<ValueRun> markers = valueRuns(kMarkerIndicator, any);
+    if (!any) return {};
+    return mergeRuns(colours, strikes, markers);
 }
 
 RichText ScintillaSurface::contentOf(Pos start, Pos end) const {
@@ -722,10 +809,7 @@ RichText ScintillaSurface::contentOf(Pos start, Pos end) const {
     start = clampPos(start);
     end = std::max(start, clampPos(end));
     doc.text = std::string(TextRange(start, end - start));
-    const std::vector<TextRun> colours = colourRuns(start, end);
-    const std::vector<TextRun> strikes = strikeRuns(start, end);
-    if (!colours.empty() || !strikes.empty())
-        doc.runs = mergeRuns(colours, strikes, doc.text.size());
+    doc.runs = runsOf(start, end);
     return doc;
 }
 
@@ -753,10 +837,12 @@ Pos ScintillaSurface::repairLineEnds(Pos from, Pos to) {
         Marking marking;
     };
     std::vector<Fix> fixes;
+    // The byte that completes a break takes the marking of its other half, but is no marker.
+    const auto halfOf = [this](Pos at) { return Marking{colourAt(at), strikeAt(at)}; };
     for (Pos i = first; i < last; ++i) {
         const char c = byteAt(i);
-        if (c == '\r' && byteAt(i + 1) != '\n') fixes.push_back({i + 1, '\n', markingAt(i)});
-        if (c == '\n' && byteAt(i - 1) != '\r') fixes.push_back({i, '\r', markingAt(i)});
+        if (c == '\r' && byteAt(i + 1) != '\n') fixes.push_back({i + 1, '\n', halfOf(i)});
+        if (c == '\n' && byteAt(i - 1) != '\r') fixes.push_back({i, '\r', halfOf(i)});
     }
     Pos shiftedFrom = 0;
     for (auto fix = fixes.rbegin(); fix != fixes.rend(); ++fix) {
@@ -837,11 +923,7 @@ void ScintillaSurface::settleInput() {
         const Pos from = clampPos(edit.pos);
         const Pos to = clampPos(edit.pos + edit.length);
         if (edit.insertion && to > from) {
-            Marking marking = inputMarking_.value_or(Marking{});
-            if (!inputMarking_ && from > 0) {
-                marking = markingAt(from - 1);
-                if (marking.strike) marking = Marking{};
-            }
+            const Marking marking = inputMarking_ ? *inputMarking_ : markingBeside(from - 1);
             paintRun(from, to - from, marking);
         }
         repairLineEnds(from, to);
@@ -895,6 +977,45 @@ bool ScintillaSurface::keyPressed(const QKeyEvent& event) {
     return !caretMoves_.keyPressed(event);
 }
 
+bool ScintillaSurface::inputLocked() const {
+    return !enabled_;
+}
+
+// Committed text is typed text: the handlers see it as a key that types its first character,
+// so that it takes an undo snapshot and the typing colour as any typed key does.
+bool ScintillaSurface::committingText(const QString& text) {
+    SurfaceEvents* handlers = events();
+    if (handlers != nullptr) {
+        int code = kCommittedTextKey;
+        handlers->KeyDown(code, 0);
+        if (code == 0) return false;
+        int ascii = static_cast<int>(text.toUcs4().value(0));
+        handlers->KeyPress(ascii);
+        if (ascii == 0) return false;
+    }
+    inputMarking_ = insertionMarking();
+    pending_.reset();
+    return true;
+}
+
+void ScintillaSurface::textCommitted() {
+    if (SurfaceEvents* handlers = events()) {
+        int code = kCommittedTextKey;
+        handlers->KeyUp(code, 0);
+    }
+}
+
+void ScintillaSurface::pasteSelectionAt(const QPoint& pos) {
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard->supportsSelection()) return;
+    const Pos at = sci(Sci::SCI_POSITIONFROMPOINT, static_cast<unsigned long>(pos.x()),
+                       static_cast<long>(pos.y()));
+    SetSelStart(at);
+    if (SurfaceEvents* handlers = events()) {
+        handlers->PasteSelection(clipboard->text(QClipboard::Selection).toStdString());
+    }
+}
+
 bool ScintillaSurface::keyReleased(const QKeyEvent& event) {
     const SurfaceKey key = translateKey(event);
     SurfaceEvents* handlers = events();
@@ -941,8 +1062,9 @@ bool ScintillaSurface::Enabled() const {
 }
 
 void ScintillaSurface::SetEnabled(bool on) {
+    // A lock the change handler reads while content is rewritten, not the widget's state:
+    // disabling a focused widget sends the keyboard focus elsewhere for good.
     enabled_ = on;
-    editor_->setEnabled(on);
 }
 
 void ScintillaSurface::SetFocus() {

@@ -30,6 +30,8 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
     static constexpr int kStrikeIndicator = 8;
     // The indicator whose value is the colour of the text.
     static constexpr int kColourIndicator = 9;
+    // The indicator, never drawn, on the bytes that are change markers.
+    static constexpr int kMarkerIndicator = 10;
 
     explicit ScintillaSurface(QWidget* parent = nullptr);
     ~ScintillaSurface() override;
@@ -75,9 +77,10 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
     std::vector<TextRun> Runs() const override;
     void SetContent(const RichText& doc) override;
 
-    void InsertAt(Pos pos, std::string_view bytes, Colour colour, bool strike) override;
+    void InsertAt(Pos pos, std::string_view bytes, const Marking& marking) override;
     void RemoveAt(Pos pos, Pos length) override;
-    void MarkRange(Pos pos, Pos length, Colour colour, bool strike) override;
+    void MarkRange(Pos pos, Pos length, const Marking& marking) override;
+    Pos NextMarker(Pos pos) const override;
 
     Pos TextLength() const override;
     std::string_view TextRange(Pos pos, Pos len) const override;
@@ -92,10 +95,6 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
     void SetLineBreaks(const std::vector<LineBreak>& breaks) override;
 
   private:
-    struct Marking {
-        Colour colour = kPlain;
-        bool strike = false;
-    };
     // A format chosen for the caret position, waiting for the text typed there.
     struct PendingMarking {
         Pos at = 0;
@@ -114,9 +113,13 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
     // SurfaceInput
     void beginInput() override;
     void endInput() override;
+    bool inputLocked() const override;
     bool keyPressed(const QKeyEvent& event) override;
     bool keyReleased(const QKeyEvent& event) override;
+    bool committingText(const QString& text) override;
+    void textCommitted() override;
     void mouseReleased(const QMouseEvent& event) override;
+    void pasteSelectionAt(const QPoint& pos) override;
     void filesDropped(const std::vector<std::string>& paths) override;
 
     void configureEditor();
@@ -143,6 +146,11 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
     void paintRun(Pos pos, Pos length, const Marking& marking);
     void setStrike(Pos pos, Pos length, bool on);
     void setColour(Pos pos, Pos length, Colour colour);
+    void setMarker(Pos pos, Pos length, bool on);
+    bool holdsMarkers() const;
+    // The marking of new text written next to the byte at `pos`: its colour, never struck and
+    // never a marker.
+    Marking markingBeside(Pos pos) const;
     Marking markingAt(Pos pos) const;
     bool strikeAt(Pos pos) const;
     Colour colourAt(Pos pos) const;
@@ -153,8 +161,8 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
     // `indicator` keeps one value.
     void forIndicatorRuns(int indicator, Pos start, Pos end,
                           const std::function<void(Pos, long)>& each) const;
-    std::vector<TextRun> colourRuns(Pos start, Pos end) const;
-    std::vector<TextRun> strikeRuns(Pos start, Pos end) const;
+    // The marking of [start, end) as runs; empty when all of it is plain.
+    std::vector<TextRun> runsOf(Pos start, Pos end) const;
     Pos repairLineEnds(Pos from, Pos to);
     void insertRaw(Pos pos, std::string_view bytes, const Marking& marking);
 

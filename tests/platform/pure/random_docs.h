@@ -119,9 +119,12 @@ inline RichText markedDocument(std::size_t size) {
             "unchanged text of a line\r\n\x06"
             "deleted words\x06"
             "inserted\r\n";
-        doc.runs.push_back({27, kPlain, false});
-        doc.runs.push_back({14, kDeletedRed, true});
-        doc.runs.push_back({11, kInsertedBlue, false});
+        doc.runs.push_back({26, kPlain, false});
+        doc.runs.push_back({1, kDeletedRed, true, true});
+        doc.runs.push_back({13, kDeletedRed, true});
+        doc.runs.push_back({1, kInsertedBlue, false, true});
+        doc.runs.push_back({8, kInsertedBlue, false});
+        doc.runs.push_back({2, kPlain, false});
     }
     return doc;
 }

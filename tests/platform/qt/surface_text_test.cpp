@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include <QTest>
 #include <sys/stat.h>
 
 #include <QTemporaryDir>
@@ -305,7 +307,7 @@ TEST_F(SurfaceTest, TextEqualsLeavesTheGapAndAgreesWithText) {
     const std::string base = "0123456789";
     for (Pos at = 0; at <= 10; ++at) {
         surface.SetText(base);
-        surface.InsertAt(at, "x", kPlain, false);
+        surface.InsertAt(at, "x", Marking{});
         surface.RemoveAt(at, 1);
         const long gap = surface.editor()->SendScintilla(QsciScintillaBase::SCI_GETGAPPOSITION);
         for (const std::string& other : {base, "x123456789"s, "012345678x"s, "012345678"s,
@@ -401,16 +403,23 @@ TEST_F(SurfaceTest, RightMarginSwitchesWrapping) {
     }
 }
 
+// The lock is the surface's own: the widget keeps its state, and with it the keyboard focus.
 TEST_F(SurfaceTest, DisabledSurfaceStillTakesProgramWrites) {
+    surface.widget()->show();
+    surface.widget()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(surface.widget()));
+    surface.SetFocus();
+    ASSERT_TRUE(surface.widget()->hasFocus());
     surface.SetEnabled(false);
     EXPECT_FALSE(surface.Enabled());
-    EXPECT_FALSE(surface.widget()->isEnabled());
+    EXPECT_TRUE(surface.widget()->isEnabled());
+    EXPECT_TRUE(surface.widget()->hasFocus());
     surface.SetText("abc");
     select(3, 0);
     surface.SetSelText("d");
     EXPECT_EQ(surface.Text(), "abcd");
     surface.SetEnabled(true);
-    EXPECT_TRUE(surface.widget()->isEnabled());
+    EXPECT_TRUE(surface.widget()->hasFocus());
 }
 
 TEST_F(SurfaceTest, EditorKeepsNoUndoHistory) {
