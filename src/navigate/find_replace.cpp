@@ -151,8 +151,7 @@ std::size_t cmdReplaceAll_Click(Workspace& ws, SearchBarView& bar,
     const auto from = searchBytes(bar.FindText(), encoding, true);
     if (!from || from->empty()) return 0;
     const std::string to = toDocumentBytes(bar.ReplaceText(), encoding);
-    const StyledEdit edit =
-        replaceAllStyled(wholeText(rtb), rtb.Runs(), *from, to, typingColour(ws));
+    const StyledEdit edit = replaceAllStyled(wholeText(rtb), *from, to, typingColour(ws));
     return applyStyledEdit(ws, edit, beforeChange);
 }
 
@@ -162,8 +161,9 @@ std::size_t applyStyledEdit(Workspace& ws, const StyledEdit& edit,
     if (beforeChange) beforeChange();
     RichTextBox& rtb = ws.mergedoc;
     rtb.SetEnabled(false);
-    rtb.SetContent(edit.doc);
+    applyEdits(rtb, edit.edits);
     rtb.SetEnabled(true);
+    rtb.SetSelStart(0);
     // The caret is back at the start: whatever was selected is no match to replace any more.
     ws.search.findok = false;
     ws.view.ArmTimer();
