@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/pure/line_ends.h"
@@ -13,13 +14,15 @@ namespace scrivane {
 
 // One snapshot of the editing surface: its content with colours and strike-through, the
 // line breaks the file wrote otherwise than usual, the selection and whether change tracking
-// was on. The text is shared with the stored text
-// when they are equal, as right after a file is opened.
+// was on. The text is shared with the stored text when they are equal, as right after a file
+// is opened.
 struct UndoEntry {
-    // The text: the stored text itself when they are equal, else a copy of the entry's own,
-    // whose storage the next snapshot into this slot reuses.
+    // The text: the stored text itself when they are equal, else the first `ownLength` bytes
+    // of `own`. The bytes of `own` beyond them are room prepared for the next snapshot into
+    // this slot, never part of this one.
     std::shared_ptr<const std::string> shared;
     std::string own;
+    std::size_t ownLength = 0;
     std::vector<TextRun> runs;
     std::vector<LineBreak> breaks;  // how the breaks not written the usual way were written
     Pos selstart = 0;
@@ -27,7 +30,9 @@ struct UndoEntry {
     bool tracking = false;
     std::uint64_t revision = 0;  // the surface's revision when the snapshot was taken
 
-    const std::string& text() const { return shared ? *shared : own; }
+    std::string_view text() const {
+        return shared ? std::string_view(*shared) : std::string_view(own).substr(0, ownLength);
+    }
 };
 
 // One level of undo made of two snapshots that Undo swaps.

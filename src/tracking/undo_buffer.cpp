@@ -11,6 +11,7 @@ void setundobuffer(UndoBuffer& undo, const RichTextBox& mergedoc, bool tracking)
     } else {
         entry.shared.reset();
         mergedoc.CopyText(entry.own);
+        entry.ownLength = entry.own.size();
     }
     entry.runs = mergedoc.Runs();
     entry.breaks = mergedoc.LineBreaks();
@@ -28,8 +29,7 @@ bool mnuUndo_Click(UndoBuffer& undo, RichTextBox& mergedoc, bool& tracking) {
     undo.undoslot = 1 - undo.undoslot;
 
     const UndoEntry& entry = undo.entries[static_cast<std::size_t>(undo.undoslot)];
-    mergedoc.SetContent(RichText{entry.text(), entry.runs});
-    mergedoc.SetLineBreaks(entry.breaks);
+    mergedoc.SetContent(RichText{std::string(entry.text()), entry.runs, entry.breaks});
     mergedoc.SetSelStart(entry.selstart);
     mergedoc.SetSelLength(entry.sellength);
     tracking = entry.tracking;
@@ -46,6 +46,7 @@ bool warmUndoSlot(UndoBuffer& undo, const RichTextBox& mergedoc, std::size_t ste
     // A document still as its snapshot shared with the stored text would share it again: its
     // first change starts the preparing, and a file just opened costs no second copy.
     if (entry.shared && mergedoc.Revision() == entry.revision) return false;
+    // Grows the storage only: the snapshot in it keeps its length.
     std::string& own = entry.own;
     const auto length = static_cast<std::size_t>(mergedoc.TextLength());
     if (own.size() >= length) return false;
