@@ -141,6 +141,11 @@ void MainWindow::buildMenus() {
         addAction(mnuEdit_, "&Paste", QKeySequence(Qt::CTRL | Qt::Key_V), &MainWindow::paste);
     mnuCut_ = addAction(mnuEdit_, "&Cut", QKeySequence(Qt::CTRL | Qt::Key_X), &MainWindow::cut);
     mnuCopy_ = addAction(mnuEdit_, "C&opy", QKeySequence(Qt::CTRL | Qt::Key_C), &MainWindow::copy);
+    // The keys other programs paste and copy with, so that no paste bypasses the marking.
+    mnuPaste_->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
+    mnuCopy_->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
     mnuUnstrike_ = addAction(mnuEdit_, "&Unstrike", QKeySequence(Qt::CTRL | Qt::Key_U),
                              &MainWindow::unstrikeCommand);
     mnuUndo_ = addAction(mnuEdit_, "Un&do", QKeySequence(Qt::CTRL | Qt::Key_Z), &MainWindow::undo);
@@ -353,6 +358,10 @@ void MainWindow::MouseUp(int /*button*/, int /*shift*/, int /*x*/, int /*y*/) {
 
 void MainWindow::FilesDropped(const std::vector<std::string>& paths) {
     if (!paths.empty()) openfile(*ws_, paths.front());
+}
+
+void MainWindow::PasteSelection(const std::string& utf8) {
+    pasteText(*ws_, utf8);
 }
 
 // --- commands

@@ -74,7 +74,7 @@ void trackedDeletion(Workspace& ws, int& keyCode, int shift) {
         case 0:
         case shift::Shift:
             // Text that was itself inserted, or a lone marker, goes for real: nothing to track.
-            if ((rtb.SelLength() == 1 && rtb.SelText() == std::string(1, kChangeMarker)) ||
+            if ((rtb.SelLength() == 1 && rtb.NextMarker(rtb.SelStart()) == rtb.SelStart()) ||
                 rtb.SelColor() == kInsertedBlue) {
                 ws.keys.skipcount = 0;
                 return;
@@ -186,9 +186,13 @@ void mergedoc_Change(Workspace& ws) {
 }
 
 void plainPaste(Workspace& ws) {
+    pasteText(ws, ws.services.ClipboardText());
+}
+
+void pasteText(Workspace& ws, const std::string& utf8) {
     RichTextBox& rtb = ws.mergedoc;
     ws.keys.skipcount = 0;
-    const std::string text = utf8ToDocument(ws.services.ClipboardText(), rtb.IsUtf8());
+    const std::string text = utf8ToDocument(utf8, rtb.IsUtf8());
     if (text.empty()) return;
     setundobuffer(ws.undo, rtb, ws.trackChanges);
     const Pos start = rtb.SelStart();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "document/workspace.h"
 
 namespace scrivane {
@@ -20,5 +22,8 @@ void mergedoc_Change(Workspace& ws);
 // text is blue with tracking on and plain otherwise. Takes an undo snapshot. An empty
 // clipboard (or one holding no text) changes nothing.
 void plainPaste(Workspace& ws);
+// The same with `utf8` in place of the clipboard's text (the primary selection that a middle
+// click pastes).
+void pasteText(Workspace& ws, const std::string& utf8);
 
 }  // namespace scrivane

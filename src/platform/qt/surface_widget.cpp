@@ -63,6 +63,10 @@ SurfaceWidget::SurfaceWidget(SurfaceInput& input, QWidget* parent)
 }
 
 void SurfaceWidget::keyPressEvent(QKeyEvent* event) {
+    if (input_.inputLocked()) {
+        event->accept();
+        return;
+    }
     InputScope scope(input_);
     if (!input_.keyPressed(*event)) {
         event->accept();
@@ -72,6 +76,10 @@ void SurfaceWidget::keyPressEvent(QKeyEvent* event) {
 }
 
 void SurfaceWidget::keyReleaseEvent(QKeyEvent* event) {
+    if (input_.inputLocked()) {
+        event->accept();
+        return;
+    }
     InputScope scope(input_);
     if (!input_.keyReleased(*event)) {
         event->accept();
@@ -81,8 +89,22 @@ void SurfaceWidget::keyReleaseEvent(QKeyEvent* event) {
 }
 
 void SurfaceWidget::inputMethodEvent(QInputMethodEvent* event) {
+    if (input_.inputLocked()) {
+        event->accept();
+        return;
+    }
     InputScope scope(input_);
+    const QString committed = event->commitString();
+    if (committed.isEmpty()) {
+        QsciScintilla::inputMethodEvent(event);  // composing: nothing enters the text yet
+        return;
+    }
+    if (!input_.committingText(committed)) {
+        event->accept();
+        return;
+    }
     QsciScintilla::inputMethodEvent(event);
+    input_.textCommitted();
 }
 
 QString SurfaceWidget::textBetween(long from, long to) const {
@@ -136,7 +158,17 @@ QVariant SurfaceWidget::inputMethodQuery(Qt::InputMethodQuery query) const {
 }
 
 void SurfaceWidget::mousePressEvent(QMouseEvent* event) {
+    if (input_.inputLocked()) {
+        event->accept();
+        return;
+    }
     InputScope scope(input_);
+    if (event->button() == Qt::MiddleButton) {
+        // The editor would paste the primary selection itself, unmarked and with no undo.
+        input_.pasteSelectionAt(event->position().toPoint());
+        event->accept();
+        return;
+    }
     // A press inside the selection would start dragging the text out (and a move-drop
     // elsewhere would delete it behind the handlers' back): start a new selection instead.
     if (event->button() == Qt::LeftButton) {

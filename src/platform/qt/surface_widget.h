@@ -17,10 +17,19 @@ class SurfaceInput {
     // the change once the event is done with, never from inside the editor's own notification.
     virtual void beginInput() = 0;
     virtual void endInput() = 0;
+    // True while the owner rewrites the content: the user's keys, clicks and input-method
+    // text are dropped.
+    virtual bool inputLocked() const = 0;
     // False: a handler cancelled the key and the editor must not see it.
     virtual bool keyPressed(const QKeyEvent& event) = 0;
     virtual bool keyReleased(const QKeyEvent& event) = 0;
+    // Text an input method commits (a dead key's or a composed character) arrives as typing
+    // does: begun by this call, ended by textCommitted. False: cancelled, not to be inserted.
+    virtual bool committingText(const QString& text) = 0;
+    virtual void textCommitted() = 0;
     virtual void mouseReleased(const QMouseEvent& event) = 0;
+    // A middle click at `pos` pastes the primary selection.
+    virtual void pasteSelectionAt(const QPoint& pos) = 0;
     virtual void filesDropped(const std::vector<std::string>& paths) = 0;
 };
 
