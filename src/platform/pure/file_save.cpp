@@ -266,6 +266,9 @@ bool copyAttributes(const std::string& from, int to) {
     }
     std::string value;
     for (const std::string& name : names) {
+        // Integrity hashes of the old content would be false on the new: written in place,
+        // the file has the system bring them up to date.
+        if (name == "security.ima" || name == "security.evm") return false;
         if (!attributeValue(from, name, value) ||
             ::fsetxattr(to, name.c_str(), value.data(), value.size(), 0) != 0) {
             return false;
@@ -302,8 +305,9 @@ std::string followLinks(const std::string& path) {
 
 // New content through a temporary file renamed over `target`. `st` describes the existing
 // file, or is null for a new one. False with `renameRefused` when that would not keep the
-// file as it was (the directory takes no temporary file or refuses the rename, an attribute
-// cannot be copied, a rename could not be flushed), so that writing in place may still do.
+// file as it was (the directory takes no temporary file or refuses the rename, or may not be
+// read to flush the rename; an attribute cannot be copied), so that writing in place may
+// still do.
 bool replaceByRename(const std::string& target, const struct stat* st, std::string_view bytes,
                      std::string& error, bool& renameRefused) {
     renameRefused = false;
