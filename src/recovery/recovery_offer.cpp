@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <ctime>
 
-#include "recovery/process_identity.h"
+#include "platform/pure/process_identity.h"
 
 namespace scrivane {
 namespace {
@@ -87,7 +87,7 @@ RecoveryOffer offerRecovery(Workspace& ws, const RecoveryStore& store) {
         }
         return offer;
     }
-    if (record.path != ws.doc.filename) {
+    if (!sameDocument(record.path, ws.doc.filename)) {
         // Its header said this document; its checked body says another: not to be trusted.
         reportDamaged(ws, store, offer.file);
         offer.outcome = RecoveryOffer::Outcome::Damaged;

@@ -2,11 +2,13 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 
@@ -38,6 +40,28 @@ std::string prefixFor(std::string_view docPath) {
 
 bool endsWith(std::string_view s, std::string_view tail) {
     return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
+}
+
+std::string resolved(const std::string& path) {
+    char buffer[PATH_MAX];
+    return ::realpath(path.c_str(), buffer) != nullptr ? std::string(buffer) : std::string();
+}
+
+// The process that a temporary's name ("<key>-<pid>-<start>.recovery.tmp") says wrote it.
+bool temporaryOwner(std::string_view name, ProcessIdentity& owner) {
+    const std::string tail = std::string(kSuffix) + kTemporarySuffix;
+    if (!endsWith(name, tail)) return false;
+    name.remove_suffix(tail.size());
+    const auto lastDash = name.rfind('-');
+    if (lastDash == std::string_view::npos || lastDash == 0) return false;
+    const auto pidDash = name.rfind('-', lastDash - 1);
+    if (pidDash == std::string_view::npos) return false;
+    const auto number = [](std::string_view digits, auto& value) {
+        const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        return !digits.empty() && ec == std::errc() && end == digits.data() + digits.size();
+    };
+    return number(name.substr(pidDash + 1, lastDash - pidDash - 1), owner.pid) &&
+           number(name.substr(lastDash + 1), owner.startTicks);
 }
 
 bool writeAll(int fd, std::string_view bytes, Checksum& sum, std::string& error) {
@@ -118,6 +142,23 @@ bool readExactly(int fd, std::string& bytes, std::size_t count) {
 
 }  // namespace
 
+std::string recoveryKey(std::string_view docPath) {
+    if (docPath.empty()) return {};
+    const std::string path(docPath);
+    if (std::string file = resolved(path); !file.empty()) return file;
+    // Not made yet: its directory, resolved, and its own name.
+    const auto slash = path.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash);
+    if (std::string real = resolved(dir.empty() ? "/" : dir); !real.empty()) {
+        return (real == "/" ? "" : real) + path.substr(slash == std::string::npos ? 0 : slash);
+    }
+    return path;
+}
+
+bool sameDocument(std::string_view a, std::string_view b) {
+    return a == b || (!a.empty() && !b.empty() && recoveryKey(a) == recoveryKey(b));
+}
+
 std::string defaultRecoveryDir() {
     std::string state;
     if (const char* xdg = std::getenv("XDG_STATE_HOME"); xdg && xdg[0] == '/') {
@@ -144,11 +185,31 @@ bool RecoveryStore::prepare(std::string& error) const {
          slash = dir_.find('/', slash + 1)) {
         if (!ensurePrivateDir(dir_.substr(0, slash), false, error)) return false;
     }
-    return ensurePrivateDir(dir_, true, error);
+    if (!ensurePrivateDir(dir_, true, error)) return false;
+    removeStaleTemporaries();
+    return true;
+}
+
+void RecoveryStore::removeStaleTemporaries() const {
+    DIR* dir = ::opendir(dir_.c_str());
+    if (!dir) return;
+    const std::int64_t booted = bootTime();
+    std::vector<std::string> stale;
+    while (const dirent* entry = ::readdir(dir)) {
+        ProcessIdentity owner;
+        if (!temporaryOwner(entry->d_name, owner)) continue;
+        const std::string file = dir_ + "/" + entry->d_name;
+        struct stat st {};
+        if (::lstat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
+            continue;
+        if (!isRunning(owner) || st.st_ctime < booted) stale.push_back(file);
+    }
+    ::closedir(dir);
+    for (const std::string& file : stale) ::unlink(file.c_str());
 }
 
 std::string RecoveryStore::fileFor(std::string_view docPath, const ProcessIdentity& owner) const {
-    return dir_ + "/" + prefixFor(docPath) + std::to_string(owner.pid) + "-" +
+    return dir_ + "/" + prefixFor(recoveryKey(docPath)) + std::to_string(owner.pid) + "-" +
            std::to_string(owner.startTicks) + kSuffix;
 }
 
@@ -205,10 +266,12 @@ bool RecoveryStore::commit(const std::string& temporary, const std::string& file
     }
     // The rename itself must reach the disk, or a crash could bring back the old file.
     const int dirFd = ::open(dir_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
+    if (dirFd < 0 || (::fsync(dirFd) != 0 && errno != EINVAL)) {
+        error = systemError(errno);
+        if (dirFd >= 0) ::close(dirFd);
+        return false;
     }
+    ::close(dirFd);
     return true;
 }
 
@@ -216,10 +279,14 @@ std::vector<RecoveryStore::Found> RecoveryStore::find(std::string_view docPath) 
     std::vector<Found> found;
     DIR* dir = ::opendir(dir_.c_str());
     if (!dir) return found;
-    const std::string prefix = prefixFor(docPath);
+    // Named by the file itself; by the path as typed when written by earlier versions.
+    const std::string key = recoveryKey(docPath);
+    const std::string prefix = prefixFor(key);
+    const std::string typedPrefix = prefixFor(docPath);
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name = entry->d_name;
-        if (name.substr(0, prefix.size()) != prefix || !endsWith(name, kSuffix)) continue;
+        const std::string_view start = name.substr(0, prefix.size());
+        if ((start != prefix && start != typedPrefix) || !endsWith(name, kSuffix)) continue;
         Found f;
         f.file = dir_ + "/" + std::string(name);
         struct stat st {};
@@ -233,7 +300,7 @@ std::vector<RecoveryStore::Found> RecoveryStore::find(std::string_view docPath) 
                     recoveryFileSize(f.header) != static_cast<std::uint64_t>(st.st_size) ||
                     !readExactly(fd, path, f.header.pathLength);
         ::close(fd);
-        if (!f.damaged && path != docPath) continue;
+        if (!f.damaged && path != docPath && (path.empty() || recoveryKey(path) != key)) continue;
         found.push_back(std::move(f));
     }
     ::closedir(dir);

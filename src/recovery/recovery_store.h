@@ -20,12 +20,13 @@ class RecoveryStore {
 
     // Creates the directory (and missing parents) private to the user, or checks that the
     // existing one is a real directory of this user that nobody else can enter, tightening
-    // its mode when it is ours but looser.
+    // its mode when it is ours but looser. Temporaries left by writes of editors that have
+    // ended are removed.
     bool prepare(std::string& error) const;
 
-    // The file for a document (by its path's bytes; "" for an unnamed one) kept by `owner`.
-    // The owner's start time is part of the name: a process that was given the id of an
-    // ended editor must not write over that editor's file.
+    // The file for a document (by its path's bytes; "" for an unnamed one) kept by `owner`,
+    // named by the document's `recoveryKey`. The owner's start time is part of the name: a
+    // process that was given the id of an ended editor must not write over that editor's file.
     std::string fileFor(std::string_view docPath, const ProcessIdentity& owner) const;
 
     // Writes a complete record to the temporary name beside `file`: header, path, text,
@@ -44,8 +45,9 @@ class RecoveryStore {
         RecoveryHeader header;
         bool damaged = false;  // its header is unreadable: it cannot be trusted or attributed
     };
-    // The recovery files kept for `docPath` by any process. Files whose header names another
-    // document (two paths that share a file name here) are left out.
+    // The recovery files kept for `docPath` by any process, whichever name of the same file
+    // they were written under (see `sameDocument`), and those earlier versions named by the
+    // path as typed. Files whose header names another document are left out.
     std::vector<Found> find(std::string_view docPath) const;
 
     // Reads and checks a whole file. False when it cannot be read (`error` set) or is
@@ -59,8 +61,19 @@ class RecoveryStore {
     std::string moveAside(const std::string& file) const;
 
   private:
+    void removeStaleTemporaries() const;
+
     std::string dir_;
 };
+
+// The path that names a document's recovery files: the file itself, whichever name (a
+// symbolic link, a path through a linked directory) it was opened by, so that an editor that
+// ended while editing it through one name leaves its work for the next opening by another. A
+// file not made yet goes by its directory resolved and its own name; an unnamed document by "".
+std::string recoveryKey(std::string_view docPath);
+
+// Whether two document paths name the same document: the same bytes, or the same file.
+bool sameDocument(std::string_view a, std::string_view b);
 
 // $XDG_STATE_HOME/Scrivane/recovery, or ~/.local/state/Scrivane/recovery.
 std::string defaultRecoveryDir();

@@ -196,6 +196,41 @@ TEST_F(KeeperTest, OfferedAtOpeningAndHandledByTheAnswer) {
     }
 }
 
+// The file is the document, whichever name it is edited and opened by: through a symbolic
+// link to it, its real path, or a linked directory.
+TEST_F(KeeperTest, OfferedWhicheverNameOfTheFileOpensIt) {
+    const std::string real = path;
+    const std::string link = tmp.path().toStdString() + "/link.txt";
+    const std::string linkedDir = tmp.path().toStdString() + "/linked-dir";
+    std::filesystem::create_symlink(real, link);
+    std::filesystem::create_directory_symlink(tmp.path().toStdString(), linkedDir);
+    const std::string throughDir = linkedDir + "/notes.txt";
+    const std::string other = tmp.path().toStdString() + "/other.txt";
+    std::ofstream(other, std::ios::binary) << "one\r\ntwo\r\n";
+    const struct {
+        std::string edited, opened;
+        bool offered;
+    } cases[] = {
+        {link, real, true},       {real, link, true}, {throughDir, link, true},
+        {real, throughDir, true}, {link, link, true}, {link, other, false},
+        {real, "", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.edited + " opened as " + c.opened);
+        std::filesystem::remove_all(dir());
+        crashAfterEditing(c.edited);
+        Editor next(dir(), c.opened, currentProcess(), {Answer::Yes});
+        next.keeper->documentOpened();
+        ASSERT_EQ(next.services.messages.size(), c.offered ? 1u : 0u);
+        if (!c.offered) continue;
+        EXPECT_EQ(next.services.messages[0].text.substr(0, c.opened.size() + 1), c.opened + " ");
+        EXPECT_EQ(next.mergedoc.Content(), kRecovered);
+        next.settle();
+        EXPECT_EQ(files().size(), 1u);  // the left file went once this editor wrote its own
+        next.keeper->documentClosed();
+    }
+}
+
 TEST_F(KeeperTest, AFileOfAnEditorStillRunningIsNotOffered) {
     Editor other(dir(), path, currentProcess());
     other.edit([&] { other.mergedoc.SetSelText("x"); });

@@ -11,6 +11,7 @@
 #include <random>
 
 #include "recovery/changed_span.h"
+#include "recovery/checksum.h"
 #include "recovery/process_identity.h"
 #include "recovery/recovery_store.h"
 #include "recovery/snapshot_writer.h"
@@ -112,6 +113,57 @@ TEST_F(RecoveryFilesTest, FindsEachDocumentsFilesAndFlagsDamagedOnes) {
     const std::string aside = store.moveAside(b);
     EXPECT_EQ(aside, b + ".damaged");
     EXPECT_TRUE(store.find("/d/b.txt").empty());
+}
+
+// Files written before recovery files were named by the file itself are still found by the
+// path as typed.
+TEST_F(RecoveryFilesTest, FilesNamedByThePathAsTypedAreStillFound) {
+    std::string error;
+    ASSERT_TRUE(store.prepare(error)) << error;
+    const std::string real = tmp.path().toStdString() + "/real.txt";
+    const std::string link = tmp.path().toStdString() + "/link.txt";
+    std::ofstream(real) << "x";
+    std::filesystem::create_symlink(real, link);
+    SnapshotJob job = jobFor(link, "typed");
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx",
+                  static_cast<unsigned long long>(checksumOf(link)));  // the name they had
+    job.file = dir() + "/" + hex + "-" + std::to_string(job.header.owner.pid) + "-" +
+               std::to_string(job.header.owner.startTicks) + ".recovery";
+    ASSERT_NE(job.file, store.fileFor(link, job.header.owner));
+    const std::string old = job.file;
+    writer.submit(std::move(job));
+    writer.waitIdle();
+    const auto found = store.find(link);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].file, old);
+    EXPECT_EQ(textIn(old), "typed");
+}
+
+// Temporaries of writes cut short stay only while the editor that wrote them runs.
+TEST_F(RecoveryFilesTest, PreparingRemovesTemporariesOfEndedEditors) {
+    std::string error;
+    ASSERT_TRUE(store.prepare(error)) << error;
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    ProcessIdentity ended = currentProcess();
+    ended.pid = child;
+    ProcessIdentity reused = currentProcess();
+    reused.startTicks += 1;
+    const struct {
+        std::string name;
+        bool kept;
+    } cases[] = {
+        {store.fileFor("/d/a.txt", ended) + ".tmp", false},
+        {store.fileFor("/d/a.txt", reused) + ".tmp", false},
+        {store.fileFor("/d/a.txt", currentProcess()) + ".tmp", true},  // a write under way
+        {store.fileFor("/d/a.txt", ended), true},
+        {dir() + "/notes-" + std::to_string(child) + ".tmp", true},
+    };
+    for (const auto& c : cases) std::ofstream(c.name) << "x";
+    ASSERT_TRUE(store.prepare(error)) << error;
+    for (const auto& c : cases) EXPECT_EQ(std::filesystem::exists(c.name), c.kept) << c.name;
 }
 
 // The writer rebuilds each snapshot from the one before and the changed middle the window

@@ -1,15 +1,20 @@
 #include "platform/pure/file_save.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <limits.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <vector>
 
 #include "platform/pure/file_system.h"
@@ -83,11 +88,199 @@ std::string dirOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-void syncDir(const std::string& dir) {
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
+std::string baseOf(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);
+}
+
+// Opens a directory for calls relative to it: for reading where allowed, so that what is
+// renamed in it can be flushed (`flushable`), otherwise only as a place.
+int openDirectory(const std::string& dir, bool& flushable) {
+    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    flushable = fd >= 0;
+    if (fd < 0 && errno == EACCES) fd = ::open(dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    return fd;
+}
+
+// Makes the directory's entries (a rename, a new file) reach the disk.
+bool flushDirectory(int dirFd, std::string& error) {
+    if (::fsync(dirFd) != 0 && errno != EINVAL) {
+        error = systemError(errno);
+        return false;
+    }
+    return true;
+}
+
+bool flushDirectory(const std::string& dir, std::string& error) {
+    bool flushable = false;
+    Descriptor fd(openDirectory(dir, flushable));
+    if (!flushable) {
+        error = systemError(errno);
+        return false;
+    }
+    return flushDirectory(fd.get(), error);
+}
+
+constexpr std::string_view kTemporaryPrefix = ".scrivane-";
+constexpr std::size_t kRandomPart = 6;
+
+// The boot of `who` in a name: a directory may be shared with other machines, whose
+// processes this one cannot see.
+std::string bootTag(const ProcessIdentity& who) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string tag;
+    for (std::size_t i = 0; i < 4; ++i) {
+        tag += kDigits[who.bootId[i] >> 4];
+        tag += kDigits[who.bootId[i] & 15];
+    }
+    return tag;
+}
+
+// A temporary name of this process, created exclusively in `dirFd`. Its length does not
+// depend on the saved file's, so every name the file system takes can be saved. -1 when the
+// directory takes no new file.
+int makeTemporary(int dirFd, const std::string& stem, std::string& name) {
+    static constexpr char kLetters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device device;
+    std::mt19937 rng(device());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = stem;
+        for (std::size_t i = 0; i < kRandomPart; ++i) name += kLetters[rng() % 62];
+        const int fd =
+            ::openat(dirFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+// The process a temporary's name says made it; false for any other name.
+bool parseTemporary(std::string_view name, std::string& tag, ProcessIdentity& who) {
+    if (name.substr(0, kTemporaryPrefix.size()) != kTemporaryPrefix) return false;
+    name.remove_prefix(kTemporaryPrefix.size());
+    const auto field = [&](std::string_view& out) {
+        const auto dash = name.find('-');
+        if (dash == std::string_view::npos || dash == 0) return false;
+        out = name.substr(0, dash);
+        name.remove_prefix(dash + 1);
+        return true;
+    };
+    std::string_view boot, pid, ticks;
+    if (!field(boot) || !field(pid) || !field(ticks) || boot.size() != 8 ||
+        name.size() != kRandomPart) {
+        return false;
+    }
+    const auto number = [](std::string_view digits, auto& value) {
+        const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        return ec == std::errc() && end == digits.data() + digits.size();
+    };
+    tag.assign(boot);
+    return number(pid, who.pid) && number(ticks, who.startTicks);
+}
+
+// Earlier versions named a temporary after the file: ".NAME.scrivane-XXXXXX".
+bool isOldTemporary(std::string_view name, const std::string& savedName) {
+    const std::string head = "." + savedName + ".scrivane-";
+    return name.size() == head.size() + kRandomPart && name.substr(0, head.size()) == head;
+}
+
+void removeStaleTemporariesIn(int dirFd, const std::string& savedName, const ProcessIdentity& self,
+                              std::int64_t booted) {
+    const int listFd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listFd < 0) return;
+    DIR* dir = ::fdopendir(listFd);
+    if (dir == nullptr) {
+        ::close(listFd);
+        return;
+    }
+    const std::string ourTag = bootTag(self);
+    std::vector<std::string> stale;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        std::string tag;
+        ProcessIdentity who;
+        const bool ours = parseTemporary(name, tag, who);
+        if (!ours && !isOldTemporary(name, savedName)) continue;
+        struct stat st {};
+        if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
+            continue;
+        }
+        // A name that says which process made it is stale once that process has ended; any
+        // is stale when it was last changed before the system started.
+        who.bootId = self.bootId;
+        const bool ended = ours && tag == ourTag && !isRunning(who);
+        if (ended || st.st_ctime < booted) stale.emplace_back(name);
+    }
+    ::closedir(dir);
+    for (const std::string& name : stale) ::unlinkat(dirFd, name.c_str(), 0);
+}
+
+// The extended attributes' names of a file, as one of the list calls gives them. False when
+// they cannot be read; a file system without attributes has none.
+template <typename List>
+bool attributeNames(List list, std::vector<std::string>& names) {
+    names.clear();
+    std::vector<char> buffer;
+    for (;;) {
+        const ssize_t size = list(nullptr, 0);
+        if (size < 0) return errno == ENOTSUP;
+        buffer.resize(static_cast<std::size_t>(size));
+        const ssize_t got = list(buffer.data(), buffer.size());
+        if (got < 0 && errno == ERANGE) continue;  // grew meanwhile
+        if (got < 0) return false;
+        for (std::size_t at = 0; at < static_cast<std::size_t>(got);) {
+            const std::string name(buffer.data() + at);
+            at += name.size() + 1;
+            if (!name.empty()) names.push_back(name);
+        }
+        return true;
+    }
+}
+
+bool attributeValue(const std::string& file, const std::string& name, std::string& value) {
+    for (;;) {
+        const ssize_t size = ::lgetxattr(file.c_str(), name.c_str(), nullptr, 0);
+        if (size < 0) return false;
+        value.resize(static_cast<std::size_t>(size));
+        const ssize_t got = ::lgetxattr(file.c_str(), name.c_str(), value.data(), value.size());
+        if (got < 0 && errno == ERANGE) continue;
+        if (got < 0) return false;
+        value.resize(static_cast<std::size_t>(got));
+        return true;
+    }
+}
+
+// Gives the temporary `to` exactly the extended attributes of the file `from`: its ACL
+// (system.posix_acl_access), security labels, user attributes. Attributes `to` was born with
+// (a directory's default ACL, say) that `from` lacks go. False when that cannot be done
+// fully: a rename would then lose or add something.
+bool copyAttributes(const std::string& from, int to) {
+    std::vector<std::string> names;
+    std::vector<std::string> present;
+    if (!attributeNames(
+            [&](char* list, std::size_t size) { return ::llistxattr(from.c_str(), list, size); },
+            names) ||
+        !attributeNames([&](char* list, std::size_t size) { return ::flistxattr(to, list, size); },
+                        present)) {
+        return false;
+    }
+    std::string value;
+    for (const std::string& name : names) {
+        // Integrity hashes of the old content would be false on the new: written in place,
+        // the file has the system bring them up to date.
+        if (name == "security.ima" || name == "security.evm") return false;
+        if (!attributeValue(from, name, value) ||
+            ::fsetxattr(to, name.c_str(), value.data(), value.size(), 0) != 0) {
+            return false;
+        }
+    }
+    for (const std::string& name : present) {
+        if (std::find(names.begin(), names.end(), name) == names.end() &&
+            ::fremovexattr(to, name.c_str()) != 0) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool isOurGroup(gid_t gid) {
@@ -110,35 +303,38 @@ std::string followLinks(const std::string& path) {
     return path;
 }
 
-// A directory-relative temporary name beside `target`, created exclusively. -1 when the
-// directory takes no new file.
-int makeTemporary(const std::string& target, std::string& name) {
-    const std::string dir = dirOf(target);
-    const std::string base = target.substr(target.rfind('/') + 1);
-    name = (dir == "/" ? "" : dir) + "/." + base + ".scrivane-XXXXXX";
-    std::vector<char> pattern(name.begin(), name.end());
-    pattern.push_back('\0');
-    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-    name.assign(pattern.data(), name.size());
-    return fd;
-}
-
 // New content through a temporary file renamed over `target`. `st` describes the existing
-// file, or is null for a new one. False with `renameRefused` when the directory would not
-// take the temporary file or the rename, so that writing in place may still do.
+// file, or is null for a new one. False with `renameRefused` when that would not keep the
+// file as it was (the directory takes no temporary file or refuses the rename, or may not be
+// read to flush the rename; an attribute cannot be copied), so that writing in place may
+// still do.
 bool replaceByRename(const std::string& target, const struct stat* st, std::string_view bytes,
                      std::string& error, bool& renameRefused) {
     renameRefused = false;
+    bool flushable = false;
+    Descriptor dir(openDirectory(dirOf(target), flushable));
+    if (dir.get() < 0) {
+        error = systemError(errno);
+        return false;
+    }
+    if (!flushable && st != nullptr) {
+        // Written in place, the existing file is durable without its directory.
+        renameRefused = true;
+        error = systemError(EACCES);
+        return false;
+    }
+    const std::string base = baseOf(target);
     std::string temporary;
-    Descriptor fd(makeTemporary(target, temporary));
+    Descriptor fd(makeTemporary(dir.get(), saveTemporaryStem(currentProcess()), temporary));
     if (fd.get() < 0) {
-        renameRefused = errno == EACCES || errno == EPERM || errno == EROFS;
+        renameRefused = errno == EACCES || errno == EPERM || errno == EROFS ||
+                        errno == ENAMETOOLONG || errno == EEXIST;
         error = systemError(errno);
         return false;
     }
     const auto fail = [&](int err) {
         error = systemError(err);
-        ::unlink(temporary.c_str());
+        ::unlinkat(dir.get(), temporary.c_str(), 0);
         return false;
     };
     if (st != nullptr) {
@@ -147,6 +343,10 @@ bool replaceByRename(const std::string& target, const struct stat* st, std::stri
         if (::fstat(fd.get(), &made) != 0) return fail(errno);
         if ((made.st_uid != st->st_uid || made.st_gid != st->st_gid) &&
             ::fchown(fd.get(), st->st_uid, st->st_gid) != 0) {
+            renameRefused = true;
+            return fail(errno);
+        }
+        if (!copyAttributes(target, fd.get())) {
             renameRefused = true;
             return fail(errno);
         }
@@ -159,15 +359,16 @@ bool replaceByRename(const std::string& target, const struct stat* st, std::stri
         if (::fchmod(fd.get(), 0666 & ~mask) != 0) return fail(errno);
     }
     if (!writeAll(fd.get(), bytes, error) || !flushAndClose(fd, error)) {
-        ::unlink(temporary.c_str());
+        ::unlinkat(dir.get(), temporary.c_str(), 0);
         return false;
     }
-    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+    if (::renameat(dir.get(), temporary.c_str(), dir.get(), base.c_str()) != 0) {
         renameRefused = errno == EACCES || errno == EPERM || errno == EBUSY;
         return fail(errno);
     }
-    syncDir(dirOf(target));
-    return true;
+    // The rename must reach the disk too, or a crash could bring the old file back. A new
+    // file in a directory we may not read cannot be flushed: it is there, unflushed.
+    return !flushable || flushDirectory(dir.get(), error);
 }
 
 // Copies what `fd` holds from its start into a new private file, flushed. Returns the copy's
@@ -203,7 +404,8 @@ std::string backUp(int fd, std::string& error) {
         if (n == 0) break;
         at += n;
     }
-    if (!flushAndClose(copy, error)) {
+    // The copy's name must reach the disk before the file is overwritten.
+    if (!flushAndClose(copy, error) || !flushDirectory(dir, error)) {
         ::unlink(name.c_str());
         return {};
     }
@@ -282,6 +484,18 @@ SaveWay chooseSaveWay(const struct stat& st, unsigned uid, bool inOurGroups, boo
     return st.st_uid == uid && inOurGroups ? SaveWay::Rename : SaveWay::InPlace;
 }
 
+std::string saveTemporaryStem(const ProcessIdentity& who) {
+    return std::string(kTemporaryPrefix) + bootTag(who) + "-" + std::to_string(who.pid) + "-" +
+           std::to_string(who.startTicks) + "-";
+}
+
+void removeStaleTemporaries(const std::string& dir, const std::string& savedName,
+                            const ProcessIdentity& self, std::int64_t booted) {
+    bool flushable = false;
+    Descriptor fd(openDirectory(dir, flushable));
+    if (flushable) removeStaleTemporariesIn(fd.get(), savedName, self, booted);
+}
+
 std::string saveBackupDir() {
     if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && state[0] == '/') {
         return std::string(state) + "/scrivane/saving";
@@ -297,11 +511,15 @@ bool saveFileBytes(const std::string& path, std::string_view bytes, std::string&
     error.clear();
     const std::string target = followLinks(path);
     struct stat st {};
-    if (::stat(target.c_str(), &st) != 0) {
-        if (errno != ENOENT) {
-            error = systemError(errno);
-            return false;
-        }
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    if (!exists && errno != ENOENT) {
+        error = systemError(errno);
+        return false;
+    }
+    if (!exists || S_ISREG(st.st_mode)) {
+        removeStaleTemporaries(dirOf(target), baseOf(target), currentProcess(), bootTime());
+    }
+    if (!exists) {
         bool refused = false;
         return replaceByRename(target, nullptr, bytes, error, refused);
     }

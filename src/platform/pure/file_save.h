@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "platform/pure/process_identity.h"
 
 struct stat;
 
@@ -14,7 +17,8 @@ enum class SaveWay {
     Rename,
     // The new bytes are written into the file itself, after a flushed copy of the old content
     // was made elsewhere: the only way to keep a second hard link, an owner or group we
-    // cannot give a new file, or a file in a directory that refuses new files or the rename.
+    // cannot give a new file, an extended attribute (ACL, security label) we cannot set, or
+    // a file in a directory that refuses new files or the rename.
     InPlace,
 };
 
@@ -24,13 +28,26 @@ enum class SaveWay {
 SaveWay chooseSaveWay(const struct stat& st, unsigned uid, bool inOurGroups, bool dirWritable);
 
 // Replaces the content of the file named `path` (its bytes, as the file system has them) with
-// `bytes`. A symbolic link is followed and keeps pointing at the file; mode, owner, group and
-// hard links are kept. A missing file is created (through a temporary file, so that it never
-// exists half written). A FIFO or a device is written directly, never blocking on a FIFO
-// without a reader. On failure returns false with the system's description of the error in
+// `bytes`. A symbolic link is followed and keeps pointing at the file; mode, owner, group,
+// extended attributes and hard links are kept. A missing file is created (through a temporary file,
+// so that it never exists half written). A FIFO or a device is written directly, never blocking on
+// a FIFO without a reader. On failure returns false with the system's description of the error in
 // `error`; the old content is then intact, or, if even putting it back failed, kept in a copy
 // that `error` names.
 bool saveFileBytes(const std::string& path, std::string_view bytes, std::string& error);
+
+// The start of the name of every temporary file that `who` makes beside a file it saves:
+// ".scrivane-", then its boot, process id and start time, so that a later save can tell one
+// left behind by a process that has ended. Six random characters follow.
+std::string saveTemporaryStem(const ProcessIdentity& who);
+
+// Removes from `dir` the user's temporary files of saves whose process has ended: made in
+// this boot by a process that no longer runs, or last changed before the system started
+// (`booted`, seconds since 1970; also the ".NAME.scrivane-XXXXXX" of earlier versions for
+// the file `savedName`). Whatever cannot be told apart is left alone. Saving a file does
+// this for its directory.
+void removeStaleTemporaries(const std::string& dir, const std::string& savedName,
+                            const ProcessIdentity& self, std::int64_t booted);
 
 // Where the copies of old content live while a file is written in place: a private directory
 // (0700) under the user's state directory.

@@ -78,6 +78,43 @@ Answer answerFor(int pressed, Buttons buttons) {
     }
 }
 
+// A path has no blank to wrap at, and a box is never narrower than its longest unbroken
+// word: a long one would make it wider than the window, or the screen. Long words get
+// invisible break opportunities after each '/' and, within a long name, every so many
+// characters.
+QString withBreaksInLongWords(const QString& text) {
+    constexpr qsizetype kLongWord = 40;
+    constexpr qsizetype kLongName = 30;
+    constexpr QChar kBreak(0x200B);  // zero-width space
+    QString out;
+    out.reserve(text.size() + text.size() / kLongName);
+    for (qsizetype start = 0; start < text.size();) {
+        qsizetype end = start;
+        while (end < text.size() && !text[end].isSpace()) ++end;
+        if (end - start <= kLongWord) {
+            out += QStringView(text).mid(start, end - start);
+        } else {
+            qsizetype sinceBreak = 0;
+            for (qsizetype i = start; i < end; ++i) {
+                // Never between the halves of a surrogate pair.
+                if (sinceBreak >= kLongName && !text[i].isLowSurrogate()) {
+                    out += kBreak;
+                    sinceBreak = 0;
+                }
+                out += text[i];
+                ++sinceBreak;
+                if (text[i] == QLatin1Char('/') && i + 1 < end) {
+                    out += kBreak;
+                    sinceBreak = 0;
+                }
+            }
+        }
+        for (; end < text.size() && text[end].isSpace(); ++end) out += text[end];
+        start = end;
+    }
+    return out;
+}
+
 }  // namespace
 
 std::string messageDisplayText(std::string_view text) {
@@ -149,7 +186,8 @@ void QtServices::giveKeyboardBack() {
 }
 
 Answer QtServices::MessageBox(const std::string& text, Buttons buttons, Icon icon) {
-    QMessageBox box(qtIcon(icon), kProgramName, readableText(messageDisplayText(text)),
+    QMessageBox box(qtIcon(icon), kProgramName,
+                    withBreaksInLongWords(readableText(messageDisplayText(text))),
                     qtButtons(buttons), parent_);
     // Texts carry file names and document text, never markup: "<b>" stays as typed.
     box.setTextFormat(Qt::PlainText);

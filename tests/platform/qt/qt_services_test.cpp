@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPrinterInfo>
 #include <QTemporaryDir>
@@ -348,6 +349,47 @@ TEST_F(QtServicesTest, FontDialog) {
         // The dialog snaps to the styles the family has; the answer is what it shows.
         EXPECT_EQ(answer->bold, chosen.bold());
         EXPECT_EQ(answer->italic, chosen.italic());
+    }
+}
+
+// A long path has no blank to break at: the box still fits the window, and shows every
+// character of the text (break opportunities are invisible).
+TEST_F(QtServicesTest, MessageBoxWrapsLongPathsWithinTheWindow) {
+    QWidget window;
+    window.resize(640, 480);
+    window.show();
+    QtServices services(&window);
+    std::string deep;
+    for (int i = 0; i < 30; ++i) deep += "/folder" + std::to_string(i);
+    const std::vector<std::string> texts = {
+        "File name too long opening /home/me/" + std::string(240, 'n'),
+        "No such file or directory opening " + deep + "/notes.txt",
+        "The file /srv/" + std::string(120, 'x') + "/caf\xC3\xA9" + std::string(200, 'y') +
+            "\r has been modified since it was opened by this program at 9:05 AM. ",
+        "Permission denied opening /tmp/" + std::string(80, 'a') + " " + std::string(90, 'b'),
+    };
+    for (const std::string& text : texts) {
+        int boxWidth = 0;
+        bool whole = false;
+        QString shown;
+        whenShown<QMessageBox>([&](QMessageBox& box) {
+            boxWidth = box.frameGeometry().width();
+            const auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+            if (label != nullptr) {
+                shown = label->text();
+                // No part of the text is wider than the label, and every line fits.
+                const int w = label->width();
+                whole = label->minimumSizeHint().width() <= w &&
+                        (label->wordWrap() ? label->heightForWidth(w) <= label->height()
+                                           : label->sizeHint().width() <= w);
+            }
+            box.button(QMessageBox::Ok)->click();
+        });
+        services.MessageBox(text, Buttons::Ok, Icon::None);
+        SCOPED_TRACE(text);
+        EXPECT_LE(boxWidth, window.width());
+        EXPECT_TRUE(whole);
+        EXPECT_EQ(shown.remove(QChar(0x200B)), readableText(messageDisplayText(text)));
     }
 }
 

@@ -1,6 +1,7 @@
-#include "recovery/process_identity.h"
+#include "platform/pure/process_identity.h"
 
 #include <signal.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -65,6 +66,14 @@ ProcessIdentity currentProcess() {
     self.startTicks = processStartTicks(self.pid);
     self.bootId = currentBootId();
     return self;
+}
+
+std::int64_t bootTime() {
+    timespec now{};
+    timespec up{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    ::clock_gettime(CLOCK_BOOTTIME, &up);
+    return now.tv_sec - up.tv_sec - (now.tv_nsec < up.tv_nsec ? 1 : 0);
 }
 
 bool isRunning(const ProcessIdentity& who) {
