@@ -141,7 +141,8 @@ def scripts():
         Script(
             "replace-all-keeps-breaks",
             b"one cat\r\ntwo cats\nthree\rcat\n",
-            # Ctrl+G focuses the Goto box; Shift+Tab walks back to the replace and find boxes.
+            # Ctrl+G focuses the Goto box (in a document of more than one line); Shift+Tab walks
+            # back to the replace and find boxes, Tab forward to the Replace All button.
             [("key", "ctrl+g " + "shift+Tab " * 6), ("type", "cat"),
              ("key", "Tab Tab Tab"), ("type", "chât"),
              ("key", "Tab Tab space"), ("save",)],
