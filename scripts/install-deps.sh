@@ -5,10 +5,13 @@ set -euo pipefail
 # clang and libclang-rt-14-dev build the libFuzzer target, clang-format checks the sources;
 # dpkg-dev (dpkg-shlibdeps) and file let CPack compute the package's dependencies, and
 # desktop-file-utils, appstream and man-db check the desktop entry, metadata and manual pages;
-# the rest build and test the editor.
+# python3, xvfb, xdotool, xclip, x11-xkb-utils (setxkbmap), libx11-data (the compose tables a
+# dead key needs) and a font run the X11 smoke (scripts/x11-smoke.py); the rest build and test
+# the editor.
 packages=(build-essential cmake pkg-config qt6-base-dev libqscintilla2-qt6-dev libgl-dev
           googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
-          clang-format dpkg-dev file desktop-file-utils appstream man-db)
+          clang-format dpkg-dev file desktop-file-utils appstream man-db
+          python3 xvfb xdotool xclip x11-xkb-utils libx11-data fonts-dejavu-core)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -2,7 +2,8 @@
 # Builds Scrivane twice (plain, and with AddressSanitizer + UndefinedBehaviorSanitizer) and runs
 # every test in both builds, after checking that the sources are clang-format clean. Widget
 # tests run on Qt's offscreen platform. The plain build is also installed into a staging tree
-# and packaged as a .deb, and both are checked (scripts/check-package.sh).
+# and packaged as a .deb, and both are checked (scripts/check-package.sh); before that, the plain
+# build's program is driven by keys and mouse on a private X server (scripts/x11-smoke.py).
 #   scripts/test.sh           the whole run, as CI does it
 #   scripts/test.sh --quick   the plain build and its tests only, for daily work
 set -euo pipefail
@@ -27,6 +28,9 @@ run_build() {
 echo "== normal build =="
 run_build build/test
 if $quick; then exit 0; fi
+
+echo "== X11 smoke: the built editor driven by keys and mouse on a private X server =="
+scripts/x11-smoke.py build/test/src/app/scrivane
 
 echo "== install tree and Debian package =="
 scripts/check-package.sh build/test
