@@ -1,14 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
 
 #include "app/main_window.h"
 
@@ -171,6 +178,59 @@ TEST_F(MainWindowTest, GotoBoxAndButton) {
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(doc.SelStart(), 0);
     EXPECT_EQ(doc.SelLength(), 3);
+}
+
+// Runs `act` on the next modal dialog of type `Dialog` once it is shown; the poll stops with
+// the returned timer.
+template <typename Dialog>
+std::unique_ptr<QTimer> whenShown(std::function<void(Dialog&)> act) {
+    auto poll = std::make_unique<QTimer>();
+    poll->setInterval(5);
+    QTimer* timer = poll.get();
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        timer->stop();
+        act(*dialog);
+    });
+    poll->start();
+    return poll;
+}
+
+// Alt and a letter reach one control of the window only: the menu bar's titles and the search
+// bar's buttons share no access key.
+TEST_F(MainWindowTest, AccessKeysAreUnique) {
+    MainWindow w({});
+    std::map<QKeySequence, QString> owners;
+    const auto claim = [&](const QString& text) {
+        const QKeySequence key = QKeySequence::mnemonic(text);
+        if (key.isEmpty()) return;
+        const auto [it, added] = owners.emplace(key, text);
+        EXPECT_TRUE(added) << text.toStdString() << " and " << it->second.toStdString() << ": "
+                           << key.toString().toStdString();
+    };
+    for (QAction* a : w.menuBar()->actions()) claim(a->text());
+    for (QAbstractButton* b : w.centralWidget()->findChildren<QAbstractButton*>()) claim(b->text());
+    EXPECT_GE(owners.size(), 7u);  // File, Edit, Options, About, Find, Replace, Goto...
+}
+
+// Alt+A opens the About box, wherever the focus is.
+TEST_F(MainWindowTest, AltAShowsAbout) {
+    MainWindow w({path});
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    RichTextBox& doc = w.workspace().mergedoc;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return doc.TextLength() > 0; }, 3000));
+    QString shown;
+    const auto poll = whenShown<QMessageBox>([&](QMessageBox& box) {
+        shown = box.text();
+        box.accept();
+    });
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);
+    EXPECT_TRUE(shown.startsWith("Scrivane ver. 1.2, a plain-text editor")) << shown.toStdString();
+    EXPECT_EQ(doc.Text(), "one\r\ntwo\r\nthree\r\n");
+    EXPECT_TRUE(w.close());
 }
 
 }  // namespace
