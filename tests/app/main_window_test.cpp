@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAbstractButton>
 #include <QAction>
@@ -18,6 +19,7 @@
 #include <memory>
 
 #include "app/main_window.h"
+#include "app/opening.h"
 
 namespace scrivane {
 namespace {
@@ -230,6 +232,39 @@ TEST_F(MainWindowTest, AltAShowsAbout) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);
     EXPECT_TRUE(shown.startsWith("Scrivane ver. 1.2, a plain-text editor")) << shown.toStdString();
     EXPECT_EQ(doc.Text(), "one\r\ntwo\r\nthree\r\n");
+    EXPECT_TRUE(w.close());
+}
+
+// A file that cannot be opened (here a FIFO, as a drop or the command line would name it)
+// leaves the window on the document it had: the caption still names its file, and Ctrl+S
+// writes there.
+TEST_F(MainWindowTest, AFailedOpenKeepsTheCaptionAndTheFile) {
+    const std::string fifo = tmp.path().toStdString() + "/ff";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    MainWindow w({path});
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    const QString base = "Scrivane ver. 1.2 - " + QString::fromStdString(path);
+    ASSERT_TRUE(waitForCaption(w, base + " (line 1/3 unmodified)"));
+    Workspace& ws = w.workspace();
+    ws.mergedoc.SetSelStart(5);  // the caption shows it at its next refresh
+
+    QString shown;
+    const auto poll = whenShown<QMessageBox>([&](QMessageBox& box) {
+        shown = box.text();
+        box.accept();
+    });
+    openfile(ws, fifo);
+    EXPECT_EQ(shown.toStdString(), "Not a regular file opening " + fifo);
+    EXPECT_TRUE(waitForCaption(w, base + " (line 2/3 unmodified)"))
+        << w.windowTitle().toStdString();
+    ASSERT_EQ(ws.doc.filename, path);  // else Ctrl+S would ask for a name
+
+    ws.mergedoc.SetSelText("2");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "one\n2two\nthree\n");
     EXPECT_TRUE(w.close());
 }
 

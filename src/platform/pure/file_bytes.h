@@ -10,9 +10,9 @@ namespace scrivane {
 // returns false (or -1) with the system's description of the error (strerror wording) in
 // `error`.
 
-// Opens a file for reading without ever blocking: a FIFO with no writer opens at once (and
-// then reads as empty), a directory or a device is refused ("Is a directory", "Invalid
-// argument"). Returns the descriptor, or -1.
+// Opens a regular file (or a link to one) for reading. Anything else is refused before it is
+// opened, never waited on or read without end: "Is a directory", or "Not a regular file" for
+// a FIFO, a socket or a device. Returns the descriptor, or -1.
 int openForReading(const std::string& path, struct stat& st, std::string& error);
 
 // Reads `fd` to its end into `bytes`: first into a buffer of the file's size, then beyond it,
