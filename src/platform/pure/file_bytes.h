@@ -7,8 +7,8 @@ struct stat;
 namespace scrivane {
 
 // Reading files as bytes, the one way every part of the editor reads them. On failure each
-// returns false (or -1) with the system's description of the error (strerror wording) in
-// `error`.
+// returns false (or -1) with a description of the error in `error`: the system's (strerror
+// wording), or "Not a regular file".
 
 // Opens a regular file (or a link to one) for reading. Anything else is refused before it is
 // opened, never waited on or read without end: "Is a directory", or "Not a regular file" for
