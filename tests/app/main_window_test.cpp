@@ -229,6 +229,7 @@ TEST_F(MainWindowTest, AltAShowsAbout) {
         shown = box.text();
         box.accept();
     });
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);
     EXPECT_TRUE(shown.startsWith("Scrivane ver. 1.2, a plain-text editor")) << shown.toStdString();
     EXPECT_EQ(doc.Text(), "one\r\ntwo\r\nthree\r\n");
@@ -262,6 +263,7 @@ TEST_F(MainWindowTest, AFailedOpenKeepsTheCaptionAndTheFile) {
     ASSERT_EQ(ws.doc.filename, path);  // else Ctrl+S would ask for a name
 
     ws.mergedoc.SetSelText("2");
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
     std::ifstream in(path, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "one\n2two\nthree\n");
