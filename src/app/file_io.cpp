@@ -25,12 +25,6 @@ bool readDocumentFile(const std::string& path, DocumentText& doc, std::string& e
     struct stat st {};
     const int fd = openForReading(path, st, error);
     if (fd < 0) return false;
-    if (!S_ISREG(st.st_mode)) {
-        // A FIFO or a socket would keep the window waiting for its writer.
-        ::close(fd);
-        error = systemError(EINVAL);
-        return false;
-    }
     std::string bytes;
     // Room for the CR that every lone LF gains, so the breaks are widened where the bytes
     // lie; pages that stay unused are never touched.

@@ -11,8 +11,8 @@ namespace scrivane {
 
 // Reads a file as a document: every line break becomes CR LF (what the editing surface holds),
 // with what it takes to write each break back as it was. Only a regular file (or a link to
-// one) is read; anything else is refused at once, never waited on. The file is read, never
-// mapped: one that shrinks or fails while it is read gives an error or the bytes read.
+// one) is read, as openForReading says. The file is read, never mapped: one that shrinks or
+// fails while it is read gives an error or the bytes read.
 bool readDocumentFile(const std::string& path, DocumentText& doc, std::string& error);
 
 // Tests, without changing anything, that `path` could be written: an existing file must open

@@ -98,7 +98,8 @@ void MainWindow::buildSearchBar() {
     chkExact_ = new QCheckBox(tr("exact"), bar);
     txtReplace_ = new QLineEdit(bar);
     cmdReplace_ = new QPushButton(tr("&Replace"), bar);
-    cmdReplaceAll_ = new QPushButton(tr("Replace &All"), bar);
+    // Alt+A belongs to the About menu.
+    cmdReplaceAll_ = new QPushButton(tr("Replace A&ll"), bar);
     txtGoto_ = new QLineEdit(bar);
     cmdGoto_ = new QPushButton(tr("&Goto"), bar);
     lblmod_ = new QLabel(bar);

@@ -49,19 +49,23 @@ std::string resolveOpenPath(Services& services, const std::string& fname) {
 void openfile(Workspace& ws, const std::string& fname) {
     if (!querysave(ws)) return;
     ws.services.SetBusy(true);
-    ws.doc.filename = resolveOpenPath(ws.services, fname);
-    if (const auto t = ws.services.FileModified(ws.doc.filename)) ws.doc.filetime = t;
-    ws.doc.actiontime = ws.services.Now();
-    ws.doc.lastaction = "opened";
+    // Nothing of the document changes until the file is read: a failed open leaves its name,
+    // times and stored text as they were, so the caption and the next save still mean it.
+    const std::string path = resolveOpenPath(ws.services, fname);
+    const std::optional<TimePoint> filetime = ws.services.FileModified(path);
+    const TimePoint actiontime = ws.services.Now();
 
     DocumentText file;
     std::string error;
-    if (!loadfromfile(ws.doc.filename, file, error)) {
+    if (!loadfromfile(path, file, error)) {
         ws.services.SetBusy(false);
-        ws.services.MessageBox(openingError(error, ws.doc.filename), Buttons::Ok, Icon::None);
-        ws.doc.filename.clear();
+        ws.services.MessageBox(openingError(error, path), Buttons::Ok, Icon::None);
     } else {
-        ws.doc.dialogFileName = ws.doc.filename;
+        ws.doc.filename = path;
+        if (filetime) ws.doc.filetime = filetime;
+        ws.doc.actiontime = actiontime;
+        ws.doc.lastaction = "opened";
+        ws.doc.dialogFileName = path;
         // The text comes with every break as CR LF: what normalising the first and last
         // breaks and then writing it into the surface would give. The breaks that are not the
         // file's usual one are noted per line, so that saving writes every break back as it was.
@@ -76,7 +80,7 @@ void openfile(Workspace& ws, const std::string& fname) {
         ws.mergedoc.SetEnabled(true);
         ws.mergedoc.SetTag(std::move(file.text));
 
-        setRecent(ws, ws.doc.filename);
+        setRecent(ws, path);
         setundobuffer(ws.undo, ws.mergedoc, ws.trackChanges);
         ws.keys.typingrun = false;
         ws.view.OptionsChanged();

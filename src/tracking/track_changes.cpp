@@ -131,14 +131,15 @@ void mnuTrackChanges_Click(Workspace& ws) {
 void mnuCompareTo_Click(Workspace& ws) {
     const std::string chosen = ws.services.ShowOpen(ws.doc.filename);
     if (chosen.empty()) return;
-    if (ws.trackChanges) {
-        mnuTrackChanges_Click(ws);
-        ws.services.ProcessEvents();
-    }
+    // The file first: one that cannot be read leaves the document, marks and mode as they were.
     std::string error;
     if (!ws.txt.LoadFile(chosen, error)) {
         ws.services.MessageBox(error + " opening " + chosen, Buttons::Ok, Icon::None);
         return;
+    }
+    if (ws.trackChanges) {
+        mnuTrackChanges_Click(ws);
+        ws.services.ProcessEvents();
     }
     const RichText docnew = realDocument(ws.mergedoc);
     const bool shown = mergetext(ws, docnew, ws.txt.TextRange(0, ws.txt.TextLength()));

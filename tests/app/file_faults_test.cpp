@@ -15,6 +15,7 @@
 #include "app/opening.h"
 #include "app/saving.h"
 #include "app_fixture.h"
+#include "tracking/track_changes.h"
 
 namespace scrivane {
 namespace {
@@ -185,8 +186,60 @@ TEST_F(FileFaultTest, AFifoWithAWriterIsRefusedAtOnce) {
     openfile(ws, fifo);
     ::close(writer);
     ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_EQ(services.messages[0].text, "Invalid argument opening " + fifo);
-    EXPECT_EQ(ws.doc.filename, "");
+    EXPECT_EQ(services.messages[0].text, "Not a regular file opening " + fifo);
+    EXPECT_EQ(ws.doc.filename, "");  // the unnamed document it was
+}
+
+// Open and Compare to read a file the same way: what one refuses the other refuses at once,
+// in the same words, and the document, its marking and Track Changes stay as they were.
+TEST_F(FileFaultTest, OpenAndCompareToRefuseWhatCannotBeReadAlike) {
+    const std::string fifo = dir() + "/fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_directory(dir() + "/folder");
+    const std::string locked = writeFile("locked.txt", "secret");
+    ASSERT_EQ(::chmod(locked.c_str(), 0), 0);
+    struct Case {
+        std::string path;
+        std::string message;
+    };
+    std::vector<Case> cases = {
+        {fifo, "Not a regular file opening " + fifo},
+        {dir() + "/folder", "Is a directory opening " + dir() + "/folder"},
+        {dir() + "/missing", "No such file or directory opening " + dir() + "/missing"},
+        {"/dev/zero", "Not a regular file opening /dev/zero"},
+    };
+    if (::geteuid() != 0) cases.push_back({locked, "Permission denied opening " + locked});
+    const std::string good = writeFile("good.txt", "one\ntwo\n");
+    for (const bool tracking : {false, true}) {
+        for (const bool compare : {false, true}) {
+            for (const auto& c : cases) {
+                const std::string what =
+                    c.path + (compare ? " compared" : " opened") + (tracking ? ", tracking" : "");
+                if (ws.trackChanges) mnuTrackChanges_Click(ws);
+                forgetChanges();
+                openfile(ws, good);
+                mergedoc.SetSelStart(3);
+                type("!");
+                if (tracking) mnuTrackChanges_Click(ws);
+                const RichText content = mergedoc.Content();
+                services.messages.clear();
+                if (compare) {
+                    services.openNames = {c.path};
+                    mnuCompareTo_Click(ws);
+                } else {
+                    services.answers = {Answer::No};  // the save prompt
+                    openfile(ws, c.path);
+                }
+                ASSERT_FALSE(services.messages.empty()) << what;
+                EXPECT_EQ(services.messages.back(),
+                          (ScriptedServices::Message{c.message, Buttons::Ok, Icon::None}))
+                    << what;
+                EXPECT_EQ(mergedoc.Content(), content) << what;
+                EXPECT_EQ(ws.trackChanges, tracking) << what;
+                EXPECT_EQ(ws.doc.filename, good) << what;
+            }
+        }
+    }
 }
 
 // Past a file-size limit the save fails with the system's word for it and the old content

@@ -1,16 +1,25 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
 
 #include "app/main_window.h"
+#include "app/opening.h"
 
 namespace scrivane {
 namespace {
@@ -171,6 +180,94 @@ TEST_F(MainWindowTest, GotoBoxAndButton) {
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(doc.SelStart(), 0);
     EXPECT_EQ(doc.SelLength(), 3);
+}
+
+// Runs `act` on the next modal dialog of type `Dialog` once it is shown; the poll stops with
+// the returned timer.
+template <typename Dialog>
+std::unique_ptr<QTimer> whenShown(std::function<void(Dialog&)> act) {
+    auto poll = std::make_unique<QTimer>();
+    poll->setInterval(5);
+    QTimer* timer = poll.get();
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        timer->stop();
+        act(*dialog);
+    });
+    poll->start();
+    return poll;
+}
+
+// Alt and a letter reach one control of the window only: the menu bar's titles and the search
+// bar's buttons share no access key.
+TEST_F(MainWindowTest, AccessKeysAreUnique) {
+    MainWindow w({});
+    std::map<QKeySequence, QString> owners;
+    const auto claim = [&](const QString& text) {
+        const QKeySequence key = QKeySequence::mnemonic(text);
+        if (key.isEmpty()) return;
+        const auto [it, added] = owners.emplace(key, text);
+        EXPECT_TRUE(added) << text.toStdString() << " and " << it->second.toStdString() << ": "
+                           << key.toString().toStdString();
+    };
+    for (QAction* a : w.menuBar()->actions()) claim(a->text());
+    for (QAbstractButton* b : w.centralWidget()->findChildren<QAbstractButton*>()) claim(b->text());
+    EXPECT_GE(owners.size(), 7u);  // File, Edit, Options, About, Find, Replace, Goto...
+}
+
+// Alt+A opens the About box, wherever the focus is.
+TEST_F(MainWindowTest, AltAShowsAbout) {
+    MainWindow w({path});
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    RichTextBox& doc = w.workspace().mergedoc;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return doc.TextLength() > 0; }, 3000));
+    QString shown;
+    const auto poll = whenShown<QMessageBox>([&](QMessageBox& box) {
+        shown = box.text();
+        box.accept();
+    });
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);
+    EXPECT_TRUE(shown.startsWith("Scrivane ver. 1.2, a plain-text editor")) << shown.toStdString();
+    EXPECT_EQ(doc.Text(), "one\r\ntwo\r\nthree\r\n");
+    EXPECT_TRUE(w.close());
+}
+
+// A file that cannot be opened (here a FIFO, as a drop or the command line would name it)
+// leaves the window on the document it had: the caption still names its file, and Ctrl+S
+// writes there.
+TEST_F(MainWindowTest, AFailedOpenKeepsTheCaptionAndTheFile) {
+    const std::string fifo = tmp.path().toStdString() + "/ff";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    MainWindow w({path});
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    const QString base = "Scrivane ver. 1.2 - " + QString::fromStdString(path);
+    ASSERT_TRUE(waitForCaption(w, base + " (line 1/3 unmodified)"));
+    Workspace& ws = w.workspace();
+    ws.mergedoc.SetSelStart(5);  // the caption shows it at its next refresh
+
+    QString shown;
+    const auto poll = whenShown<QMessageBox>([&](QMessageBox& box) {
+        shown = box.text();
+        box.accept();
+    });
+    openfile(ws, fifo);
+    EXPECT_EQ(shown.toStdString(), "Not a regular file opening " + fifo);
+    EXPECT_TRUE(waitForCaption(w, base + " (line 2/3 unmodified)"))
+        << w.windowTitle().toStdString();
+    ASSERT_EQ(ws.doc.filename, path);  // else Ctrl+S would ask for a name
+
+    ws.mergedoc.SetSelText("2");
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "one\n2two\nthree\n");
+    EXPECT_TRUE(w.close());
 }
 
 }  // namespace

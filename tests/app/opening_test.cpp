@@ -2,6 +2,7 @@
 #include "app/caption.h"
 #include "app/saving.h"
 #include "app_fixture.h"
+#include "tracking/track_changes.h"
 
 namespace scrivane {
 namespace {
@@ -48,30 +49,65 @@ TEST_F(OpenTest, MixedLineEndsAreSavedAsTheyWere) {
     EXPECT_EQ(readFile(path), "a\r\nb\nc\rd");
 }
 
-TEST_F(OpenTest, FailedOpenReportsAndKeepsTheTextUnnamed) {
-    const std::string good = writeFile("good.txt", "kept");
+// A failed open changes nothing of the document: its name, file time, stored text, line ends,
+// marking and mode stay, so the caption and the next save still mean the file it came from.
+TEST_F(OpenTest, AFailedOpenLeavesTheDocumentAsItWas) {
+    const std::string good = writeFile("good.txt", "kept\rline\r");
     std::filesystem::create_directory(dir() + "/folder");
-    const struct {
+    const std::string fifo = dir() + "/fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string locked = writeFile("locked.txt", "secret");
+    ASSERT_EQ(::chmod(locked.c_str(), 0), 0);
+    struct Case {
         std::string name;
         std::string message;
-    } cases[] = {
+    };
+    std::vector<Case> cases = {
         {dir() + "/missing.txt", "No such file or directory opening " + dir() + "/missing.txt"},
         {dir() + "/folder", "Is a directory opening " + dir() + "/folder"},
+        {fifo, "Not a regular file opening " + fifo},
         {dir() + "/nomatch*.zz", "Is a directory opening " + dir() + "/"},
         {"\"quoted.txt\"", "No such file or directory opening " + dir() + "/\"quoted.txt\""},
     };
+    if (::geteuid() != 0) cases.push_back({locked, "Permission denied opening " + locked});
+    const TimePoint fileTime = localTime(2026, 12, 1, 8, 0);
     for (const auto& c : cases) {
+        if (ws.trackChanges) mnuTrackChanges_Click(ws);
+        forgetChanges();
+        setModified(good, fileTime);
         openfile(ws, good);
+        mergedoc.SetSelStart(4);
+        type("!");
+        mnuTrackChanges_Click(ws);  // modified, tracked and marked
+        const DocumentState before = ws.doc;
+        const RichText content = mergedoc.Content();
+        const std::string tag = mergedoc.Tag();
+        const std::string recent = ws.settings.recentList;
+        const int undoslot = ws.undo.undoslot;
+
+        services.advanceClock(std::chrono::minutes(5));
         services.messages.clear();
+        services.answers = {Answer::No};  // the save prompt
         openfile(ws, c.name);
-        ASSERT_EQ(services.messages.size(), 1u) << c.name;
-        EXPECT_EQ(services.messages[0].text, c.message);
-        EXPECT_EQ(services.messages[0].buttons, Buttons::Ok);
-        EXPECT_EQ(services.messages[0].icon, Icon::None);
-        EXPECT_EQ(ws.doc.filename, "");
-        EXPECT_EQ(mergedoc.Text(), "kept");
+        ASSERT_EQ(services.messages.size(), 2u) << c.name;
+        EXPECT_EQ(services.messages[1],
+                  (ScriptedServices::Message{c.message, Buttons::Ok, Icon::None}));
+        EXPECT_EQ(ws.doc.filename, good) << c.name;
+        EXPECT_EQ(ws.doc.filetime, before.filetime) << c.name;
+        EXPECT_EQ(ws.doc.actiontime, before.actiontime) << c.name;
+        EXPECT_EQ(ws.doc.lastaction, "opened") << c.name;
+        EXPECT_EQ(ws.doc.lineEnds, LineEnds::Cr) << c.name;
+        EXPECT_EQ(ws.doc.dialogFileName, good) << c.name;
+        EXPECT_EQ(mergedoc.Content(), content) << c.name;
+        EXPECT_EQ(mergedoc.Tag(), tag) << c.name;
+        EXPECT_TRUE(ws.trackChanges) << c.name;
+        EXPECT_EQ(ws.undo.undoslot, undoslot) << c.name;
+        EXPECT_EQ(ws.settings.recentList, recent) << c.name;
         EXPECT_FALSE(services.busy);
     }
+    // The next save writes the file the document came from, in its own line ends.
+    ASSERT_TRUE(savefile(ws, ws.doc.filename));
+    EXPECT_EQ(readFile(good), "kept!\rline\r");
 }
 
 TEST_F(OpenTest, RelativeNamesAndPatternsUseTheCurrentDirectory) {

@@ -96,18 +96,24 @@ TEST_F(TrackingTest, CompareToShowsTheDifferenceAndLeavesTrackingOn) {
     EXPECT_EQ(view.statusLabel, "No differences were found.");
 }
 
+// The file is read before anything changes: one that cannot be read leaves the marks and
+// Track Changes as they were.
 TEST_F(TrackingTest, CompareToAFileThatCannotBeReadKeepsTheDocument) {
-    for (const std::string& bad : {dir() + "/missing.txt", dir()}) {
+    const std::string fifo = dir() + "/fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& bad : {dir() + "/missing.txt", dir(), fifo}) {
         ws.trackChanges = true;
         load("ab\x06gone", "..Rrrrr");
         services.openNames = {bad};
         mnuCompareTo_Click(ws);
-        EXPECT_EQ(mergedoc.Text(), "ab") << bad;
+        EXPECT_EQ(mergedoc.Text(), "ab\x06gone") << bad;
+        EXPECT_EQ(marks(), "...rrrr") << bad;
+        EXPECT_TRUE(ws.trackChanges) << bad;
         EXPECT_NE(services.lastMessage().find(" opening " + bad), std::string::npos) << bad;
     }
     services.openNames = {""};  // cancelled
     mnuCompareTo_Click(ws);
-    EXPECT_EQ(mergedoc.Text(), "ab");
+    EXPECT_EQ(mergedoc.Text(), "ab\x06gone");
 }
 
 TEST_F(TrackingTest, BlockCheckWritesThePrivateFileAndShowsIt) {

@@ -14,25 +14,35 @@ std::string systemError(int err) {
     return std::strerror(err);
 }
 
+// What a user is told about a name that is not a file to read: a directory in the system's
+// words, anything else (a FIFO, a socket, a device) plainly.
+std::string notRegularError(const struct stat& st) {
+    return S_ISDIR(st.st_mode) ? systemError(EISDIR) : "Not a regular file";
+}
+
 }  // namespace
 
 int openForReading(const std::string& path, struct stat& st, std::string& error) {
+    // Looked at before it is opened: opening a FIFO would release a writer waiting for a
+    // reader, which then writes into a pipe that is closed at once.
+    if (::stat(path.c_str(), &st) != 0) {
+        error = systemError(errno);
+        return -1;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        error = notRegularError(st);
+        return -1;
+    }
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         error = systemError(errno);
         return -1;
     }
-    int refuse = 0;
-    if (::fstat(fd, &st) != 0) {
-        refuse = errno;
-    } else if (S_ISDIR(st.st_mode)) {
-        refuse = EISDIR;
-    } else if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
-        refuse = EINVAL;  // /dev/zero and the like never end
-    }
-    if (refuse != 0) {
+    // Checked again on what was opened: the name may have gone to something else meanwhile.
+    const bool statted = ::fstat(fd, &st) == 0;
+    if (!statted || !S_ISREG(st.st_mode)) {
+        error = statted ? notRegularError(st) : systemError(errno);
         ::close(fd);
-        error = systemError(refuse);
         return -1;
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);

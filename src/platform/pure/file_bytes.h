@@ -7,12 +7,12 @@ struct stat;
 namespace scrivane {
 
 // Reading files as bytes, the one way every part of the editor reads them. On failure each
-// returns false (or -1) with the system's description of the error (strerror wording) in
-// `error`.
+// returns false (or -1) with a description of the error in `error`: the system's (strerror
+// wording), or "Not a regular file".
 
-// Opens a file for reading without ever blocking: a FIFO with no writer opens at once (and
-// then reads as empty), a directory or a device is refused ("Is a directory", "Invalid
-// argument"). Returns the descriptor, or -1.
+// Opens a regular file (or a link to one) for reading. Anything else is refused before it is
+// opened, never waited on or read without end: "Is a directory", or "Not a regular file" for
+// a FIFO, a socket or a device. Returns the descriptor, or -1.
 int openForReading(const std::string& path, struct stat& st, std::string& error);
 
 // Reads `fd` to its end into `bytes`: first into a buffer of the file's size, then beyond it,

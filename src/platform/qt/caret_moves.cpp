@@ -228,6 +228,11 @@ Pos CaretMoves::runInFinder(int command, Pos caret) {
     return finder_->SendScintilla(Sci::SCI_GETCURRENTPOS);
 }
 
+void CaretMoves::detachDocument() {
+    // An empty document of the view's own; the next text command takes the editor's again.
+    if (finder_) finder_->SendScintilla(Sci::SCI_SETDOCPOINTER, 0UL, 0L);
+}
+
 Pos CaretMoves::mainCaret() const {
     return sci(Sci::SCI_GETSELECTIONNCARET,
                static_cast<unsigned long>(sci(Sci::SCI_GETMAINSELECTION)));

@@ -43,6 +43,10 @@ class CaretMoves {
     // now in view are wrapped (by painting them) and the caret kept in view.
     void select(Pos anchor, Pos caret);
 
+    // The editor was given another document: the hidden view lets go of the old one, which
+    // would otherwise stay in memory as long as the view holds it.
+    void detachDocument();
+
   private:
     long sci(unsigned int msg, unsigned long wParam = 0, long lParam = 0) const;
     bool wrapping() const;

@@ -215,6 +215,7 @@ long ScintillaSurface::sci(unsigned int msg, unsigned long wParam, long lParam) 
 }
 
 void ScintillaSurface::configureDocument() {
+    caretMoves_.detachDocument();
     sci(Sci::SCI_SETLEXER, Sci::SCLEX_CONTAINER);
     sci(Sci::SCI_SETEOLMODE, Sci::SC_EOL_CRLF);
     sci(Sci::SCI_SETUNDOCOLLECTION, 0);

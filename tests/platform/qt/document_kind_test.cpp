@@ -1,7 +1,9 @@
 // The editor's document keeps style bytes only where wrapping or a very long line needs them;
 // a document handed over when Wrap Text comes on keeps everything it held.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QTest>
 
 #include "platform/qt/editor_document.h"
@@ -70,6 +72,43 @@ TEST_F(SurfaceTest, WrapTextOnMovesEverythingToADocumentWithStyles) {
     QTest::keyClicks(surface.widget(), "z");
     EXPECT_EQ(surface.Text(), content.text + "z");
     EXPECT_EQ(surface.LineBreaks(), breaks);
+}
+
+// The length of every editor view's document but the surface's own (the caret keys' hidden
+// view is one).
+std::vector<long> lengthsInOtherViews(const ScintillaSurface& surface) {
+    std::vector<long> lengths;
+    for (QWidget* w : QApplication::allWidgets()) {
+        auto* view = qobject_cast<QsciScintillaBase*>(w);
+        if (view && view != surface.editor())
+            lengths.push_back(view->SendScintilla(Sci::SCI_GETLENGTH));
+    }
+    return lengths;
+}
+
+// The caret keys run in a hidden view of the editor's document. Once the editor has another
+// document, no view keeps the old one (and its memory) alive.
+TEST_F(SurfaceTest, ACaretKeyLeavesNoHoldOnAReplacedDocument) {
+    const std::string old(123'457, 'o');
+    surface.SetRightMargin(kWrap);
+    surface.SetText(old);
+    surface.SetSelStart(0);
+    QTest::keyClick(surface.widget(), Qt::Key_Right);
+    ASSERT_EQ(surface.SelStart(), 1);
+    const long oldLength = static_cast<long>(old.size());
+    ASSERT_THAT(lengthsInOtherViews(surface), ::testing::Contains(oldLength))
+        << "the key ran in a hidden view";
+
+    surface.SetRightMargin(kNoWrap);
+    surface.SetText("new");  // into a document without styles
+    EXPECT_THAT(lengthsInOtherViews(surface), ::testing::Not(::testing::Contains(oldLength)));
+
+    // Wrapped again, the keys follow the new document.
+    surface.SetRightMargin(kWrap);
+    surface.SetSelStart(3);
+    QTest::keyClick(surface.widget(), Qt::Key_Left);
+    EXPECT_EQ(surface.SelStart(), 2);
+    EXPECT_EQ(surface.Text(), "new");
 }
 
 }  // namespace

@@ -340,8 +340,8 @@ TEST_F(SurfaceTest, LoadFileReadsBytesAndKeepsContentOnFailure) {
         {dir.filePath("missing.txt").toStdString(), false, "No such file or directory", "kept"},
         {dir.path().toStdString(), false, "Is a directory", "kept"},
         {empty, true, "", ""},
-        {"/dev/zero", false, "Invalid argument", "kept"},  // would never end
-        {fifo, true, "", ""},                              // no writer: must not hang
+        {"/dev/zero", false, "Not a regular file", "kept"},  // would never end
+        {fifo, false, "Not a regular file", "kept"},         // never waited on
     };
     for (const Case& c : cases) {
         surface.SetText("kept");
