@@ -107,7 +107,7 @@ TEST_F(TrackingTest, CompareToAFileThatCannotBeReadKeepsTheDocument) {
         services.openNames = {bad};
         mnuCompareTo_Click(ws);
         EXPECT_EQ(mergedoc.Text(), "ab\x06gone") << bad;
-        EXPECT_EQ(marks(), "...rrrr") << bad;
+        EXPECT_EQ(marks(), "..Rrrrr") << bad;
         EXPECT_TRUE(ws.trackChanges) << bad;
         EXPECT_NE(services.lastMessage().find(" opening " + bad), std::string::npos) << bad;
     }
