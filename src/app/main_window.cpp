@@ -32,9 +32,6 @@
 namespace scrivane {
 namespace {
 
-constexpr int kTimerInterval = 500;  // ms from the last arming to the caption refresh
-constexpr std::size_t kUndoWarmStep = std::size_t{2} << 20;
-
 // Every text the window shows: a file name that is not UTF-8 shows its odd bytes escaped.
 QString qs(const std::string& s) {
     return readableText(s);
@@ -42,11 +39,13 @@ QString qs(const std::string& s) {
 
 }  // namespace
 
-MainWindow::MainWindow(std::vector<std::string> arguments, QWidget* parent)
+MainWindow::MainWindow(std::vector<std::string> arguments, const WindowTimings& timings,
+                       QWidget* parent)
     : QMainWindow(parent),
       mergedoc_(std::make_unique<ScintillaSurface>()),
       txt_(std::make_unique<ScintillaSurface>()),
-      services_(std::make_unique<QtServices>(this)) {
+      services_(std::make_unique<QtServices>(this)),
+      undoWarmStep_(timings.undoWarmStep) {
     setCentralWidget(new QWidget(this));
     mergedoc_->widget()->setParent(centralWidget());
     mergedoc_->SetEvents(static_cast<SurfaceEvents*>(this));
@@ -54,18 +53,19 @@ MainWindow::MainWindow(std::vector<std::string> arguments, QWidget* parent)
         std::make_unique<Workspace>(*mergedoc_, *txt_, *services_, static_cast<WindowView&>(*this));
     ws_->arguments = std::move(arguments);
     keeper_ = std::make_unique<RecoveryKeeper>(
-        *ws_, defaultRecoveryDir(), [this] { return isUnchanged(*mergedoc_, ws_->modified); });
+        *ws_, defaultRecoveryDir(), [this] { return isUnchanged(*mergedoc_, ws_->modified); },
+        timings.recovery);
     // The session ends: the unsaved work goes to its recovery file before the process does.
     sessionEnd_ = std::make_unique<SessionEndWatcher>([this](int) { keeper_->writeNow(); });
 
     timer1_.setSingleShot(true);
-    timer1_.setInterval(kTimerInterval);
+    timer1_.setInterval(timings.caption);
     connect(&timer1_, &QTimer::timeout, this, [this] { setcaption(*ws_); });
     // Between events, a few megabytes at a time: the next undo snapshot of a large document
     // then finds its memory ready.
     undoWarmer_.setInterval(0);
     connect(&undoWarmer_, &QTimer::timeout, this, [this] {
-        if (!warmUndoSlot(ws_->undo, *mergedoc_, kUndoWarmStep)) undoWarmer_.stop();
+        if (!warmUndoSlot(ws_->undo, *mergedoc_, undoWarmStep_)) undoWarmer_.stop();
     });
 
     buildSearchBar();

@@ -2,10 +2,12 @@
 
 #include <QMainWindow>
 #include <QTimer>
+#include <chrono>
 #include <memory>
 
 #include "app/layout.h"
 #include "document/workspace.h"
+#include "recovery/recovery_keeper.h"
 
 class QAction;
 class QCheckBox;
@@ -19,15 +21,23 @@ namespace scrivane {
 class ScintillaSurface;
 class SearchBar;
 class QtServices;
-class RecoveryKeeper;
 class SessionEndWatcher;
+
+// How long the window lets work wait for the event loop. The program uses the defaults; tests
+// shorten them so that every kind of between-events work happens while keys arrive.
+struct WindowTimings {
+    std::chrono::milliseconds caption{500};           // from the last arming to the caption refresh
+    std::size_t undoWarmStep = std::size_t{2} << 20;  // bytes prepared per turn of the loop
+    RecoveryTiming recovery;
+};
 
 // The one window (frmScrivane): owns the widgets and the workspace, and only wires events to
 // the procedures that live in the subsystem folders.
 class MainWindow final : public QMainWindow, private WindowView, private SurfaceEvents {
     Q_OBJECT
   public:
-    explicit MainWindow(std::vector<std::string> arguments, QWidget* parent = nullptr);
+    explicit MainWindow(std::vector<std::string> arguments, const WindowTimings& timings = {},
+                        QWidget* parent = nullptr);
     ~MainWindow() override;
 
     Workspace& workspace() { return *ws_; }
@@ -104,6 +114,7 @@ class MainWindow final : public QMainWindow, private WindowView, private Surface
     std::unique_ptr<SessionEndWatcher> sessionEnd_;
     QTimer timer1_;
     QTimer undoWarmer_;
+    std::size_t undoWarmStep_;
     bool shown_ = false;
 
     QLineEdit* txtFind_ = nullptr;
