@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -93,6 +94,13 @@ void WindowDriver::key(Qt::Key key, Qt::KeyboardModifiers modifiers) {
 void WindowDriver::type(const QString& character) {
     QTest::sendKeyEvent(QTest::Click, window_->windowHandle(), keyOf(character.at(0)), character,
                         Qt::NoModifier);
+    settle(0);
+}
+
+void WindowDriver::compose(const QString& character) {
+    QInputMethodEvent commit;
+    commit.setCommitString(character);
+    QApplication::sendEvent(QApplication::focusWidget(), &commit);
     settle(0);
 }
 

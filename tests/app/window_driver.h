@@ -30,6 +30,8 @@ class WindowDriver {
     void key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     // Types one character (its text as the keyboard gives it).
     void type(const QString& character);
+    // A character an input method composes (a dead key and a letter): committed text.
+    void compose(const QString& character);
     // A left click on the surface at a place given as fractions of its size.
     void click(double x, double y);
     // Fills the find and replace boxes by typing, presses Replace All, and clicks back into

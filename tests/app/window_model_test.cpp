@@ -145,8 +145,14 @@ std::string describe(const EditorModel& m) {
         const int op = pick(100);
         if (op < 24) {
             const std::string typed = kTyped[pick(8)];
-            log.add("type " + hex(typed));
-            d.type(QString::fromUtf8(typed));
+            // Now and then the character comes from an input method, as a dead key's does.
+            const bool composed = pick(6) == 0;
+            log.add((composed ? "compose " : "type ") + hex(typed));
+            if (composed) {
+                d.compose(QString::fromUtf8(typed));
+            } else {
+                d.type(QString::fromUtf8(typed));
+            }
             m.type(m.encodeTyped(typed));
         } else if (op < 29) {
             log.add("Enter");

@@ -2,8 +2,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QInputMethodEvent>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
@@ -227,16 +229,85 @@ TEST_F(SurfaceTest, TypedTextTakesTheColourChosenOnKeyPress) {
          Qt::Key_Return,
          kInsertedBlue,
          {"a\r\nb", {TextRun{1}, TextRun{2, kInsertedBlue}, TextRun{1}}}},
+        {"after a marker no marker",
+         {"ab", {TextRun{1, kInsertedBlue, false, true}, TextRun{1, kInsertedBlue}}},
+         Qt::Key_X,
+         std::nullopt,
+         {"axb", {TextRun{1, kInsertedBlue, false, true}, TextRun{2, kInsertedBlue}}}},
+        // Text an input method commits (a dead key, a composed character) is typed text.
+        {"committed by an input method",
+         {"ab", {}},
+         Qt::Key_unknown,
+         kInsertedBlue,
+         {"a\xC3\xA9"
+          "b",
+          {TextRun{1}, TextRun{2, kInsertedBlue}, TextRun{1}}}},
     };
     for (const Case& c : cases) {
         surface.SetContent(c.before);
         surface.SetSelStart(1);
+        events = RecordingEvents{};
         events.onKeyPress = [&](int&) {
             if (c.chosen) surface.SetSelColor(*c.chosen);
         };
-        QTest::keyClick(surface.widget(), c.key);
+        if (c.key == Qt::Key_unknown) {
+            QInputMethodEvent commit;
+            commit.setCommitString(QString::fromUtf8("\xC3\xA9"));
+            QApplication::sendEvent(surface.widget(), &commit);
+            // Seen as a key that types a character: down, press, up.
+            EXPECT_EQ(events.keyDowns.size(), 1u) << c.name;
+            EXPECT_EQ(events.keyPresses, (std::vector<int>{0xE9})) << c.name;
+            EXPECT_EQ(events.keyUps.size(), 1u) << c.name;
+        } else {
+            QTest::keyClick(surface.widget(), c.key);
+        }
         EXPECT_EQ(surface.Content(), c.want) << c.name;
     }
+}
+
+// The editor's own commands that would change the text behind the handlers' back are not
+// bound to any key: each of these keys leaves text and selection alone.
+TEST_F(SurfaceTest, NoKeyChangesTextPastTheHandlers) {
+    const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+    const Qt::KeyboardModifiers ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+    const std::vector<std::pair<Qt::Key, Qt::KeyboardModifiers>> keys{
+        {Qt::Key_U, ctrlShift},                // upper case
+        {Qt::Key_U, ctrl},                     // lower case
+        {Qt::Key_Backspace, Qt::AltModifier},  // undo
+        {Qt::Key_Y, ctrl},                     // redo
+        {Qt::Key_Z, ctrlShift},                // redo
+        {Qt::Key_D, ctrl},                     // duplicate
+        {Qt::Key_L, ctrl},                     // line cut
+        {Qt::Key_L, ctrlShift},                // line delete
+        {Qt::Key_T, ctrl},                     // line transpose
+        {Qt::Key_T, ctrlShift},                // line copy
+        {Qt::Key_Up, ctrlShift},               // move lines
+        {Qt::Key_Down, ctrlShift},
+        {Qt::Key_Insert, Qt::ShiftModifier},  // paste
+        {Qt::Key_Delete, Qt::ShiftModifier},  // cut
+    };
+    for (const auto& [key, modifiers] : keys) {
+        surface.SetText("abc\r\ndef");
+        surface.SetSelStart(1);
+        surface.SetSelLength(5);
+        QApplication::clipboard()->setText("pasted");
+        events = RecordingEvents{};
+        events.onKeyDown = [](int& code, int) {
+            // Delete with Shift is the handlers' own key: not left to the editor here.
+            if (code == key::Delete) code = 0;
+        };
+        QTest::keyClick(surface.widget(), key, modifiers);
+        const std::string name = QKeySequence(modifiers | key).toString().toStdString();
+        EXPECT_EQ(surface.Text(), "abc\r\ndef") << name;
+        EXPECT_EQ(surface.SelLength(), 5) << name;
+    }
+    // Insert does not switch typing to overwriting.
+    surface.SetText("abc");
+    surface.SetSelStart(0);
+    events = RecordingEvents{};
+    QTest::keyClick(surface.widget(), Qt::Key_Insert);
+    QTest::keyClick(surface.widget(), Qt::Key_X);
+    EXPECT_EQ(surface.Text(), "xabc");
 }
 
 TEST_F(SurfaceTest, DisabledSurfaceIgnoresTypedKeys) {
