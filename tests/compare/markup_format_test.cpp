@@ -229,6 +229,38 @@ TEST(StripStruckText, SurfaceRtfGivesTheRealContent) {
     }
 }
 
+// Stripping keeps how each remaining line break is written: the breaks of removed lines go,
+// and a CR whose LF was struck still ends its line as that line's break did.
+TEST(StrippedContent, CarriesTheBreaksOfTheKeptText) {
+    const struct {
+        const char* name;
+        RichText doc;
+        RichText stripped;
+    } cases[] = {
+        {"unmarked",
+         {"a\r\nb\r\nc", {}, {{0, LineEnd::Lf}, {1, LineEnd::Cr}}},
+         {"a\r\nb\r\nc", {}, {{0, LineEnd::Lf}, {1, LineEnd::Cr}}}},
+        {"a struck line goes with its break",
+         {"a\r\nXX\r\nb\r\nc",
+          {{3, kPlain}, {4, kDeletedRed, true}, {4, kPlain}},
+          {{0, LineEnd::Lf}, {1, LineEnd::Cr}, {2, LineEnd::CrLf}}},
+         {"a\r\nb\r\nc", {}, {{0, LineEnd::Lf}, {1, LineEnd::CrLf}}}},
+        {"a struck break joins two lines",
+         {"a\r\nb\r\nc", {{1, kPlain}, {2, kDeletedRed, true}, {4, kPlain}}, {{1, LineEnd::Cr}}},
+         {"ab\r\nc", {}, {{0, LineEnd::Cr}}}},
+        {"a CR whose LF was struck",
+         {"a\r\nb", {{2, kPlain}, {1, kDeletedRed, true}, {1, kPlain}}, {{0, LineEnd::Lf}}},
+         {"a\r\nb", {}, {{0, LineEnd::Lf}}}},
+        {"markers go, breaks after them stay",
+         {"\x06"
+          "a\r\nb",
+          {{1, kInsertedBlue, false, true}, {3, kInsertedBlue}, {1, kPlain}},
+          {{0, LineEnd::Cr}}},
+         {"a\r\nb", {}, {{0, LineEnd::Cr}}}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(strippedContent(c.doc), c.stripped) << c.name;
+}
+
 // Both ways agree on documents whose bytes 6 are all markers and that hold no bell.
 TEST(StrippedText, MatchesStrippingTheWrittenRtf) {
     std::mt19937 rng(555);

@@ -58,6 +58,13 @@ TEST(RecoveryRecord, RoundTripsEveryKindOfDocument) {
           "cd",
           {{2, kPlain}, {1, kInsertedBlue}, {2, kDeletedRed, true}}},
          true},
+        {"markers and line breaks written otherwise",
+         "/d/mixed.txt",
+         {"a\r\n\x06"
+          "b\r\nc\x06",
+          {{3, kPlain}, {1, kDeletedRed, true, true}, {3, kDeletedRed, true}, {2, kPlain}},
+          {{0, LineEnd::Lf}, {1, LineEnd::Cr}}},
+         true},
         {"bytes and NULs in name and text",
          std::string("/r\xE9sum\xE9\0.txt", 13),
          {std::string("x\0y\xFF", 4), {}},
@@ -78,6 +85,54 @@ TEST(RecoveryRecord, RoundTripsEveryKindOfDocument) {
         EXPECT_EQ(back.header.changedAt, header.changedAt) << c.name;
         EXPECT_EQ(back.header.selLength, header.selLength) << c.name;
     }
+}
+
+// A file of the first version: no line breaks, and its markers are the bytes 6 that begin
+// coloured runs; a byte 6 in plain text is text.
+TEST(RecoveryRecord, FilesOfTheFirstVersionStillRead) {
+    const auto u = [](std::string& out, std::uint64_t v, int width) {
+        for (int i = 0; i < width; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    const RecoveryHeader h = sampleHeader();
+    const std::string path = "/d/old.txt";
+    const std::string text =
+        "a\x06"
+        "b\x06"
+        "cd\x06"
+        "e";
+    const std::vector<TextRun> runs{{3, kPlain}, {3, kInsertedBlue}, {2, kDeletedRed, true}};
+    std::string file = "ScrivRec";
+    u(file, 1, 4);
+    u(file, 1, 4);  // tracking
+    u(file, static_cast<std::uint64_t>(h.owner.pid), 8);
+    u(file, h.owner.startTicks, 8);
+    file.append(reinterpret_cast<const char*>(h.owner.bootId.data()), h.owner.bootId.size());
+    for (const std::uint64_t v :
+         {std::uint64_t(h.changedAt), std::uint64_t{0}, std::uint64_t{1},
+          std::uint64_t{path.size()}, std::uint64_t{text.size()}, std::uint64_t{runs.size()}}) {
+        u(file, v, 8);
+    }
+    u(file, checksumOf(file), 8);
+    file += path + text;
+    for (const TextRun& run : runs) {
+        u(file, run.length, 8);
+        u(file, run.colour, 4);
+        file += run.strike ? '\1' : '\0';
+    }
+    u(file, checksumOf(file), 8);
+
+    RecoveryRecord record;
+    ASSERT_TRUE(decodeRecoveryFile(file, record));
+    EXPECT_EQ(record.header.version, 1u);
+    EXPECT_EQ(record.path, path);
+    EXPECT_EQ(record.content.text, text);
+    const std::vector<TextRun> read{{3, kPlain},
+                                    {1, kInsertedBlue, false, true},
+                                    {2, kInsertedBlue},
+                                    {1, kDeletedRed, true, true},
+                                    {1, kDeletedRed, true}};
+    EXPECT_EQ(record.content.runs, read);
+    EXPECT_TRUE(record.content.breaks.empty());
 }
 
 // Any one damaged byte anywhere (header, name, text, runs, checksum) is caught, as is any
