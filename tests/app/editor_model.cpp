@@ -331,7 +331,7 @@ void EditorModel::trackedDeletion(bool backspace, bool shift, bool ctrl) {
     } else if (!shift) {
         unstrikeRange(sel_.start, sel_.length);
     }
-    sel_ = {std::min(sel_.start + skip, size()), 0};
+    sel_ = {charStartAt(std::min(sel_.start + skip, size())), 0};
 }
 
 void EditorModel::unstrikeRange(Pos from, Pos n) {
@@ -412,13 +412,15 @@ void EditorModel::trackChanges() {
     // has none, so the line before it stands for it.
     caret = caret != 0 ? std::min(caret, size())
                        : lineStartOf(std::min(line, lineOf(std::max<Pos>(0, size() - 1))));
-    // An offset kept from before may now fall inside a character: its start then.
-    if (crlfAt(caret - 1)) {
-        --caret;
-    } else if (caret < size() && caret > 0 && charEnd(charStartBefore(caret)) > caret) {
-        caret = charStartBefore(caret);
-    }
-    sel_ = {caret, 0};
+    sel_ = {charStartAt(caret), 0};
+}
+
+Pos EditorModel::charStartAt(Pos pos) const {
+    // The caret is never put inside a character: inside one, it goes to its start.
+    if (pos <= 0 || pos >= size()) return pos;
+    if (crlfAt(pos - 1)) return pos - 1;
+    const Pos start = charStartBefore(pos);
+    return charEnd(start) > pos ? start : pos;
 }
 
 void EditorModel::nextChange() {

@@ -82,6 +82,7 @@ class EditorModel {
     bool crlfAt(Pos i) const;
     Pos charEnd(Pos i) const;
     Pos charStartBefore(Pos i) const;
+    Pos charStartAt(Pos pos) const;
     Pos lineStartOf(Pos line) const;  // line from 1
     Pos lineOf(Pos pos) const;        // from 1
     void insert(Pos at, const std::string& bytes, Paint paint);
