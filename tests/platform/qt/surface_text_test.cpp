@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <QTest>
 #include <sys/stat.h>
+#include <QTest>
 
 #include <QTemporaryDir>
 #include <fstream>
