@@ -4,7 +4,6 @@
 #include <fstream>
 #include <functional>
 #include <random>
-#include <sstream>
 
 #include "editor_model.h"
 #include "window_driver.h"
@@ -13,13 +12,6 @@ namespace scrivane {
 namespace {
 
 using model::EditorModel;
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 // Files of the kinds that break editors, made here.
 std::vector<std::pair<std::string, std::string>> corpus() {
@@ -115,7 +107,7 @@ TEST(RoundTripTest, EveryFileComesBackAsPredictedAfterEachEdit) {
             edit.run(d, m);
             d.key(Qt::Key_S, Qt::ControlModifier);
             const std::string expected = m.save();
-            const std::string saved = readFile(path);
+            const std::string saved = fileBytes(path);
             EXPECT_TRUE(saved == expected) << name << ", " << edit.name;
             if (edit.keepsTheFile) {
                 EXPECT_TRUE(saved == file) << name << ", " << edit.name;

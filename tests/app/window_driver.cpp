@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QWindow>
+#include <fstream>
+#include <sstream>
 
 #include "platform/qt/scintilla_surface.h"
 
@@ -32,6 +34,13 @@ Qt::Key keyOf(QChar character) {
 }
 
 }  // namespace
+
+std::string fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
 
 WindowDriver::WindowDriver(const std::string& path, bool autoIndent)
     : window_(std::make_unique<MainWindow>(std::vector<std::string>{path}, shortTimings())) {

@@ -57,6 +57,9 @@ class WindowDriver {
     std::string dialog_;
 };
 
+// A file's bytes.
+std::string fileBytes(const std::string& path);
+
 // Random scripts and fixed ones share this: the window and the model are told the same, and
 // `check` compares them.
 struct ScriptLog {

@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <random>
-#include <sstream>
 
 #include "editor_model.h"
 #include "window_driver.h"
@@ -14,13 +13,6 @@ namespace {
 
 using model::EditorModel;
 using model::Selection;
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 std::string hex(const std::string& bytes) {
     std::string out;
@@ -132,6 +124,14 @@ std::string describe(const EditorModel& m) {
     };
     if (auto same = sameState(d, m); !same) return fail(same.message());
 
+    // Ctrl+S on both; what went wrong, or nothing.
+    const auto save = [&]() -> std::string {
+        log.add("Ctrl+S");
+        d.key(Qt::Key_S, Qt::ControlModifier);
+        const std::string expected = m.save();
+        const std::string saved = fileBytes(path);
+        return saved == expected ? "" : "saved " + hex(saved) + "\n expected " + hex(expected);
+    };
     static const char* const kTyped[] = {"a", "b", "z", "1", " ", ".", "\xC3\xA9", "\xC3\xBC"};
     const auto moveKey = [&](Qt::Key key, Qt::KeyboardModifiers mods, const char* name) {
         log.add(name);
@@ -230,13 +230,7 @@ std::string describe(const EditorModel& m) {
             d.key(Qt::Key_I, Qt::ControlModifier);
             m.fixIndents();
         } else if (op < 90) {
-            log.add("Ctrl+S");
-            d.key(Qt::Key_S, Qt::ControlModifier);
-            const std::string expected = m.save();
-            const std::string saved = readFile(path);
-            if (saved != expected) {
-                return fail("saved " + hex(saved) + "\n expected " + hex(expected));
-            }
+            if (const std::string wrong = save(); !wrong.empty()) return fail(wrong);
         } else if (op < 93) {
             log.add("click");
             d.click(pick(100) / 100.0, pick(30) / 100.0);
@@ -252,12 +246,7 @@ std::string describe(const EditorModel& m) {
         }
         if (auto same = sameState(d, m); !same) return fail(same.message());
     }
-    log.add("Ctrl+S");
-    d.key(Qt::Key_S, Qt::ControlModifier);
-    const std::string expected = m.save();
-    if (const std::string saved = readFile(path); saved != expected) {
-        return fail("saved " + hex(saved) + "\n expected " + hex(expected));
-    }
+    if (const std::string wrong = save(); !wrong.empty()) return fail(wrong);
     if (!d.captionSaysUnmodified()) return fail("the caption does not say unmodified");
     if (auto same = sameState(d, m); !same) return fail(same.message());
     return ::testing::AssertionSuccess();

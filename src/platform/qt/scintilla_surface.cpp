@@ -613,25 +613,19 @@ void ScintillaSurface::setColour(Pos pos, Pos length, Colour colour) {
 }
 
 void ScintillaSurface::setMarker(Pos pos, Pos length, bool on) {
-    if (length <= 0) return;
     // Most documents never hold a marker: nothing to clear then, and nothing to count.
     if (!on && !holdsMarkers()) return;
-    ++revision_;
-    sci(Sci::SCI_SETINDICATORCURRENT, kMarkerIndicator);
-    if (on) {
-        sci(Sci::SCI_SETINDICATORVALUE, 1);
-        sci(Sci::SCI_INDICATORFILLRANGE, static_cast<unsigned long>(pos),
-            static_cast<long>(length));
-    } else {
-        sci(Sci::SCI_INDICATORCLEARRANGE, static_cast<unsigned long>(pos),
-            static_cast<long>(length));
-    }
+    setFlag(kMarkerIndicator, pos, length, on);
 }
 
 void ScintillaSurface::setStrike(Pos pos, Pos length, bool on) {
+    setFlag(kStrikeIndicator, pos, length, on);
+}
+
+void ScintillaSurface::setFlag(int indicator, Pos pos, Pos length, bool on) {
     if (length <= 0) return;
     ++revision_;
-    sci(Sci::SCI_SETINDICATORCURRENT, kStrikeIndicator);
+    sci(Sci::SCI_SETINDICATORCURRENT, static_cast<unsigned long>(indicator));
     if (on) {
         sci(Sci::SCI_SETINDICATORVALUE, 1);
         sci(Sci::SCI_INDICATORFILLRANGE, static_cast<unsigned long>(pos),

@@ -148,6 +148,8 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
     void setStrike(Pos pos, Pos length, bool on);
     void setColour(Pos pos, Pos length, Colour colour);
     void setMarker(Pos pos, Pos length, bool on);
+    // An indicator that is on or off over a range.
+    void setFlag(int indicator, Pos pos, Pos length, bool on);
     bool holdsMarkers() const;
     // The marking of new text written next to the byte at `pos`: its colour, never struck and
     // never a marker.
