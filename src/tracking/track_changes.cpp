@@ -5,6 +5,7 @@
 
 #include "compare/marked_content.h"
 #include "compare/markup_format.h"
+#include "navigate/char_boundary.h"
 #include "navigate/goto_line.h"
 #include "tracking/block_check.h"
 #include "tracking/marking_edits.h"
@@ -84,7 +85,8 @@ bool mergetext(Workspace& ws, const RichText& docnew, std::string_view docold) {
     if (!compare(ws, engine, docnew.text, docold, dump)) return false;
     const Pos caret = ws.mergedoc.SelStart();
     showMarked(ws, engine, docnew, docold, {});
-    ws.mergedoc.SetSelStart(caret);
+    // The offset stays, on a character's start: markers before it moved the text.
+    ws.mergedoc.SetSelStart(charBoundaryAtOrBefore(ws.mergedoc, caret));
     ws.mergedoc.SetFocus();
     if (ws.blockCheck) showBlocks(ws, dump);
     return true;
@@ -120,7 +122,8 @@ void mnuTrackChanges_Click(Workspace& ws) {
     }
     ws.view.OptionsChanged();
     if (caret != 0) {
-        rtb.SetSelStart(caret);
+        // The offset stays, on a character's start: markers before it may have moved the text.
+        rtb.SetSelStart(charBoundaryAtOrBefore(rtb, caret));
     } else {
         gotoline(rtb, line);
     }

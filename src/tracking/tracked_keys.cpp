@@ -1,6 +1,7 @@
 #include "tracking/tracked_keys.h"
 
 #include "compare/markup_format.h"
+#include "navigate/char_boundary.h"
 #include "navigate/indentation.h"
 #include "platform/pure/encoding.h"
 #include "tracking/edit_menu.h"
@@ -152,7 +153,12 @@ void mergedoc_KeyUp(Workspace& ws) {
     KeyFlags& k = ws.keys;
     if (k.keyskipped) return;
     ws.search.findok = false;
-    if (k.skipcount != 0) ws.mergedoc.SetSelStart(ws.mergedoc.SelStart() + k.skipcount);
+    if (k.skipcount != 0) {
+        // Past what the key went over, never inside a character (a marker the key took back
+        // shortened the text).
+        const Pos past = ws.mergedoc.SelStart() + k.skipcount;
+        ws.mergedoc.SetSelStart(charBoundaryAtOrBefore(ws.mergedoc, past));
+    }
     k.skipcount = 0;
     ws.view.ArmTimer();
 }

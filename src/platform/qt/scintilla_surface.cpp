@@ -322,14 +322,7 @@ Pos ScintillaSurface::SelLength() const {
 
 void ScintillaSurface::select(Pos anchor, Pos caret) {
     pending_.reset();
-    caretMoves_.select(charStart(anchor), charStart(caret));
-}
-
-Pos ScintillaSurface::charStart(Pos pos) const {
-    // A CR LF pair and a UTF-8 sequence are one character: a position inside one (an offset
-    // kept while text before it changed) means its start, where typing cannot split it.
-    if (pos <= 0 || pos >= TextLength()) return pos;
-    return sci(Sci::SCI_POSITIONBEFORE, static_cast<unsigned long>(pos + 1));
+    caretMoves_.select(anchor, caret);
 }
 
 void ScintillaSurface::SetSelStart(Pos pos) {

@@ -139,7 +139,6 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
     Pos selEnd() const;
     Pos clampPos(Pos pos) const;
     void select(Pos anchor, Pos caret);
-    Pos charStart(Pos pos) const;
 
     bool aliasesBuffer(std::string_view text) const;
     void replaceAll(std::string_view text, const std::vector<TextRun>& runs);
