@@ -267,18 +267,7 @@ TEST(StrippedText, MatchesStrippingTheWrittenRtf) {
     for (int n = 0; n < 5000; ++n) {
         RichText doc = testing::randomDoc(rng, 60);
         std::replace(doc.text.begin(), doc.text.end(), '\x07', 'x');
-        std::vector<TextRun> runs;
-        std::size_t pos = 0;
-        for (const TextRun& run : normalised(doc).runs) {
-            for (std::size_t i = pos; i < pos + run.length; ++i) {
-                appendRun(runs, 1, Marking{run.colour, run.strike, doc.text[i] == '\x06'});
-            }
-            pos += run.length;
-        }
-        for (; pos < doc.text.size(); ++pos) {
-            appendRun(runs, 1, Marking{kPlain, false, doc.text[pos] == '\x06'});
-        }
-        doc.runs = runs;
+        doc = testing::withEveryByte6AMarker(doc);
         FontSpec font;
         font.name = testing::randomBytes(rng, 6);
         font.bold = n % 2;

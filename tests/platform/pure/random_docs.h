@@ -8,6 +8,7 @@
 
 #include "platform/pure/rich_text.h"
 #include "platform/pure/rtf_writer.h"
+#include "platform/pure/text_runs.h"
 
 namespace scrivane {
 
@@ -127,6 +128,22 @@ inline RichText markedDocument(std::size_t size) {
         doc.runs.push_back({2, kPlain, false});
     }
     return doc;
+}
+
+// The document as the marked-up RTF format reads it, where every byte 6 is a change marker.
+inline RichText withEveryByte6AMarker(const RichText& doc) {
+    RichText out{doc.text, {}, doc.breaks};
+    std::size_t pos = 0;
+    for (const TextRun& run : normalised(doc).runs) {
+        for (std::size_t i = pos; i < pos + run.length; ++i) {
+            appendRun(out.runs, 1, Marking{run.colour, run.strike, doc.text[i] == '\x06'});
+        }
+        pos += run.length;
+    }
+    for (; pos < doc.text.size(); ++pos) {
+        appendRun(out.runs, 1, Marking{kPlain, false, doc.text[pos] == '\x06'});
+    }
+    return out;
 }
 
 }  // namespace scrivane::testing
