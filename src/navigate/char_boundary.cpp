@@ -24,4 +24,12 @@ Pos charBoundaryAtOrBefore(const RichTextBox& rtb, Pos pos) {
     return pos;
 }
 
+Pos charEndAt(const RichTextBox& rtb, Pos pos) {
+    pos = std::clamp<Pos>(pos, 0, rtb.TextLength());
+    const std::string_view window = rtb.TextRange(pos, 4);
+    if (window.empty()) return pos;
+    if (window.substr(0, 2) == "\r\n") return pos + 2;
+    return pos + static_cast<Pos>(charLengthAt(window, 0, rtb.IsUtf8()));
+}
+
 }  // namespace scrivane

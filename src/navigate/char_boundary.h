@@ -9,4 +9,8 @@ namespace scrivane {
 // would split it.
 Pos charBoundaryAtOrBefore(const RichTextBox& rtb, Pos pos);
 
+// The end of the character that starts at `pos`: a CR LF pair whole, a UTF-8 character of a
+// UTF-8 document whole; `pos` itself at the end of the text.
+Pos charEndAt(const RichTextBox& rtb, Pos pos);
+
 }  // namespace scrivane

@@ -190,7 +190,8 @@ void findnextchange(Workspace& ws, bool irestart) {
     const Pos p = marker + 1;
     rtb.SetSelStart(p);
     if (p >= length) return;
-    rtb.SetSelLength(1);
+    // One character, a line break whole: typing over it must not split the pair.
+    rtb.SetSelLength(charEndAt(rtb, p) - p);
     const Colour c = rtb.SelColor();
     if (c != kInsertedBlue && c != kDeletedRed) return;
     textgotochar(rtb, p, rtb.ColourRunEnd(p) - p);

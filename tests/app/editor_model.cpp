@@ -442,7 +442,7 @@ void EditorModel::nextChange(bool restart) {
     if (p >= size()) return;
     const Paint paint = doc_[static_cast<std::size_t>(p)].paint;
     if (paint == Paint::Plain) {
-        sel_.length = 1;
+        sel_.length = charEnd(p) - p;  // one character, a line break whole
         return;
     }
     Pos end = p;

@@ -47,6 +47,12 @@ TEST_F(TrackingTest, NextChangeWalksTheRunsAndWrapsOnce) {
         EXPECT_EQ(mergedoc.SelStart(), s.selStart) << s.caret;
         EXPECT_EQ(mergedoc.SelLength(), s.selLength) << s.caret;
     }
+    // A lone marker before plain text selects the one character after it, a line break whole.
+    load("a\x06\r\nb", ".B...");
+    mergedoc.SetSelStart(0);
+    findnextchange(ws, false);
+    EXPECT_EQ(mergedoc.SelStart(), 2);
+    EXPECT_EQ(mergedoc.SelLength(), 2);
     // No marker anywhere: the caret goes to the top, nothing selected.
     load("plain text", "..........");
     mergedoc.SetSelStart(4);
