@@ -419,8 +419,13 @@ Pos EditorModel::charStartAt(Pos pos) const {
     // The caret is never put inside a character: inside one, it goes to its start.
     if (pos <= 0 || pos >= size()) return pos;
     if (crlfAt(pos - 1)) return pos - 1;
-    const Pos start = charStartBefore(pos);
-    return charEnd(start) > pos ? start : pos;
+    if (!utf8_) return pos;
+    const std::string t = text();
+    for (Pos start = pos - 1; start >= std::max<Pos>(0, pos - 3); --start) {
+        const auto n = static_cast<Pos>(utf8Length(t, static_cast<std::size_t>(start)));
+        if (n > 0) return start + n > pos ? start : pos;
+    }
+    return pos;
 }
 
 void EditorModel::nextChange() {

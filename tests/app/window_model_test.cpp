@@ -87,7 +87,7 @@ std::string describe(const EditorModel& m) {
     if (d.selection() != m.selection()) {
         return ::testing::AssertionFailure()
                << "selection " << d.selection().start << "+" << d.selection().length << " expected "
-               << m.selection().start << "+" << m.selection().length;
+               << m.selection().start << "+" << m.selection().length << " in " << hex(shown.text);
     }
     if (d.surface().IsUtf8() != m.utf8()) return ::testing::AssertionFailure() << "encoding";
     if (d.window().workspace().trackChanges != m.tracking()) {
