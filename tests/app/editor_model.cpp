@@ -155,6 +155,11 @@ bool EditorModel::unchanged() const {
     return real == stored;
 }
 
+std::pair<Pos, Pos> EditorModel::caretLineAndCount() const {
+    const Pos line = lineOf(sel_.start);
+    return {line, std::max(line, size() > 0 ? lineOf(size() - 1) : 0)};
+}
+
 std::string EditorModel::encodeTyped(const std::string& utf8) const {
     if (utf8_) return utf8;
     std::string out;

@@ -61,6 +61,8 @@ class EditorModel {
     Selection selection() const { return sel_; }
     bool tracking() const { return tracking_; }
     bool unchanged() const;
+    // The caret's line and the number of lines, as the caption counts them (from 1).
+    std::pair<Pos, Pos> caretLineAndCount() const;
     bool utf8() const { return utf8_; }
     // Encodes a character typed as UTF-8 the way the document holds it.
     std::string encodeTyped(const std::string& utf8) const;

@@ -41,8 +41,8 @@ class WindowDriver {
 
     // Lets the event loop run for about `ms` milliseconds.
     void settle(int ms);
-    // Waits for the caption refresh and tells whether it says "unmodified".
-    bool captionSaysUnmodified();
+    // Waits (a while at most) for the caption to read `caption`; the caption it read.
+    std::string waitForCaption(const std::string& caption);
     model::Selection selection();
     // The focus is on the surface, where keys go.
     bool surfaceHasFocus() const;

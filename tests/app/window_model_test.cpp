@@ -5,6 +5,7 @@
 #include <fstream>
 #include <random>
 
+#include "app/caption.h"
 #include "editor_model.h"
 #include "window_driver.h"
 
@@ -124,6 +125,14 @@ std::string describe(const EditorModel& m) {
     };
     if (auto same = sameState(d, m); !same) return fail(same.message());
 
+    // The caption the model expects: the caret's line, the line count, "unmodified" exactly
+    // while the real content is the stored text.
+    const auto checkCaption = [&]() -> std::string {
+        const auto [line, count] = m.caretLineAndCount();
+        const std::string want = captionText(path, CaretStatus{line, count}, m.unchanged());
+        const std::string shown = d.waitForCaption(want);
+        return shown == want ? "" : "caption " + shown + "\n expected " + want;
+    };
     // Ctrl+S on both; what went wrong, or nothing.
     const auto save = [&]() -> std::string {
         log.add("Ctrl+S");
@@ -239,15 +248,12 @@ std::string describe(const EditorModel& m) {
             // A while with nothing to do: the caption, the undo slot and recovery catch up.
             log.add("pause");
             d.settle(pick(30));
-            if (d.captionSaysUnmodified() != m.unchanged()) {
-                return fail(std::string("the caption says ") +
-                            (m.unchanged() ? "modified" : "unmodified"));
-            }
+            if (const std::string wrong = checkCaption(); !wrong.empty()) return fail(wrong);
         }
         if (auto same = sameState(d, m); !same) return fail(same.message());
     }
     if (const std::string wrong = save(); !wrong.empty()) return fail(wrong);
-    if (!d.captionSaysUnmodified()) return fail("the caption does not say unmodified");
+    if (const std::string wrong = checkCaption(); !wrong.empty()) return fail(wrong);
     if (auto same = sameState(d, m); !same) return fail(same.message());
     return ::testing::AssertionSuccess();
 }
