@@ -38,6 +38,10 @@ class TextBuffer {
 
     // The marking alone, as Content().runs gives it (empty: all plain), without copying text.
     virtual std::vector<TextRun> Runs() const = 0;
+    // The marking of [from, to), costing the runs there; empty when all of it is plain.
+    virtual std::vector<TextRun> RunsIn(Pos from, Pos to) const = 0;
+    // The marking of the byte at `pos` (plain past the end).
+    virtual Marking MarkingAt(Pos pos) const = 0;
     // True when any byte carries strike-through.
     virtual bool HasStrike() const = 0;
     // The end of the run of bytes from `pos` that share the colour of the byte at `pos`.

@@ -85,6 +85,10 @@ std::vector<TextRun> MarkedText::Runs() const {
     return marks_.runs(0, TextLength());
 }
 
+std::vector<TextRun> MarkedText::RunsIn(Pos from, Pos to) const {
+    return marks_.runs(clamp(from), clamp(to));
+}
+
 bool MarkedText::HasStrike() const {
     return marks_.anyStrike(0, TextLength());
 }

@@ -29,6 +29,8 @@ class MarkedText final : public TextBuffer {
     void SetText(std::string_view text) override;
 
     std::vector<TextRun> Runs() const override;
+    std::vector<TextRun> RunsIn(Pos from, Pos to) const override;
+    Marking MarkingAt(Pos pos) const override { return marks_.markingAt(pos); }
     bool HasStrike() const override;
     Pos ColourRunEnd(Pos pos) const override;
     Pos NextMarker(Pos pos) const override;
@@ -42,8 +44,6 @@ class MarkedText final : public TextBuffer {
 
     std::uint64_t Revision() const override { return revision_; }
 
-    // The marking of one byte, as the editor's selection commands read it.
-    Marking MarkingAt(Pos pos) const { return marks_.markingAt(pos); }
     // Every change marker and struck run in [pos, pos+length) goes, the rest becomes plain:
     // the changes there are accepted.
     void AcceptRange(Pos pos, Pos length);
