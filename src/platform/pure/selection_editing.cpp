@@ -11,7 +11,7 @@ std::string SelectionEditing::SelText() const {
     return std::string(text_.TextRange(start(), end() - start()));
 }
 
-Marking SelectionEditing::besideMarking(Pos pos) const {
+Marking SelectionEditing::typedMarkingBeside(Pos pos) const {
     if (pos < 0 || pos >= text_.TextLength()) return {};
     const Marking beside = text_.MarkingAt(pos);
     // New text is never shown as deleted: next to struck text it starts out plain.
@@ -22,7 +22,7 @@ Marking SelectionEditing::besideMarking(Pos pos) const {
 Marking SelectionEditing::insertionMarking() const {
     const Pos from = start();
     const Pos to = end();
-    Marking marking = besideMarking(from < to ? from : (from > 0 ? from - 1 : 0));
+    Marking marking = typedMarkingBeside(from < to ? from : (from > 0 ? from - 1 : 0));
     if (chosen_ && chosen_->at == from && (from == to || chosen_->overSelection)) {
         if (chosen_->colour) marking.colour = *chosen_->colour;
         if (chosen_->strike) marking.strike = *chosen_->strike;
@@ -130,9 +130,11 @@ Pos SelectionEditing::repairLineEnds(Pos from, Pos to) {
     const Pos length = text_.TextLength();
     const Pos first = std::max<Pos>(0, from - 1);
     const Pos last = std::min(length, to + 1);
-    const std::string_view window = text_.TextRange(first, last - first + 1);
+    // One byte more on each side: a break's other half may lie just outside.
+    const Pos windowStart = std::max<Pos>(0, first - 1);
+    const std::string_view window = text_.TextRange(windowStart, last - windowStart + 1);
     auto byteAt = [&](Pos pos) {
-        const Pos i = pos - first;
+        const Pos i = pos - windowStart;
         return i >= 0 && i < static_cast<Pos>(window.size()) ? window[static_cast<std::size_t>(i)]
                                                              : '\0';
     };

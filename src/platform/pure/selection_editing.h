@@ -47,6 +47,9 @@ class SelectionEditing {
     Marking insertionMarking() const;
     // The selection moved or text came in: a marking chosen for the caret is forgotten.
     void forgetChosen() { chosen_.reset(); }
+    // The marking of text typed right after the byte at `pos`: that byte's colour, never
+    // struck, never a marker (plain at the start).
+    Marking typedMarkingBeside(Pos pos) const;
 
     // A CR or LF left alone at a border of [from, to) gets its other half, marked as the half
     // that stayed; returns how many bytes went in before `from`.
@@ -61,7 +64,6 @@ class SelectionEditing {
         bool overSelection = false;  // also for text typed over a selection
     };
     Chosen& chosenHere();
-    Marking besideMarking(Pos pos) const;
 
     TextBuffer& text_;
     SelectionPlace& place_;

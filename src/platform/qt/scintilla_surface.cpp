@@ -136,36 +136,6 @@ int mouseButtonOf(Qt::MouseButton button) {
     }
 }
 
-// One indicator's values over a stretch of text, run by run.
-struct ValueRun {
-    Pos length;
-    long value;
-};
-
-// Joins the runs of the colour, strike and marker indicators over the same text.
-std::vector<TextRun> mergeRuns(const std::vector<ValueRun>& colours,
-                               const std::vector<ValueRun>& strikes,
-                               const std::vector<ValueRun>& markers) {
-    std::vector<TextRun> runs;
-    std::size_t ic = 0, is = 0, im = 0;
-    Pos leftC = colours.empty() ? 0 : colours[0].length;
-    Pos leftS = strikes.empty() ? 0 : strikes[0].length;
-    Pos leftM = markers.empty() ? 0 : markers[0].length;
-    while (ic < colours.size() && is < strikes.size() && im < markers.size()) {
-        const Pos step = std::min({leftC, leftS, leftM});
-        appendRun(runs, static_cast<std::size_t>(step),
-                  Marking{static_cast<Colour>(colours[ic].value) & kColourMask,
-                          strikes[is].value != 0, markers[im].value != 0});
-        leftC -= step;
-        leftS -= step;
-        leftM -= step;
-        if (leftC == 0 && ++ic < colours.size()) leftC = colours[ic].length;
-        if (leftS == 0 && ++is < strikes.size()) leftS = strikes[is].length;
-        if (leftM == 0 && ++im < markers.size()) leftM = markers[im].length;
-    }
-    return runs;
-}
-
 }  // namespace
 
 // Own writes: counted as changes, reported when the outermost operation ends, and never
@@ -189,7 +159,7 @@ class ScintillaSurface::WriteScope {
 
 ScintillaSurface::ScintillaSurface(QWidget* parent)
     : editor_(new SurfaceWidget(*this, parent)),
-      breakStates_(*editor_),
+      selection_(*this, *this),
       runStyler_(*editor_),
       caretMoves_(*editor_) {
     configureEditor();
@@ -236,7 +206,6 @@ void ScintillaSurface::configureEditor() {
     sci(Sci::SCI_INDICSETSTYLE, kStrikeIndicator, Sci::INDIC_STRIKE);
     sci(Sci::SCI_INDICSETFORE, kStrikeIndicator, kStrikeLine);
     sci(Sci::SCI_INDICSETUNDER, kStrikeIndicator, 0);
-    sci(Sci::SCI_INDICSETSTYLE, kMarkerIndicator, Sci::INDIC_HIDDEN);
 
     for (unsigned long margin = 0; margin < 5; ++margin) sci(Sci::SCI_SETMARGINWIDTHN, margin, 0);
     prepareLayout(*editor_);
@@ -321,8 +290,16 @@ Pos ScintillaSurface::SelLength() const {
 }
 
 void ScintillaSurface::select(Pos anchor, Pos caret) {
-    pending_.reset();
+    selection_.forgetChosen();
     caretMoves_.select(anchor, caret);
+}
+
+Pos ScintillaSurface::anchor() const {
+    return sci(Sci::SCI_GETANCHOR);
+}
+
+Pos ScintillaSurface::caret() const {
+    return sci(Sci::SCI_GETCURRENTPOS);
 }
 
 void ScintillaSurface::SetSelStart(Pos pos) {
@@ -389,7 +366,7 @@ bool ScintillaSurface::TextEquals(std::string_view other) const {
 }
 
 std::string ScintillaSurface::SelText() const {
-    return std::string(TextRange(SelStart(), SelLength()));
+    return selection_.SelText();
 }
 
 bool ScintillaSurface::aliasesBuffer(std::string_view text) const {
@@ -428,7 +405,7 @@ void ScintillaSurface::SetContent(const RichText& doc) {
         const RichText fitted = richTextWithCrLf(doc);
         replaceAll(fitted.text, fitted.runs);
     }
-    breakStates_.write(doc.breaks);
+    SetLineBreaks(doc.breaks);
 }
 
 void ScintillaSurface::SetTextRTF(std::string_view rtf) {
@@ -455,7 +432,15 @@ RichText ScintillaSurface::Content() const {
 }
 
 std::vector<TextRun> ScintillaSurface::Runs() const {
-    return runsOf(0, TextLength());
+    return marks_.runs(0, TextLength());
+}
+
+std::vector<TextRun> ScintillaSurface::RunsIn(Pos from, Pos to) const {
+    return marks_.runs(clampPos(from), clampPos(to));
+}
+
+Marking ScintillaSurface::MarkingAt(Pos pos) const {
+    return marks_.markingAt(pos);
 }
 
 void ScintillaSurface::setCodePageFor(std::string_view bytes) {
@@ -467,7 +452,7 @@ void ScintillaSurface::setCodePageFor(std::string_view bytes) {
 
 void ScintillaSurface::replaceAll(std::string_view text, const std::vector<TextRun>& runs) {
     WriteScope scope(*this);
-    pending_.reset();
+    selection_.forgetChosen();
     // The widget copies the text of every change it announces: for a whole document that
     // copy alone takes a third of a second per 100 MB. Count the two changes here instead.
     const Pos oldLength = TextLength();
@@ -476,8 +461,8 @@ void ScintillaSurface::replaceAll(std::string_view text, const std::vector<TextR
     ++revision_;
     if (useDocumentKind(*editor_, wantsStyles(text, wrapped_))) configureDocument();
     sci(Sci::SCI_CLEARALL);
-    breakStates_.clear();
     fillEmpty(text);
+    marks_.reset(TextLength());
     sci(Sci::SCI_SETMODEVENTMASK, kAnnouncedChanges);
     noteEdit(0, oldLength, static_cast<Pos>(text.size()));
     pendingChanges_ += (hadText ? 1 : 0) + (text.empty() ? 0 : 1);
@@ -506,45 +491,31 @@ void ScintillaSurface::paintRuns(const std::vector<TextRun>& runs) {
 }
 
 void ScintillaSurface::moveToStyledDocument() {
-    // The same content, marking, line breaks, selection and first line, in a document that
-    // keeps styles; nothing is announced, and the revision stays, as nothing changed.
+    // The same content, selection and first line, in a document that keeps styles; the
+    // marks stay as they are (they know no document), the new one only shows them. Nothing is
+    // announced, and the revision stays, as nothing changed.
     const std::string text = Text();
-    const std::vector<TextRun> runs = Runs();
-    const std::vector<LineBreak> breaks = LineBreaks();
     const Pos anchor = sci(Sci::SCI_GETANCHOR);
     const Pos caret = sci(Sci::SCI_GETCURRENTPOS);
     const Pos firstLine = sci(Sci::SCI_GETFIRSTVISIBLELINE);
-    const std::uint64_t revision = revision_;
     sci(Sci::SCI_SETMODEVENTMASK, 0);
     useDocumentKind(*editor_, true);
     configureDocument();
     fillEmpty(text);
-    paintRuns(runs);
-    breakStates_.write(breaks);
+    Pos pos = 0;
+    for (const TextRun& run : Runs()) {
+        showMarking(pos, static_cast<Pos>(run.length), run.marking());
+        pos += static_cast<Pos>(run.length);
+    }
     sci(Sci::SCI_EMPTYUNDOBUFFER);
     sci(Sci::SCI_SETSEL, static_cast<unsigned long>(anchor), static_cast<long>(caret));
     sci(Sci::SCI_SETFIRSTVISIBLELINE, static_cast<unsigned long>(firstLine));
     sci(Sci::SCI_SETMODEVENTMASK, kAnnouncedChanges);
-    revision_ = revision;
 }
 
 void ScintillaSurface::SetSelText(std::string_view text) {
     WriteScope scope(*this);
-    const Pos start = SelStart();
-    const Pos end = selEnd();
-    const Marking marking = insertionMarking();
-    const std::string bytes = toCrLf(text);
-    const auto length = static_cast<Pos>(bytes.size());
-    pending_.reset();
-    if (start != end || length > 0) {
-        sci(Sci::SCI_SETTARGETRANGE, static_cast<unsigned long>(start), static_cast<long>(end));
-        editor_->SendScintilla(Sci::SCI_REPLACETARGET, static_cast<uintptr_t>(bytes.size()),
-                               bytes.data());
-    }
-    paintRun(start, length, marking);
-    const Pos shifted = repairLineEnds(start, start + length);
-    const Pos caret = start + shifted + length;
-    select(caret, caret);
+    selection_.SetSelText(text);
 }
 
 void ScintillaSurface::InsertAt(Pos pos, std::string_view bytes, const Marking& marking) {
@@ -567,19 +538,18 @@ void ScintillaSurface::MarkRange(Pos pos, Pos length, const Marking& marking) {
 }
 
 Pos ScintillaSurface::NextMarker(Pos pos) const {
-    const Pos length = TextLength();
-    pos = clampPos(pos);
-    if (pos >= length || markingAt(pos).marker) return pos;
-    const Pos end = sci(Sci::SCI_INDICATOREND, kMarkerIndicator, static_cast<long>(pos));
-    return end <= pos || end > length ? length : end;
+    return marks_.nextMarker(clampPos(pos));
 }
 
 std::vector<LineBreak> ScintillaSurface::LineBreaks() const {
-    return breakStates_.read();
+    return marks_.breaks([this](Pos lf) { return GetLineFromChar(lf); });
 }
 
 void ScintillaSurface::SetLineBreaks(const std::vector<LineBreak>& breaks) {
-    breakStates_.write(breaks);
+    marks_.setBreaks(breaks, [this](Pos line) -> Pos {
+        if (line + 1 >= sci(Sci::SCI_GETLINECOUNT)) return -1;  // the last line has no break
+        return sci(Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line + 1)) - 1;
+    });
 }
 
 bool ScintillaSurface::LoadFile(const std::string& path, std::string& error) {
@@ -592,34 +562,21 @@ bool ScintillaSurface::LoadFile(const std::string& path, std::string& error) {
 
 // ---- colour and strike-through ----
 
-void ScintillaSurface::setColour(Pos pos, Pos length, Colour colour) {
+void ScintillaSurface::showMarking(Pos pos, Pos length, const Marking& marking) {
+    // Indicators only show the marking: text-colour for the colour, a strike line.
     if (length <= 0) return;
-    ++revision_;
+    const Colour colour = rgbOf(marking.colour);
     sci(Sci::SCI_SETINDICATORCURRENT, kColourIndicator);
     if (colour == kPlain) {
         sci(Sci::SCI_INDICATORCLEARRANGE, static_cast<unsigned long>(pos),
             static_cast<long>(length));
-        return;
+    } else {
+        sci(Sci::SCI_SETINDICATORVALUE, static_cast<unsigned long>(Sci::SC_INDICVALUEBIT | colour));
+        sci(Sci::SCI_INDICATORFILLRANGE, static_cast<unsigned long>(pos),
+            static_cast<long>(length));
     }
-    sci(Sci::SCI_SETINDICATORVALUE, static_cast<unsigned long>(Sci::SC_INDICVALUEBIT | colour));
-    sci(Sci::SCI_INDICATORFILLRANGE, static_cast<unsigned long>(pos), static_cast<long>(length));
-}
-
-void ScintillaSurface::setMarker(Pos pos, Pos length, bool on) {
-    // Most documents never hold a marker: nothing to clear then, and nothing to count.
-    if (!on && !holdsMarkers()) return;
-    setFlag(kMarkerIndicator, pos, length, on);
-}
-
-void ScintillaSurface::setStrike(Pos pos, Pos length, bool on) {
-    setFlag(kStrikeIndicator, pos, length, on);
-}
-
-void ScintillaSurface::setFlag(int indicator, Pos pos, Pos length, bool on) {
-    if (length <= 0) return;
-    ++revision_;
-    sci(Sci::SCI_SETINDICATORCURRENT, static_cast<unsigned long>(indicator));
-    if (on) {
+    sci(Sci::SCI_SETINDICATORCURRENT, kStrikeIndicator);
+    if (marking.strike) {
         sci(Sci::SCI_SETINDICATORVALUE, 1);
         sci(Sci::SCI_INDICATORFILLRANGE, static_cast<unsigned long>(pos),
             static_cast<long>(length));
@@ -631,172 +588,45 @@ void ScintillaSurface::setFlag(int indicator, Pos pos, Pos length, bool on) {
 
 void ScintillaSurface::paintRun(Pos pos, Pos length, const Marking& marking) {
     if (length <= 0) return;
-    setColour(pos, length, rgbOf(marking.colour));
-    setStrike(pos, length, marking.strike);
-    setMarker(pos, length, marking.marker);
-}
-
-Colour ScintillaSurface::colourAt(Pos pos) const {
-    return static_cast<Colour>(
-               sci(Sci::SCI_INDICATORVALUEAT, kColourIndicator, static_cast<long>(pos))) &
-           kColourMask;
-}
-
-bool ScintillaSurface::strikeAt(Pos pos) const {
-    return sci(Sci::SCI_INDICATORVALUEAT, kStrikeIndicator, static_cast<long>(pos)) != 0;
-}
-
-Marking ScintillaSurface::markingAt(Pos pos) const {
-    return {colourAt(pos), strikeAt(pos),
-            sci(Sci::SCI_INDICATORVALUEAT, kMarkerIndicator, static_cast<long>(pos)) != 0};
-}
-
-Marking ScintillaSurface::markingBeside(Pos pos) const {
-    if (pos < 0 || pos >= TextLength()) return {};
-    const Marking beside = markingAt(pos);
-    // New text is never shown as deleted: next to struck text it starts out plain.
-    if (beside.strike) return {};
-    return Marking{beside.colour};
-}
-
-std::optional<Colour> ScintillaSurface::uniformColour(Pos start, Pos end) const {
-    if (start >= end) return kPlain;
-    if (sci(Sci::SCI_INDICATOREND, kColourIndicator, static_cast<long>(start)) < end &&
-        start + 1 < end)
-        return std::nullopt;
-    return colourAt(start);
-}
-
-Marking ScintillaSurface::insertionMarking() const {
-    const Pos start = SelStart();
-    const Pos end = selEnd();
-    Marking marking = markingBeside(start < end ? start : (start > 0 ? start - 1 : 0));
-    if (pending_ && pending_->at == start && (start == end || pending_->overSelection)) {
-        if (pending_->colour) marking.colour = *pending_->colour;
-        if (pending_->strike) marking.strike = *pending_->strike;
-    }
-    return marking;
+    ++revision_;
+    marks_.mark(pos, length, Marking{rgbOf(marking.colour), marking.strike, marking.marker});
+    showMarking(pos, length, marking);
 }
 
 Colour ScintillaSurface::SelColor() const {
-    const Pos start = SelStart();
-    const Pos end = selEnd();
-    if (start == end) {
-        if (pending_ && pending_->at == start && pending_->colour) return *pending_->colour;
-        const Pos ref = start > 0 ? start - 1 : 0;
-        return ref < TextLength() ? colourAt(ref) : kPlain;
-    }
-    return uniformColour(start, end).value_or(kMixedColour);
+    return selection_.SelColor();
 }
 
 void ScintillaSurface::SetSelColor(Colour colour) {
-    if (colour == kMixedColour) return;
-    const Pos start = SelStart();
-    const Pos end = selEnd();
-    if (start == end) {
-        if (!pending_ || pending_->at != start) pending_ = PendingMarking{start, {}, {}};
-        pending_->colour = rgbOf(colour);
-        return;
-    }
-    setColour(start, end - start, rgbOf(colour));
+    selection_.SetSelColor(colour);
 }
 
 void ScintillaSurface::SetTypingColour(Colour colour) {
-    pending_ = PendingMarking{SelStart(), rgbOf(colour), false, true};
+    selection_.SetTypingColour(colour);
 }
 
 bool ScintillaSurface::SelStrikeThru() const {
-    const Pos start = SelStart();
-    const Pos end = selEnd();
-    if (start == end) {
-        if (pending_ && pending_->at == start && pending_->strike) return *pending_->strike;
-        const Pos ref = start > 0 ? start - 1 : 0;
-        return ref < TextLength() && strikeAt(ref);
-    }
-    return strikeAt(start) &&
-           sci(Sci::SCI_INDICATOREND, kStrikeIndicator, static_cast<long>(start)) >= end;
+    return selection_.SelStrikeThru();
 }
 
 void ScintillaSurface::SetSelStrikeThru(bool on) {
-    const Pos start = SelStart();
-    const Pos end = selEnd();
-    if (start == end) {
-        if (!pending_ || pending_->at != start) pending_ = PendingMarking{start, {}, {}};
-        pending_->strike = on;
-        return;
-    }
-    setStrike(start, end - start, on);
-}
-
-bool ScintillaSurface::holdsMarkers() const {
-    const Pos length = TextLength();
-    if (length == 0) return false;
-    if (markingAt(0).marker) return true;
-    const Pos firstEnd = sci(Sci::SCI_INDICATOREND, kMarkerIndicator, 0);
-    return firstEnd > 0 && firstEnd < length;
+    selection_.SetSelStrikeThru(on);
 }
 
 bool ScintillaSurface::HasStrike() const {
-    const Pos length = TextLength();
-    if (length == 0) return false;
-    if (strikeAt(0)) return true;
-    const Pos firstEnd = sci(Sci::SCI_INDICATOREND, kStrikeIndicator, 0);
-    return firstEnd > 0 && firstEnd < length;
+    return marks_.anyStrike(0, TextLength());
 }
 
 bool ScintillaSurface::SelHasStrike() const {
-    const Pos start = SelStart();
-    const Pos end = selEnd();
-    if (start == end) return false;
-    if (strikeAt(start)) return true;
-    const Pos next = sci(Sci::SCI_INDICATOREND, kStrikeIndicator, static_cast<long>(start));
-    return next > start && next < end;
+    return selection_.SelHasStrike();
 }
 
 Pos ScintillaSurface::ColourRunEnd(Pos pos) const {
-    const Pos length = TextLength();
-    pos = clampPos(pos);
-    if (pos >= length) return length;
-    const Pos end = sci(Sci::SCI_INDICATOREND, kColourIndicator, static_cast<long>(pos));
-    return end <= pos || end > length ? length : end;
+    return marks_.colourRunEnd(clampPos(pos));
 }
 
 bool ScintillaSurface::IsUtf8() const {
     return sci(Sci::SCI_GETCODEPAGE) == Sci::SC_CP_UTF8;
-}
-
-void ScintillaSurface::forIndicatorRuns(int indicator, Pos start, Pos end,
-                                        const std::function<void(Pos, long)>& each) const {
-    for (Pos pos = start; pos < end;) {
-        const long value = sci(Sci::SCI_INDICATORVALUEAT, static_cast<unsigned long>(indicator),
-                               static_cast<long>(pos));
-        Pos runEnd = sci(Sci::SCI_INDICATOREND, static_cast<unsigned long>(indicator),
-                         static_cast<long>(pos));
-        if (runEnd <= pos || runEnd > end) runEnd = end;
-        each(runEnd - pos, value);
-        pos = runEnd;
-    }
-}
-
-std::vector<TextRun> ScintillaSurface::runsOf(Pos start, Pos end) const {
-    const auto valueRuns = [&](int indicator, bool& any) {
-        std::vector<ValueRun> runs;
-        forIndicatorRuns(indicator, start, end, [&](Pos length, long value) {
-            if (!runs.empty() && runs.back().value == value) {
-                runs.back().length += length;
-            } else {
-                runs.push_back({length, value});
-            }
-            any = any || value != 0;
-        });
-        return runs;
-    };
-    bool any = false;
-    const std::vector<ValueRun> colours = valueRuns(kColourIndicator, any);
-    const std::vector<ValueRun> strikes = valueRuns(kStrikeIndicator, any);
-    const std::vector<ValueRun> markers = valueRuns(kMarkerIndicator, any);
-    if (!any) return {};
-    return mergeRuns(colours, strikes, markers);
 }
 
 RichText ScintillaSurface::contentOf(Pos start, Pos end) const {
@@ -804,7 +634,7 @@ RichText ScintillaSurface::contentOf(Pos start, Pos end) const {
     start = clampPos(start);
     end = std::max(start, clampPos(end));
     doc.text = std::string(TextRange(start, end - start));
-    doc.runs = runsOf(start, end);
+    doc.runs = marks_.runs(start, end);
     return doc;
 }
 
@@ -817,46 +647,15 @@ void ScintillaSurface::insertRaw(Pos pos, std::string_view bytes, const Marking&
     paintRun(pos, static_cast<Pos>(bytes.size()), marking);
 }
 
-Pos ScintillaSurface::repairLineEnds(Pos from, Pos to) {
-    const Pos length = TextLength();
-    const Pos first = std::max<Pos>(0, from - 1);
-    const Pos last = std::min(length, to + 1);
-    auto byteAt = [this, length](Pos pos) {
-        return pos >= 0 && pos < length
-                   ? static_cast<char>(sci(Sci::SCI_GETCHARAT, static_cast<unsigned long>(pos)))
-                   : '\0';
-    };
-    struct Fix {
-        Pos at;
-        char byte;
-        Marking marking;
-    };
-    std::vector<Fix> fixes;
-    // The byte that completes a break takes the marking of its other half, but is no marker.
-    const auto halfOf = [this](Pos at) { return Marking{colourAt(at), strikeAt(at)}; };
-    for (Pos i = first; i < last; ++i) {
-        const char c = byteAt(i);
-        if (c == '\r' && byteAt(i + 1) != '\n') fixes.push_back({i + 1, '\n', halfOf(i)});
-        if (c == '\n' && byteAt(i - 1) != '\r') fixes.push_back({i, '\r', halfOf(i)});
-    }
-    Pos shiftedFrom = 0;
-    for (auto fix = fixes.rbegin(); fix != fixes.rend(); ++fix) {
-        insertRaw(fix->at, std::string_view(&fix->byte, 1), fix->marking);
-        // A LF that completes the CR before `from` stands before the new text.
-        if (fix->byte == '\n' && fix->at <= from) ++shiftedFrom;
-    }
-    return shiftedFrom;
-}
-
 // ---- change reports ----
 
 void ScintillaSurface::onModified(int position, int type, int length) {
     const bool insertion = (type & Sci::SC_MOD_BEFOREINSERT) != 0;
     if (!insertion && (type & Sci::SC_MOD_BEFOREDELETE) == 0) return;
     if (insertion) {
-        breakStates_.beforeInsert(position);
+        marks_.inserted(position, length);
     } else {
-        breakStates_.beforeDelete(position, length);
+        marks_.removed(position, length);
     }
     noteEdit(position, insertion ? 0 : length, insertion ? length : 0);
     ++revision_;
@@ -918,14 +717,15 @@ void ScintillaSurface::settleInput() {
         const Pos from = clampPos(edit.pos);
         const Pos to = clampPos(edit.pos + edit.length);
         if (edit.insertion && to > from) {
-            const Marking marking = inputMarking_ ? *inputMarking_ : markingBeside(from - 1);
+            const Marking marking =
+                inputMarking_ ? *inputMarking_ : selection_.typedMarkingBeside(from - 1);
             paintRun(from, to - from, marking);
         }
-        repairLineEnds(from, to);
+        selection_.repairLineEnds(from, to);
     }
     --writeDepth_;
     --scopeDepth_;
-    pending_.reset();
+    selection_.forgetChosen();
 }
 
 void ScintillaSurface::deliverChanges() {
@@ -953,8 +753,8 @@ bool ScintillaSurface::keyPressed(const QKeyEvent& event) {
             if (ascii == 0) return false;
         }
     }
-    inputMarking_ = insertionMarking();
-    pending_.reset();
+    inputMarking_ = selection_.insertionMarking();
+    selection_.forgetChosen();
     const bool plainTab =
         (event.key() == Qt::Key_Tab || event.key() == Qt::Key_Backtab) &&
         (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0;
@@ -988,8 +788,8 @@ bool ScintillaSurface::committingText(const QString& text) {
         handlers->KeyPress(ascii);
         if (ascii == 0) return false;
     }
-    inputMarking_ = insertionMarking();
-    pending_.reset();
+    inputMarking_ = selection_.insertionMarking();
+    selection_.forgetChosen();
     return true;
 }
 

@@ -7,10 +7,11 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/pure/document_marks.h"
 #include "platform/pure/rich_text.h"
+#include "platform/pure/selection_editing.h"
 #include "platform/pure/text_runs.h"
 #include "platform/qt/caret_moves.h"
-#include "platform/qt/line_break_states.h"
 #include "platform/qt/run_styling.h"
 #include "platform/qt/surface_widget.h"
 #include "platform/rich_text_box.h"
@@ -19,19 +20,18 @@ class QWidget;
 
 namespace scrivane {
 
-// The editing surface over a QScintilla widget. Positions are the editor's byte offsets;
-// colour and strike-through are indicators (styles only cut the text into runs for measuring,
-// see run_styling.h). Content changes are reported
-// through SurfaceEvents::Change once the operation that made them is complete, one report
-// per insertion or deletion.
-class ScintillaSurface : public RichTextBox, private SurfaceInput {
+// The editing surface over a QScintilla widget. Positions are the editor's byte offsets. The
+// bytes live in the editor's document; their marking and line breaks in DocumentMarks, kept
+// current from the editor's notifications, and shown with indicators (colour, strike line;
+// styles only cut the text into runs for measuring, see run_styling.h). Content changes are
+// reported through SurfaceEvents::Change once the operation that made them is complete, one
+// report per insertion or deletion.
+class ScintillaSurface : public RichTextBox, private SurfaceInput, private SelectionPlace {
   public:
     // The indicator that draws strike-through.
     static constexpr int kStrikeIndicator = 8;
     // The indicator whose value is the colour of the text.
     static constexpr int kColourIndicator = 9;
-    // The indicator, never drawn, on the bytes that are change markers.
-    static constexpr int kMarkerIndicator = 10;
 
     explicit ScintillaSurface(QWidget* parent = nullptr);
     ~ScintillaSurface() override;
@@ -75,6 +75,8 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
 
     RichText Content() const override;
     std::vector<TextRun> Runs() const override;
+    std::vector<TextRun> RunsIn(Pos from, Pos to) const override;
+    Marking MarkingAt(Pos pos) const override;
     void SetContent(const RichText& doc) override;
 
     void InsertAt(Pos pos, std::string_view bytes, const Marking& marking) override;
@@ -95,13 +97,6 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
     void SetLineBreaks(const std::vector<LineBreak>& breaks) override;
 
   private:
-    // A format chosen for the caret position, waiting for the text typed there.
-    struct PendingMarking {
-        Pos at = 0;
-        std::optional<Colour> colour;
-        std::optional<bool> strike;
-        bool overSelection = false;  // also for text typed over a selection
-    };
     // An insertion or deletion the editor made by itself (typing, input methods).
     struct InputEdit {
         Pos pos = 0;
@@ -135,37 +130,23 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
     void setStyleFont(int style);
     void showChangeMarker();
 
+    // SelectionPlace: the editor's own selection.
+    Pos anchor() const override;
+    Pos caret() const override;
+    void select(Pos anchor, Pos caret) override;
+
     long sci(unsigned int msg, unsigned long wParam = 0, long lParam = 0) const;
     Pos selEnd() const;
     Pos clampPos(Pos pos) const;
-    void select(Pos anchor, Pos caret);
 
     bool aliasesBuffer(std::string_view text) const;
     void replaceAll(std::string_view text, const std::vector<TextRun>& runs);
     void setCodePageFor(std::string_view bytes);
+    // Marks the bytes and shows it.
     void paintRun(Pos pos, Pos length, const Marking& marking);
-    void setStrike(Pos pos, Pos length, bool on);
-    void setColour(Pos pos, Pos length, Colour colour);
-    void setMarker(Pos pos, Pos length, bool on);
-    // An indicator that is on or off over a range.
-    void setFlag(int indicator, Pos pos, Pos length, bool on);
-    bool holdsMarkers() const;
-    // The marking of new text written next to the byte at `pos`: its colour, never struck and
-    // never a marker.
-    Marking markingBeside(Pos pos) const;
-    Marking markingAt(Pos pos) const;
-    bool strikeAt(Pos pos) const;
-    Colour colourAt(Pos pos) const;
-    std::optional<Colour> uniformColour(Pos start, Pos end) const;
-    Marking insertionMarking() const;
+    // Shows a marking the marks hold, with the indicators.
+    void showMarking(Pos pos, Pos length, const Marking& marking);
     RichText contentOf(Pos start, Pos end) const;
-    // Calls `each` with the length and value of every stretch of [start, end) over which
-    // `indicator` keeps one value.
-    void forIndicatorRuns(int indicator, Pos start, Pos end,
-                          const std::function<void(Pos, long)>& each) const;
-    // The marking of [start, end) as runs; empty when all of it is plain.
-    std::vector<TextRun> runsOf(Pos start, Pos end) const;
-    Pos repairLineEnds(Pos from, Pos to);
     void insertRaw(Pos pos, std::string_view bytes, const Marking& marking);
 
     void onModified(int position, int type, int length);
@@ -174,13 +155,13 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput {
     void postDelivery();
 
     QPointer<SurfaceWidget> editor_;
-    LineBreakStates breakStates_;
+    DocumentMarks marks_;
+    SelectionEditing selection_;
     RunStyler runStyler_;
     CaretMoves caretMoves_;
     FontSpec font_;
     bool enabled_ = true;
     bool wrapped_ = true;  // Wrap Text, as SetRightMargin last set it
-    std::optional<PendingMarking> pending_;
     std::optional<Marking> inputMarking_;
     std::vector<InputEdit> inputEdits_;
     std::uint64_t revision_ = 0;
