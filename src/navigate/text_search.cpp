@@ -1,6 +1,8 @@
 #include "navigate/text_search.h"
 
-#include <QChar>
+#include <locale.h>
+#include <wctype.h>
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -61,7 +63,15 @@ std::optional<ByteRange> found(std::size_t start, std::size_t length) {
 char32_t foldCase(char32_t c) {
     if (c < 0x80) return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
     if (c > 0x10FFFF) return c;
-    return QChar::toCaseFolded(c);
+    // The dotted capital I and the dotless small i fold to themselves: only Turkish pairs
+    // them with 'i' and 'I'.
+    if (c == 0x130 || c == 0x131) return c;
+    // C.UTF-8 knows every character's case whatever the user's locale; a character's lower
+    // case of its upper case puts each set of case variants on one character ('ς', 'σ', 'Σ').
+    static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+    if (unicode == locale_t{}) return c;
+    const auto wide = static_cast<wint_t>(c);
+    return static_cast<char32_t>(towlower_l(towupper_l(wide, unicode), unicode));
 }
 
 std::string toDocumentBytes(std::string_view utf8, Encoding encoding) {

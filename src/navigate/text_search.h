@@ -31,8 +31,9 @@ std::string toDocumentBytes(std::string_view utf8, Encoding encoding);
 // 'k').
 std::optional<std::string> searchBytes(std::string_view utf8, Encoding encoding, bool exact);
 
-// Simple Unicode case folding of one character (so 'É' and 'é', 'Ω' and 'ω', the Kelvin sign
-// and 'k' fold alike).
+// One character for all case variants of a character (so 'É' and 'é', 'Ω' and 'ω', the Kelvin
+// sign and 'k' fold alike): characters fold alike exactly when Unicode's simple case folding
+// folds them alike.
 char32_t foldCase(char32_t c);
 
 // A search pattern prepared once for one document encoding and letter-case rule. Matches

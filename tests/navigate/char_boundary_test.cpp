@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/qt/scintilla_surface.h"
+#include "support/fake_surface.h"
 
 namespace scrivane {
 namespace {
@@ -34,7 +34,7 @@ TEST(CharBoundary, NeverSplitsABreakOrACharacter) {
         {latin1, 4, 3},
         {latin1, 7, 7},
     };
-    ScintillaSurface rtb;
+    FakeSurface rtb;
     for (const auto& c : cases) {
         rtb.SetText(c.text);
         EXPECT_EQ(charBoundaryAtOrBefore(rtb, c.pos), c.boundary)

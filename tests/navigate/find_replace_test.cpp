@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/app_fixture.h"
 #include "navigate/find_replace.h"
+#include "support/fake_surface.h"
+#include "support/workspace_fixture.h"
 
 namespace scrivane {
 namespace {
@@ -40,7 +41,7 @@ struct Selection {
     bool operator==(const Selection&) const = default;
 };
 
-class FindReplaceTest : public AppTest {
+class FindReplaceTest : public WorkspaceFixture<FakeSurface> {
   protected:
     Selection selection() const { return {mergedoc.SelStart(), mergedoc.SelLength()}; }
 

@@ -3,7 +3,7 @@
 #include <random>
 
 #include "navigate/goto_line.h"
-#include "platform/qt/scintilla_surface.h"
+#include "support/fake_surface.h"
 
 namespace scrivane {
 namespace {
@@ -24,7 +24,7 @@ TEST(GotoLine, SelectsTheLineWithoutItsBreak) {
         {"", 1, 0, 0},
         {"", 9, 0, 0},
     };
-    ScintillaSurface rtb;
+    FakeSurface rtb;
     for (const auto& c : cases) {
         rtb.SetText(c.text);
         gotoline(rtb, c.line);
@@ -45,7 +45,7 @@ TEST(GotoLine, FindsEveryLineOfALargeDocument) {
         text.append(static_cast<std::size_t>(len), static_cast<char>('a' + i % 26));
         if (i + 1 < 3000) text += "\r\n";
     }
-    ScintillaSurface rtb;
+    FakeSurface rtb;
     rtb.SetText(text);
     for (std::size_t n = 0; n < lines.size(); ++n) {
         gotoline(rtb, static_cast<Pos>(n + 1));
@@ -55,7 +55,7 @@ TEST(GotoLine, FindsEveryLineOfALargeDocument) {
 }
 
 TEST(GotoLine, CharacterRangesAndLineNumbers) {
-    ScintillaSurface rtb;
+    FakeSurface rtb;
     rtb.SetText("0123456789\r\nabc");
     textgotochar(rtb, 4, -3);
     EXPECT_EQ(rtb.SelStart(), 4);

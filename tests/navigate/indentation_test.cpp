@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/app_fixture.h"
 #include "navigate/indentation.h"
+#include "support/fake_surface.h"
+#include "support/workspace_fixture.h"
 
 namespace scrivane {
 namespace {
@@ -24,7 +25,7 @@ TEST(Indentation, LeadingIndentIsTheBlanksAndTabsBeforeTheFirstOtherCharacter) {
     for (const auto& c : cases) EXPECT_EQ(leadingIndent(c.line), c.indent) << c.line;
 }
 
-class IndentationTest : public AppTest {};
+class IndentationTest : public WorkspaceFixture<FakeSurface> {};
 
 TEST_F(IndentationTest, AutoIndentSwitchFlipsAndShows) {
     const bool before = ws.settings.autoIndent;

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QChar>
-#include <QList>
-#include <QString>
 #include <random>
 
 #include "navigate/text_search.h"
@@ -10,8 +7,9 @@
 namespace scrivane {
 namespace {
 
-// The slow, obvious search the prepared one must agree with: decode the whole text with Qt,
-// fold every character, compare character arrays at every start.
+// The slow, obvious search the prepared one must agree with: decode the whole text, fold
+// every character (foldCase agrees with Qt's folding: tests/app/case_folding_test.cpp),
+// compare character arrays at every start.
 struct Decoded {
     std::vector<char32_t> chars;
     std::vector<std::size_t> offsets;  // byte offset of each character, plus the end
@@ -23,8 +21,16 @@ Decoded decode(std::string_view bytes, Encoding encoding, bool fold) {
     if (encoding == Encoding::Latin1) {
         for (const char b : bytes) d.chars.push_back(static_cast<unsigned char>(b));
     } else {
-        const QString s = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-        for (const char32_t c : s.toUcs4()) d.chars.push_back(c);
+        // The texts are valid UTF-8.
+        for (std::size_t i = 0; i < bytes.size();) {
+            const auto b0 = static_cast<unsigned char>(bytes[i]);
+            const std::size_t length = b0 < 0x80 ? 1 : b0 < 0xE0 ? 2 : b0 < 0xF0 ? 3 : 4;
+            char32_t c = length == 1 ? b0 : b0 & (0x7F >> length);
+            for (std::size_t k = 1; k < length; ++k)
+                c = (c << 6) | (static_cast<unsigned char>(bytes[i + k]) & 0x3F);
+            d.chars.push_back(c);
+            i += length;
+        }
     }
     for (const char32_t c : d.chars) {
         d.offsets.push_back(at);
@@ -32,7 +38,7 @@ Decoded decode(std::string_view bytes, Encoding encoding, bool fold) {
     }
     d.offsets.push_back(at);
     if (fold) {
-        for (char32_t& c : d.chars) c = QChar::toCaseFolded(c);
+        for (char32_t& c : d.chars) c = foldCase(c);
     }
     return d;
 }

@@ -3,89 +3,88 @@
 namespace scrivane {
 namespace {
 
-// One key on the real surface: the document before (text, marks, selection) and after.
+// One key on the surface: the document before (text, marks, selection) and after.
 struct KeyCase {
     const char* name;
     bool tracking;
     std::string text, marks;
     Pos selStart, selLength;
-    Qt::Key key;
-    Qt::KeyboardModifiers mods;
+    int key;
+    int mods;
     std::string textAfter, marksAfter;
     Pos caretAfter;
     std::string clipboardAfter = "-";  // "-": not looked at
 };
 
-const Qt::KeyboardModifiers kNone = Qt::NoModifier;
-const Qt::KeyboardModifiers kShift = Qt::ShiftModifier;
-const Qt::KeyboardModifiers kCtrl = Qt::ControlModifier;
-const Qt::KeyboardModifiers kCtrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+const int kNone = 0;
+const int kShift = shift::Shift;
+const int kCtrl = shift::Ctrl;
+const int kCtrlShift = shift::Ctrl | shift::Shift;
 
 const std::vector<KeyCase>& keyCases() {
     static const std::vector<KeyCase> cases = {
-        {"Backspace strikes the letter before", true, "abc", "...", 3, 0, Qt::Key_Backspace, kNone,
+        {"Backspace strikes the letter before", true, "abc", "...", 3, 0, key::Backspace, kNone,
          "abc", "..r", 2},
-        {"Delete strikes the letter after, caret behind it", true, "abc", "...", 1, 0,
-         Qt::Key_Delete, kNone, "abc", ".r.", 2},
-        {"Delete takes a line break whole", true, "ab\r\ncd", "......", 2, 0, Qt::Key_Delete, kNone,
+        {"Delete strikes the letter after, caret behind it", true, "abc", "...", 1, 0, key::Delete,
+         kNone, "abc", ".r.", 2},
+        {"Delete takes a line break whole", true, "ab\r\ncd", "......", 2, 0, key::Delete, kNone,
          "ab\r\ncd", "..rr..", 4},
-        {"Backspace takes a line break whole", true, "ab\r\ncd", "......", 4, 0, Qt::Key_Backspace,
+        {"Backspace takes a line break whole", true, "ab\r\ncd", "......", 4, 0, key::Backspace,
          kNone, "ab\r\ncd", "..rr..", 2},
-        {"Delete between CR and LF takes the pair", true, "ab\r\ncd", "......", 3, 0,
-         Qt::Key_Delete, kNone, "ab\r\ncd", "..rr..", 4},
-        {"Delete on blue text removes it", true, "abXc", "..b.", 2, 0, Qt::Key_Delete, kNone, "abc",
+        {"Delete between CR and LF takes the pair", true, "ab\r\ncd", "......", 3, 0, key::Delete,
+         kNone, "ab\r\ncd", "..rr..", 4},
+        {"Delete on blue text removes it", true, "abXc", "..b.", 2, 0, key::Delete, kNone, "abc",
          "...", 2},
-        {"Backspace on blue text removes it", true, "abX", "..b", 3, 0, Qt::Key_Backspace, kNone,
-         "ab", "..", 2},
+        {"Backspace on blue text removes it", true, "abX", "..b", 3, 0, key::Backspace, kNone, "ab",
+         "..", 2},
         {"Delete on a lone marker removes it", true,
          "a\x06"
          "b",
-         ".R.", 1, 0, Qt::Key_Delete, kNone, "ab", "..", 1},
+         ".R.", 1, 0, key::Delete, kNone, "ab", "..", 1},
         {"Delete on a byte 6 of the file strikes it", true,
          "a\x06"
          "b",
-         "...", 1, 0, Qt::Key_Delete, kNone,
+         "...", 1, 0, key::Delete, kNone,
          "a\x06"
          "b",
          ".r.", 2},
         {"Ctrl+Delete on a marker takes it back", true,
          "a\x06"
          "b",
-         ".R.", 1, 0, Qt::Key_Delete, kCtrl, "ab", "..", 2},
+         ".R.", 1, 0, key::Delete, kCtrl, "ab", "..", 2},
         {"Delete over a mixed selection strikes it whole", true, "abXcd", "..b..", 1, 3,
-         Qt::Key_Delete, kNone, "abXcd", ".rrr.", 4},
-        {"Backspace at the start strikes nothing", true, "ab", "..", 0, 0, Qt::Key_Backspace, kNone,
+         key::Delete, kNone, "abXcd", ".rrr.", 4},
+        {"Backspace at the start strikes nothing", true, "ab", "..", 0, 0, key::Backspace, kNone,
          "ab", "..", 0},
-        {"Delete at the end strikes nothing", true, "ab", "..", 2, 0, Qt::Key_Delete, kNone, "ab",
+        {"Delete at the end strikes nothing", true, "ab", "..", 2, 0, key::Delete, kNone, "ab",
          "..", 2},
         {"Delete takes a whole UTF-8 character", true,
          "a\xC3\xA9"
          "b",
-         "....", 1, 0, Qt::Key_Delete, kNone,
+         "....", 1, 0, key::Delete, kNone,
          "a\xC3\xA9"
          "b",
          ".rr.", 3},
         {"Backspace takes a whole UTF-8 character", true, "a\xE2\x82\xAC", "....", 4, 0,
-         Qt::Key_Backspace, kNone, "a\xE2\x82\xAC", ".rrr", 1},
-        {"Shift+Delete copies and strikes", true, "abcd", "....", 1, 2, Qt::Key_Delete, kShift,
-         "abcd", ".rr.", 3, "bc"},
+         key::Backspace, kNone, "a\xE2\x82\xAC", ".rrr", 1},
+        {"Shift+Delete copies and strikes", true, "abcd", "....", 1, 2, key::Delete, kShift, "abcd",
+         ".rr.", 3, "bc"},
         {"Shift+Backspace copies and strikes, caret before", true, "abcd", "....", 1, 2,
-         Qt::Key_Backspace, kShift, "abcd", ".rr.", 1, "bc"},
-        {"Ctrl+Delete unstrikes", true, "abc", ".r.", 1, 0, Qt::Key_Delete, kCtrl, "abc", "...", 2},
-        {"Ctrl+Backspace unstrikes the letter before", true, "abc", "..r", 3, 0, Qt::Key_Backspace,
+         key::Backspace, kShift, "abcd", ".rr.", 1, "bc"},
+        {"Ctrl+Delete unstrikes", true, "abc", ".r.", 1, 0, key::Delete, kCtrl, "abc", "...", 2},
+        {"Ctrl+Backspace unstrikes the letter before", true, "abc", "..r", 3, 0, key::Backspace,
          kCtrl, "abc", "...", 2},
-        {"Ctrl+Shift+Delete only moves", true, "abc", "...", 0, 0, Qt::Key_Delete, kCtrlShift,
+        {"Ctrl+Shift+Delete only moves", true, "abc", "...", 0, 0, key::Delete, kCtrlShift, "abc",
+         "...", 1},
+        {"Ctrl+Shift+Backspace only moves", true, "abc", "...", 2, 0, key::Backspace, kCtrlShift,
          "abc", "...", 1},
-        {"Ctrl+Shift+Backspace only moves", true, "abc", "...", 2, 0, Qt::Key_Backspace, kCtrlShift,
-         "abc", "...", 1},
-        {"Delete without tracking deletes", false, "abc", "...", 1, 0, Qt::Key_Delete, kNone, "ac",
+        {"Delete without tracking deletes", false, "abc", "...", 1, 0, key::Delete, kNone, "ac",
          "..", 1},
-        {"Backspace without tracking deletes", false, "abc", "...", 3, 0, Qt::Key_Backspace, kNone,
+        {"Backspace without tracking deletes", false, "abc", "...", 3, 0, key::Backspace, kNone,
          "ab", "..", 2},
-        {"F2 passes through untouched", true, "abc", "...", 1, 0, Qt::Key_F2, kNone, "abc", "...",
-         1},
-        {"Alt+Delete passes through", true, "abc", "...", 1, 0, Qt::Key_Delete, Qt::AltModifier,
-         "abc", "...", 1},
+        {"F2 passes through untouched", true, "abc", "...", 1, 0, key::F2, kNone, "abc", "...", 1},
+        {"Alt+Delete passes through", true, "abc", "...", 1, 0, key::Delete, shift::Alt, "abc",
+         "...", 1},
     };
     return cases;
 }
@@ -147,7 +146,7 @@ TEST_F(TrackingTest, AutoIndentAfterEnterKeepsMarksElsewhere) {
         ws.trackChanges = true;
         load(" \t x\r\ngone", "......rrrr");
         select(4, 0);
-        press(Qt::Key_Return);
+        press(key::Enter);
         const std::string indent = autoIndent ? " \t " : "";
         EXPECT_EQ(mergedoc.Text(), " \t x\r\n" + indent + "\r\ngone");
         EXPECT_EQ(marks(), "...." + std::string(2 + indent.size(), 'b') + "..rrrr");
@@ -159,7 +158,7 @@ TEST_F(TrackingTest, BackspaceOverTheOnlyCharacterOfALineInsertsNoIndent) {
     ws.settings.autoIndent = true;
     load("  a\r\nb", "......");
     select(6, 0);
-    press(Qt::Key_Backspace);
+    press(key::Backspace);
     EXPECT_EQ(mergedoc.Text(), "  a\r\n");
 }
 

@@ -141,9 +141,8 @@ TEST_F(TrackingTest, RandomEditsAgreeWithTheModel) {
                     const int mods = pick(4);
                     what = std::string(backspace ? "Backspace" : "Delete") + " mods " +
                            std::to_string(mods);
-                    press(backspace ? Qt::Key_Backspace : Qt::Key_Delete,
-                          Qt::KeyboardModifiers((mods & 1 ? Qt::ShiftModifier : Qt::NoModifier) |
-                                                (mods & 2 ? Qt::ControlModifier : Qt::NoModifier)));
+                    press(backspace ? key::Backspace : key::Delete,
+                          (mods & 1 ? shift::Shift : 0) | (mods & 2 ? shift::Ctrl : 0));
                     m.deletion(backspace, mods & 1, mods & 2);
                     break;
                 }
@@ -173,7 +172,6 @@ TEST_F(TrackingTest, RandomEditsAgreeWithTheModel) {
                     break;
                 }
             }
-            QCoreApplication::processEvents();
             ASSERT_EQ(mergedoc.Text(), m.text)
                 << "round " << round << " step " << step << ": " << what;
             ASSERT_EQ(marks(), m.marks)

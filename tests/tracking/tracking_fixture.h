@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QTest>
 #include <cctype>
 #include <string>
 
-#include "app/app_fixture.h"
 #include "platform/pure/text_runs.h"
+#include "support/fake_surface.h"
+#include "support/workspace_fixture.h"
 #include "tracking/edit_menu.h"
 #include "tracking/track_changes.h"
 #include "tracking/tracked_keys.h"
@@ -55,7 +55,8 @@ inline RichText withMarks(const std::string& text, const std::string& marks) {
     return doc;
 }
 
-class TrackingTest : public AppTest {
+// Tracking over the fake surface: its keys do what the editing component does with them.
+class TrackingTest : public WorkspaceFixture<FakeSurface> {
   protected:
     TrackingTest() { mergedoc.SetEvents(&forward); }
     ~TrackingTest() override { mergedoc.SetEvents(nullptr); }
@@ -64,20 +65,13 @@ class TrackingTest : public AppTest {
         mergedoc.SetEnabled(false);
         mergedoc.SetContent(withMarks(text, marks));
         mergedoc.SetEnabled(true);
-        QCoreApplication::processEvents();
     }
     void select(Pos start, Pos length) {
         mergedoc.SetSelStart(start);
         mergedoc.SetSelLength(length);
     }
-    void press(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QTest::keyClick(mergedoc.widget(), key, mods);
-        QCoreApplication::processEvents();
-    }
-    void typeChar(char c) {
-        QTest::keyClick(mergedoc.widget(), c);
-        QCoreApplication::processEvents();
-    }
+    void press(int code, int shiftBits = 0) { mergedoc.press(code, shiftBits); }
+    void typeChar(char c) { mergedoc.typeKeys(std::string(1, c)); }
     std::string marks() const { return marksOf(mergedoc.Content()); }
 
     ForwardToHandlers forward{ws};

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/pure/line_ends.h"
+#include "platform/pure/rich_text_crlf.h"
 #include "platform/pure/text_runs.h"
 #include "platform/pure/utf8.h"
 
@@ -37,23 +38,25 @@ bool MarkedText::TextEquals(std::string_view other) const {
            other.substr(first) == std::string_view(b, static_cast<std::size_t>(bLength));
 }
 
-Pos MarkedText::countLfs(Pos from, Pos to) const {
-    // Each stretch around the gap where it lies: counting moves nothing.
-    const auto [a, aLength] = bytes_.first();
-    const auto [b, bLength] = bytes_.second();
-    Pos count = 0;
-    if (from < aLength)
-        count += static_cast<Pos>(std::count(a + from, a + std::min(to, aLength), '\n'));
-    if (to > aLength) {
-        const Pos start = std::max<Pos>(from, aLength) - aLength;
-        count += static_cast<Pos>(std::count(b + start, b + (to - aLength), '\n'));
-    }
-    (void)bLength;
-    return count;
+Pos MarkedText::GetLineFromChar(Pos pos) const {
+    return lines_.stretchOf(clamp(pos));
 }
 
-Pos MarkedText::GetLineFromChar(Pos pos) const {
-    return countLfs(0, clamp(pos));
+void MarkedText::linesInserted(Pos pos, std::string_view bytes) {
+    Pos line = lines_.stretchOf(pos);
+    lines_.shiftAfter(line, static_cast<Pos>(bytes.size()));
+    for (std::size_t i = bytes.find('\n'); i != std::string_view::npos;
+         i = bytes.find('\n', i + 1)) {
+        lines_.split(line++, pos + static_cast<Pos>(i) + 1);
+    }
+}
+
+void MarkedText::linesRemoved(Pos pos, Pos length) {
+    // Each LF removed takes the start of the line after it.
+    const Pos line = lines_.stretchOf(pos);
+    while (line + 1 < lines_.count() && lines_.start(line + 1) <= pos + length)
+        lines_.join(line + 1);
+    lines_.shiftAfter(line, -length);
 }
 
 RichText MarkedText::Content() const {
@@ -62,9 +65,11 @@ RichText MarkedText::Content() const {
 }
 
 void MarkedText::SetContent(const RichText& doc) {
-    const RichText fitted = normalised(RichText{toCrLf(doc.text), doc.runs});
+    const RichText fitted = richTextWithCrLf(RichText{doc.text, doc.runs});
     bytes_.clear();
     bytes_.insert(0, fitted.text.data(), static_cast<Pos>(fitted.text.size()));
+    lines_ = Partitioning();
+    linesInserted(0, fitted.text);
     marks_.reset(TextLength());
     Pos pos = 0;
     for (const TextRun& run : fitted.runs) {
@@ -107,6 +112,7 @@ void MarkedText::InsertAt(Pos pos, std::string_view bytes, const Marking& markin
     const auto length = static_cast<Pos>(bytes.size());
     // The break whose CR or LF the new bytes land beside keeps its form: it is on its LF.
     bytes_.insert(pos, bytes.data(), length);
+    linesInserted(pos, bytes);
     marks_.inserted(pos, length);
     marks_.mark(pos, length, marking);
     ++revision_;
@@ -117,6 +123,7 @@ void MarkedText::RemoveAt(Pos pos, Pos length) {
     length = std::min(length, TextLength() - pos);
     if (length <= 0) return;
     bytes_.erase(pos, length);
+    linesRemoved(pos, length);
     marks_.removed(pos, length);
     ++revision_;
 }
@@ -148,34 +155,14 @@ void MarkedText::AcceptRange(Pos pos, Pos length) {
 }
 
 std::vector<LineBreak> MarkedText::LineBreaks() const {
-    // The breaks come in order: the line count goes on from the last one.
-    Pos counted = 0;
-    Pos line = 0;
-    return marks_.breaks([&](Pos lf) {
-        line += countLfs(counted, lf);
-        counted = lf;
-        return line;
-    });
+    return marks_.breaks([this](Pos lf) { return lines_.stretchOf(lf); });
 }
 
 void MarkedText::SetLineBreaks(const std::vector<LineBreak>& breaks) {
-    // Lines come in order: the search for each LF goes on from the last one.
-    Pos at = -1;
-    Pos line = -1;
-    marks_.setBreaks(breaks, [&](Pos wanted) {
-        for (; line < wanted; ++line) {
-            at = nextLf(at + 1);
-            if (at < 0) return Pos{-1};
-        }
-        return at;
+    marks_.setBreaks(breaks, [this](Pos line) -> Pos {
+        if (line < 0 || line + 1 >= lines_.count()) return -1;  // the last line has no break
+        return lines_.start(line + 1) - 1;
     });
-}
-
-Pos MarkedText::nextLf(Pos from) const {
-    for (Pos i = std::max<Pos>(from, 0); i < TextLength(); ++i) {
-        if (bytes_.at(i) == '\n') return i;
-    }
-    return -1;
 }
 
 }  // namespace scrivane

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/pure/document_marks.h"
+#include "platform/pure/run_styles.h"
 #include "platform/pure/split_vector.h"
 #include "platform/text_buffer.h"
 
@@ -50,11 +51,12 @@ class MarkedText final : public TextBuffer {
 
   private:
     Pos clamp(Pos pos) const { return std::clamp<Pos>(pos, 0, TextLength()); }
-    Pos countLfs(Pos from, Pos to) const;
-    // The first LF at or after `from`, or -1.
-    Pos nextLf(Pos from) const;
+    // The line starts follow an edit: each LF ends a line.
+    void linesInserted(Pos pos, std::string_view bytes);
+    void linesRemoved(Pos pos, Pos length);
 
     mutable SplitVector<char> bytes_;
+    Partitioning lines_;  // line i: [start(i), start(i + 1)), its LF last
     DocumentMarks marks_;
     bool utf8_ = true;
     std::uint64_t revision_ = 0;

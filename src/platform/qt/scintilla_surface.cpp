@@ -17,12 +17,12 @@
 
 #include "platform/pure/file_bytes.h"
 #include "platform/pure/line_ends.h"
+#include "platform/pure/rich_text_crlf.h"
 #include "platform/pure/rtf_reader.h"
 #include "platform/pure/rtf_writer.h"
 #include "platform/pure/text_runs.h"
 #include "platform/pure/utf8.h"
 #include "platform/qt/key_translation.h"
-#include "platform/qt/rich_text_crlf.h"
 #include "platform/qt/run_styling.h"
 
 namespace scrivane {

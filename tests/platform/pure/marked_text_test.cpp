@@ -78,7 +78,7 @@ RichText contentOf(const std::vector<Cell>& cells) {
 }
 
 // Random range operations on the value and on the byte-by-byte document agree after each:
-// content, marking, line breaks, and what Next Change and the colour runs read.
+// content, marking, line breaks, line numbers, and what Next Change and the colour runs read.
 TEST(MarkedText, RangeOperationsAgreeWithAByteByByteDocument) {
     std::mt19937 rng(11);
     const Marking markings[] = {{},
@@ -164,6 +164,10 @@ TEST(MarkedText, RangeOperationsAgreeWithAByteByByteDocument) {
                    !cells[static_cast<std::size_t>(marker)].marking.marker)
                 ++marker;
             ASSERT_EQ(value.NextMarker(probe), marker) << "round " << round << " step " << step;
+            const auto lfsBefore = std::count_if(cells.begin(), cells.begin() + probe,
+                                                 [](const Cell& c) { return c.byte == '\n'; });
+            ASSERT_EQ(value.GetLineFromChar(probe), lfsBefore)
+                << "round " << round << " step " << step;
             if (probe < static_cast<Pos>(cells.size())) {
                 Pos end = probe;
                 while (end < static_cast<Pos>(cells.size()) &&

@@ -1,4 +1,4 @@
-#include "platform/qt/rich_text_crlf.h"
+#include "platform/pure/rich_text_crlf.h"
 
 #include <algorithm>
 #include <string_view>
