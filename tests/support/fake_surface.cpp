@@ -211,31 +211,27 @@ Pos FakeSurface::lineEnd(Pos pos) const {
     return pos;
 }
 
+// Word steps as the component takes them: over a stretch of one class (word bytes, line
+// breaks, other punctuation), and the blanks after it going forward or before it going back.
+int FakeSurface::classAt(Pos pos) const {
+    const char c = TextRange(pos, 1)[0];
+    return isSpace(c) ? 0 : isBreak(c) ? 1 : isWordByte(c) ? 2 : 3;
+}
+
 Pos FakeSurface::wordEnd(Pos pos) const {
-    const auto at = [this](Pos p) { return TextRange(p, 1)[0]; };
     const Pos length = TextLength();
-    if (pos < length && isBreak(at(pos))) return nextChar(pos);
-    if (pos < length && isWordByte(at(pos))) {
-        while (pos < length && isWordByte(at(pos))) ++pos;
-    } else {
-        while (pos < length && !isWordByte(at(pos)) && !isSpace(at(pos)) && !isBreak(at(pos)))
-            ++pos;
-    }
-    while (pos < length && isSpace(at(pos))) ++pos;
+    if (pos >= length) return length;
+    const int start = classAt(pos);
+    while (pos < length && classAt(pos) == start) ++pos;
+    while (pos < length && classAt(pos) == 0) ++pos;
     return pos;
 }
 
 Pos FakeSurface::wordStart(Pos pos) const {
-    const auto at = [this](Pos p) { return TextRange(p, 1)[0]; };
-    while (pos > 0 && isSpace(at(pos - 1))) --pos;
-    if (pos > 0 && isBreak(at(pos - 1))) return previousChar(pos);
-    if (pos > 0 && isWordByte(at(pos - 1))) {
-        while (pos > 0 && isWordByte(at(pos - 1))) --pos;
-    } else {
-        while (pos > 0 && !isWordByte(at(pos - 1)) && !isSpace(at(pos - 1)) &&
-               !isBreak(at(pos - 1)))
-            --pos;
-    }
+    while (pos > 0 && classAt(pos - 1) == 0) --pos;
+    if (pos == 0) return 0;
+    const int start = classAt(pos - 1);
+    while (pos > 0 && classAt(pos - 1) == start) --pos;
     return pos;
 }
 
@@ -310,17 +306,21 @@ void FakeSurface::defaultAction(int code, int shiftBits, char32_t typed) {
     const bool withShift = (shiftBits & shift::Shift) != 0;
     const Pos from = SelStart();
     const Pos to = from + SelLength();
-    // Removes [a, b) and mends a break split at its border.
-    const auto removeRange = [this](Pos a, Pos b) {
+    // Removes [a, b) and mends a break split at its border; the selection's ends move with
+    // the text, or it collapses there.
+    const auto removeOnly = [this](Pos a, Pos b) {
         RemoveAt(a, b - a);
         selection_.repairLineEnds(a, a);
+    };
+    const auto removeRange = [&](Pos a, Pos b) {
+        removeOnly(a, b);
         select(a, a);
     };
     if (alt) return;
     switch (code) {
         case key::Backspace:
             if (ctrl && withShift) {
-                removeRange(lineStart(caret_), caret_);
+                removeOnly(lineStart(caret_), caret_);
             } else if (ctrl) {
                 removeRange(wordStart(caret_), caret_);
             } else if (from != to) {
@@ -331,7 +331,9 @@ void FakeSurface::defaultAction(int code, int shiftBits, char32_t typed) {
             return;
         case key::Delete:
             if (ctrl && withShift) {
-                removeRange(caret_, lineEnd(caret_));
+                // The component ends with an empty selection at the caret.
+                const Pos at = caret_;
+                removeRange(at, lineEnd(at));
             } else if (ctrl) {
                 removeRange(caret_, wordEnd(caret_));
             } else if (from != to) {
@@ -404,9 +406,14 @@ void FakeSurface::moveCaret(int code, int shiftBits) {
         case 35:  // End
             to = ctrl ? TextLength() : lineEnd(caret_);
             break;
-        case 36:  // Home
-            to = ctrl ? 0 : lineStart(caret_);
+        case 36: {  // Home: to the line's first character that is not a blank, or from there
+                    // to the line's start
+            const Pos line = lineStart(caret_);
+            Pos text = line;
+            while (text < lineEnd(line) && isSpace(TextRange(text, 1)[0])) ++text;
+            to = ctrl ? 0 : caret_ == text ? line : text;
             break;
+        }
         default:
             return;
     }
