@@ -43,7 +43,7 @@ void measure(const char* what, RecoveryKeeper& keeper, Workspace& ws,
              const std::function<void()>& change) {
     change();
     // The caption's refresh, which the keeper relies on to know an unchanged document.
-    isUnchanged(ws.mergedoc, ws.modified);
+    isUnchanged(ws.mergedoc, ws.doc.stored, ws.modified);
     keeper.documentTouched();
     QElapsedTimer wall;
     wall.start();

@@ -174,7 +174,7 @@ int main(int argc, char** argv) {
         report("Ctrl+T off, 100 MB", msOf([&] { mnuTrackChanges_Click(ws); }), 1000);
 
         // One change, at the very end: Next Change from the top.
-        ws.mergedoc.SetTag(std::string(ws.mergedoc.TextRange(0, ws.mergedoc.TextLength())));
+        ws.doc.stored.set(std::string(ws.mergedoc.TextRange(0, ws.mergedoc.TextLength())));
         ws.mergedoc.SetSelStart(ws.mergedoc.TextLength());
         ws.mergedoc.SetSelText("Z");
         mnuTrackChanges_Click(ws);
@@ -208,7 +208,9 @@ int main(int argc, char** argv) {
         boxes.find = "fox";
         boxes.replace = "wolf";
         std::size_t replaced = 0;
-        const auto snapshot = [&] { setundobuffer(editor->ws.undo, editor->ws.mergedoc, false); };
+        const auto snapshot = [&] {
+            setundobuffer(editor->ws.undo, editor->ws.mergedoc, editor->ws.doc.stored, false);
+        };
         report("Replace All, 10 MB, 'fox' by 'wolf'",
                msOf([&] { replaced = cmdReplaceAll_Click(editor->ws, boxes, snapshot); }), 1000);
         std::printf("  %zu occurrences, %zu breaks kept\n", replaced,

@@ -34,7 +34,7 @@ CaretStatus caretStatus(const RichTextBox& mergedoc) {
 }
 
 void setcaption(Workspace& ws) {
-    const bool unchanged = isUnchanged(ws.mergedoc, ws.modified);
+    const bool unchanged = isUnchanged(ws.mergedoc, ws.doc.stored, ws.modified);
     if (!unchanged && ws.doc.filetime) {
         ws.view.SetStatusLabel("last modified " + formatTime(*ws.doc.filetime));
     } else {

@@ -53,7 +53,8 @@ MainWindow::MainWindow(std::vector<std::string> arguments, const WindowTimings& 
         std::make_unique<Workspace>(*mergedoc_, *txt_, *services_, static_cast<WindowView&>(*this));
     ws_->arguments = std::move(arguments);
     keeper_ = std::make_unique<RecoveryKeeper>(
-        *ws_, defaultRecoveryDir(), [this] { return isUnchanged(*mergedoc_, ws_->modified); },
+        *ws_, defaultRecoveryDir(),
+        [this] { return isUnchanged(*mergedoc_, ws_->doc.stored, ws_->modified); },
         timings.recovery);
     // The session ends: the unsaved work goes to its recovery file before the process does.
     sessionEnd_ = std::make_unique<SessionEndWatcher>([this](int) { keeper_->writeNow(); });
@@ -112,7 +113,7 @@ void MainWindow::buildSearchBar() {
 
     searchBar_ = new SearchBar(
         *ws_, txtFind_, cmdFind_, chkExact_, txtReplace_, cmdReplace_, cmdReplaceAll_,
-        [this] { setundobuffer(ws_->undo, *mergedoc_, ws_->trackChanges); }, this);
+        [this] { setundobuffer(ws_->undo, *mergedoc_, ws_->doc.stored, ws_->trackChanges); }, this);
     // Enter in the go-to box presses its button and goes no further.
     connect(txtGoto_, &QLineEdit::returnPressed, this, &MainWindow::gotoButton);
     connect(cmdGoto_, &QPushButton::clicked, this, &MainWindow::gotoButton);

@@ -21,7 +21,7 @@ void mnuGotoLine_Click(Workspace& ws) {
 }
 
 void mnuUndo_Click(Workspace& ws) {
-    if (mnuUndo_Click(ws.undo, ws.mergedoc, ws.trackChanges)) {
+    if (mnuUndo_Click(ws.undo, ws.mergedoc, ws.doc.stored, ws.trackChanges)) {
         ws.view.OptionsChanged();
         ws.view.ArmTimer();
     }

@@ -10,7 +10,7 @@
 namespace scrivane {
 
 bool querysave(Workspace& ws) {
-    if (isUnchanged(ws.mergedoc)) return true;
+    if (isUnchanged(ws.mergedoc, ws.doc.stored)) return true;
     std::string message;
     if (!ws.doc.filename.empty()) message = "You have changed " + ws.doc.filename + ".\n\r";
     message += "Do you want to save your modifications?";
@@ -78,10 +78,10 @@ void openfile(Workspace& ws, const std::string& fname) {
         ws.mergedoc.SetLineBreaks(file.breaks);
         ws.doc.storedBreaks = std::move(file.breaks);
         ws.mergedoc.SetEnabled(true);
-        ws.mergedoc.SetTag(std::move(file.text));
+        ws.doc.stored.set(std::move(file.text));
 
         setRecent(ws, path);
-        setundobuffer(ws.undo, ws.mergedoc, ws.trackChanges);
+        setundobuffer(ws.undo, ws.mergedoc, ws.doc.stored, ws.trackChanges);
         ws.keys.typingrun = false;
         ws.view.OptionsChanged();
         ws.services.SetBusy(false);

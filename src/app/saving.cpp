@@ -19,7 +19,7 @@ bool confirmOverwrite(Workspace& ws, const std::string& fname) {
     DocumentText onDisk;
     std::string error;
     if (readDocumentFile(fname, onDisk, error) &&
-        (onDisk.text == ws.mergedoc.Tag() || onDisk.text == realContent(ws.mergedoc))) {
+        (onDisk.text == ws.doc.stored.text() || onDisk.text == realContent(ws.mergedoc))) {
         return true;
     }
     return ws.services.MessageBox(changedOnDiskMessage(fname, ws.doc, *modified),
@@ -58,7 +58,7 @@ bool savefile(Workspace& ws, const std::string& fname) {
         return false;
     }
 
-    ws.mergedoc.SetTag(std::move(text));
+    ws.doc.stored.set(std::move(text));
     ws.doc.storedBreaks = std::move(breaks);
     ws.doc.filename = fname;
     ws.doc.dialogFileName = fname;

@@ -89,12 +89,12 @@ void mnuNew_Click(Workspace& ws) {
     ws.mergedoc.SetEnabled(false);
     ws.mergedoc.SetText("");
     ws.mergedoc.SetEnabled(true);
-    ws.mergedoc.SetTag("");
+    ws.doc.stored.set("");
     ws.doc = DocumentState{};
     ws.trackChanges = false;
     ws.view.SetStatusLabel("");
     formLoad(ws);
-    resetUndo(ws.undo, ws.mergedoc);
+    resetUndo(ws.undo, ws.mergedoc, ws.doc.stored);
     ws.keys.typingrun = false;
     ws.view.OptionsChanged();
     ws.mergedoc.SetFocus();

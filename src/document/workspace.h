@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "document/stored_text.h"
 #include "document/undo_entry.h"
 #include "platform/pure/line_ends.h"
 #include "platform/rich_text_box.h"
@@ -23,8 +24,9 @@ struct DocumentState {
     TimePoint actiontime{};             // when this program last opened or saved the file
     std::string lastaction;             // "opened" or "last saved"
     LineEnds lineEnds = platformLineEnds();  // written back on save
-    // How the stored text (the surface's Tag) breaks its lines otherwise than `lineEnds`: the
-    // breaks of deleted text that Track Changes shows come back with them.
+    StoredText stored;                       // the text as last opened or saved
+    // How the stored text breaks its lines otherwise than `lineEnds`: the breaks of deleted
+    // text that Track Changes shows come back with them.
     std::vector<LineBreak> storedBreaks;
     std::string dialogFileName;  // where the next file dialog starts
 };
@@ -32,8 +34,8 @@ struct DocumentState {
 // The last answer of the modified check, with what it was computed from.
 struct ModifiedCheck {
     bool known = false;
-    std::uint64_t revision = 0;       // of the surface's content
-    std::uint64_t tagGeneration = 0;  // of the stored text
+    std::uint64_t revision = 0;          // of the surface's content
+    std::uint64_t storedGeneration = 0;  // of the stored text
     bool unchanged = true;
 };
 

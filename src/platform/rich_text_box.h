@@ -109,17 +109,6 @@ class RichTextBox : public TextBuffer, public TextView {
     // false, sets `error` to the platform's description, and keeps the content.
     virtual bool LoadFile(const std::string& path, std::string& error) = 0;
 
-    // A free slot kept with the control (the stored text of the document). Shared, so that a
-    // snapshot of an unchanged document need not copy it.
-    const std::string& Tag() const { return *tag_; }
-    void SetTag(std::string tag) {
-        tag_ = std::make_shared<const std::string>(std::move(tag));
-        ++tagGeneration_;
-    }
-    // Counts the stored texts given by SetTag.
-    std::uint64_t TagGeneration() const { return tagGeneration_; }
-    std::shared_ptr<const std::string> SharedTag() const { return tag_; }
-
     void SetEvents(SurfaceEvents* events) { events_ = events; }
     void SetEditWatcher(TextEditWatcher* watcher) { editWatcher_ = watcher; }
 
@@ -130,8 +119,6 @@ class RichTextBox : public TextBuffer, public TextView {
     }
 
   private:
-    std::shared_ptr<const std::string> tag_ = std::make_shared<const std::string>();
-    std::uint64_t tagGeneration_ = 0;
     SurfaceEvents* events_ = nullptr;
     TextEditWatcher* editWatcher_ = nullptr;
 };

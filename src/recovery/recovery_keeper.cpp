@@ -72,7 +72,7 @@ RecoveryKeeper::RecoveryKeeper(Workspace& ws, std::string dir, std::function<boo
             Qt::QueuedConnection);
     });
     ws_.mergedoc.SetEditWatcher(&span_);
-    restartFrom(ws_.mergedoc.SharedTag());
+    restartFrom(ws_.doc.stored.shared());
 }
 
 RecoveryKeeper::~RecoveryKeeper() {
@@ -81,7 +81,7 @@ RecoveryKeeper::~RecoveryKeeper() {
 }
 
 RecoveryKeeper::Seen RecoveryKeeper::current() const {
-    return Seen{ws_.mergedoc.Revision(), ws_.mergedoc.TagGeneration(), ws_.trackChanges,
+    return Seen{ws_.mergedoc.Revision(), ws_.doc.stored.generation(), ws_.trackChanges,
                 ws_.doc.filename};
 }
 
@@ -90,7 +90,7 @@ bool RecoveryKeeper::knownUnchanged() const {
     // costs a pass over the document, too much to repeat here.
     const ModifiedCheck& last = ws_.modified;
     return last.known && last.revision == ws_.mergedoc.Revision() &&
-           last.tagGeneration == ws_.mergedoc.TagGeneration() && last.unchanged;
+           last.storedGeneration == ws_.doc.stored.generation() && last.unchanged;
 }
 
 bool RecoveryKeeper::ensureDir() {
@@ -167,7 +167,7 @@ void RecoveryKeeper::leaveDocument() {
 
 void RecoveryKeeper::documentOpened() {
     leaveDocument();
-    restartFrom(ws_.mergedoc.SharedTag());
+    restartFrom(ws_.doc.stored.shared());
     const RecoveryOffer offer = offerRecovery(ws_, store_);
     if (offer.outcome == RecoveryOffer::Outcome::Restored) {
         // The file stays until this process has written its own: a crash before then must
@@ -182,7 +182,7 @@ void RecoveryKeeper::documentOpened() {
 
 void RecoveryKeeper::documentSaved() {
     leaveDocument();
-    restartFrom(ws_.mergedoc.SharedTag());
+    restartFrom(ws_.doc.stored.shared());
     arm();
 }
 

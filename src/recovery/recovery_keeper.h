@@ -77,7 +77,7 @@ class RecoveryKeeper final : public QObject {
     enum class State { Idle, Preparing, Copying, Writing };
     struct Seen {
         std::uint64_t revision = 0;
-        std::uint64_t tagGeneration = 0;
+        std::uint64_t storedGeneration = 0;
         bool tracking = false;
         std::string path;
         bool operator==(const Seen&) const = default;

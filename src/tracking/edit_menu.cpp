@@ -58,7 +58,7 @@ void mnuCopy_Click(Workspace& ws) {
 void mnuCut_Click(Workspace& ws) {
     const std::string sel = ws.mergedoc.SelText();
     if (sel.empty()) return;
-    setundobuffer(ws.undo, ws.mergedoc, ws.trackChanges);
+    setundobuffer(ws.undo, ws.mergedoc, ws.doc.stored, ws.trackChanges);
     ws.services.SetClipboardText(clipboardText(ws, sel));
     ws.mergedoc.SetSelText("");
     ws.view.ArmTimer();

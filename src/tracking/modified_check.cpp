@@ -62,11 +62,11 @@ Streamed compareStripped(std::string_view text, const std::vector<TextRun>& runs
 
 }  // namespace
 
-bool isUnchanged(const RichTextBox& mergedoc) {
+bool isUnchanged(const RichTextBox& mergedoc, const StoredText& stored) {
     std::vector<TextRun> runs = mergedoc.Runs();
-    if (runs.empty()) return mergedoc.TextEquals(mergedoc.Tag());
+    if (runs.empty()) return mergedoc.TextEquals(stored.text());
     const std::string_view text = mergedoc.TextRange(0, mergedoc.TextLength());
-    switch (compareStripped(text, runs, mergedoc.Tag())) {
+    switch (compareStripped(text, runs, stored.text())) {
         case Streamed::Equal:
             return true;
         case Streamed::Different:
@@ -74,14 +74,14 @@ bool isUnchanged(const RichTextBox& mergedoc) {
         case Streamed::Unsure:
             break;
     }
-    return strippedText(RichText{std::string(text), std::move(runs)}) == mergedoc.Tag();
+    return strippedText(RichText{std::string(text), std::move(runs)}) == stored.text();
 }
 
-bool isUnchanged(const RichTextBox& mergedoc, ModifiedCheck& last) {
+bool isUnchanged(const RichTextBox& mergedoc, const StoredText& stored, ModifiedCheck& last) {
     const std::uint64_t revision = mergedoc.Revision();
-    const std::uint64_t tagGeneration = mergedoc.TagGeneration();
-    if (!last.known || last.revision != revision || last.tagGeneration != tagGeneration) {
-        last = ModifiedCheck{true, revision, tagGeneration, isUnchanged(mergedoc)};
+    const std::uint64_t generation = stored.generation();
+    if (!last.known || last.revision != revision || last.storedGeneration != generation) {
+        last = ModifiedCheck{true, revision, generation, isUnchanged(mergedoc, stored)};
     }
     return last.unchanged;
 }

@@ -103,7 +103,7 @@ void mnuTrackChanges_Click(Workspace& ws) {
         // Struck text or markers went: the caret's offset means nothing any more.
         if (static_cast<Pos>(real.text.size()) != rtb.TextLength()) caret = 0;
         // Compare first: if that fails, the document and the mode stay as they were.
-        const std::shared_ptr<const std::string> stored = rtb.SharedTag();
+        const std::shared_ptr<const std::string> stored = ws.doc.stored.shared();
         CompareEngine engine;
         std::string dump;
         if (!compare(ws, engine, real.text, *stored, dump)) {

@@ -124,11 +124,11 @@ void mergedoc_KeyDown(Workspace& ws, int& keyCode, int shift) {
     ws.view.ArmTimer();
 
     if (ws.mergedoc.SelLength() > 0 && keyCode == key::Delete) {
-        setundobuffer(ws.undo, ws.mergedoc, ws.trackChanges);
+        setundobuffer(ws.undo, ws.mergedoc, ws.doc.stored, ws.trackChanges);
         k.typingrun = true;
     }
     if (shift < shift::Ctrl && isTypingKey(keyCode)) {
-        if (!k.typingrun) setundobuffer(ws.undo, ws.mergedoc, ws.trackChanges);
+        if (!k.typingrun) setundobuffer(ws.undo, ws.mergedoc, ws.doc.stored, ws.trackChanges);
         k.typingrun = true;
     }
     if (keyCode == key::Down || keyCode == key::Up) k.typingrun = false;
@@ -200,7 +200,7 @@ void pasteText(Workspace& ws, const std::string& utf8) {
     ws.keys.skipcount = 0;
     const std::string text = utf8ToDocument(utf8, rtb.IsUtf8());
     if (text.empty()) return;
-    setundobuffer(ws.undo, rtb, ws.trackChanges);
+    setundobuffer(ws.undo, rtb, ws.doc.stored, ws.trackChanges);
     const Pos start = rtb.SelStart();
     rtb.SetSelText(text);
     const Pos end = rtb.SelStart();

@@ -2,12 +2,13 @@
 
 namespace scrivane {
 
-void setundobuffer(UndoBuffer& undo, const RichTextBox& mergedoc, bool tracking) {
+void setundobuffer(UndoBuffer& undo, const RichTextBox& mergedoc, const StoredText& stored,
+                   bool tracking) {
     if (undo.undoslot == -1) undo.undoslot = 0;
     UndoEntry& entry = undo.entries[static_cast<std::size_t>(undo.undoslot)];
-    if (mergedoc.TextEquals(mergedoc.Tag())) {
+    if (mergedoc.TextEquals(stored.text())) {
         // The own storage stays, prepared for the next snapshot that needs a copy.
-        entry.shared = mergedoc.SharedTag();
+        entry.shared = stored.shared();
     } else {
         entry.shared.reset();
         mergedoc.CopyText(entry.own);
@@ -21,11 +22,12 @@ void setundobuffer(UndoBuffer& undo, const RichTextBox& mergedoc, bool tracking)
     entry.revision = mergedoc.Revision();
 }
 
-bool mnuUndo_Click(UndoBuffer& undo, RichTextBox& mergedoc, bool& tracking) {
+bool mnuUndo_Click(UndoBuffer& undo, RichTextBox& mergedoc, const StoredText& stored,
+                   bool& tracking) {
     if (undo.undoslot == -1) return false;
     mergedoc.SetEnabled(false);  // the change handler ignores the rewrite
     undo.undoslot = 1 - undo.undoslot;
-    setundobuffer(undo, mergedoc, tracking);
+    setundobuffer(undo, mergedoc, stored, tracking);
     undo.undoslot = 1 - undo.undoslot;
 
     const UndoEntry& entry = undo.entries[static_cast<std::size_t>(undo.undoslot)];
@@ -55,8 +57,8 @@ bool warmUndoSlot(UndoBuffer& undo, const RichTextBox& mergedoc, std::size_t ste
     return own.size() < length;
 }
 
-void resetUndo(UndoBuffer& undo, const RichTextBox& mergedoc) {
-    setundobuffer(undo, mergedoc, false);
+void resetUndo(UndoBuffer& undo, const RichTextBox& mergedoc, const StoredText& stored) {
+    setundobuffer(undo, mergedoc, stored, false);
     undo.undoslot = -1;
 }
 

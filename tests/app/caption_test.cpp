@@ -37,7 +37,7 @@ TEST_F(CaptionTest, CaretLineAndLineCount) {
     };
     for (const auto& c : cases) {
         mergedoc.SetText(c.text);
-        mergedoc.SetTag(c.text);
+        ws.doc.stored.set(c.text);
         mergedoc.SetSelStart(c.caret);
         setcaption(ws);
         EXPECT_EQ(ws.status.caretline, c.caretline) << c.text;
@@ -108,10 +108,10 @@ TEST_F(CaptionTest, ModifiedCheckAgreesWithReadingByteByByte) {
         }
         expected = toCrLf(expected + held.text.substr(std::min(at, held.text.size())));
         EXPECT_EQ(realContent(mergedoc), expected) << round;
-        mergedoc.SetTag(expected);
-        EXPECT_TRUE(isUnchanged(mergedoc)) << round;
-        mergedoc.SetTag(expected + "x");
-        EXPECT_FALSE(isUnchanged(mergedoc)) << round;
+        ws.doc.stored.set(expected);
+        EXPECT_TRUE(isUnchanged(mergedoc, ws.doc.stored)) << round;
+        ws.doc.stored.set(expected + "x");
+        EXPECT_FALSE(isUnchanged(mergedoc, ws.doc.stored)) << round;
     }
 }
 

@@ -146,10 +146,10 @@ TEST_F(LineBreakTest, UntouchedBreaksKeepTheirBytesThroughEditsTrackingAndUndo) 
             mnuTrackChanges_Click(ws);
         }
         if (rng() % 2 == 0) {
-            setundobuffer(ws.undo, mergedoc, ws.trackChanges);
+            setundobuffer(ws.undo, mergedoc, ws.doc.stored, ws.trackChanges);
             mergedoc.SetSelStart(0);
             type("zz");
-            mnuUndo_Click(ws.undo, mergedoc, ws.trackChanges);
+            mnuUndo_Click(ws.undo, mergedoc, ws.doc.stored, ws.trackChanges);
         }
         if (unwrapped && round % 4 == 1) mergedoc.SetRightMargin(0.0f);
         if (rng() % 2 == 0) mnuTrackChanges_Click(ws);  // saved with tracking on
@@ -171,7 +171,7 @@ TEST_F(LineBreakTest, AllUsualBreaksNeedNoLineStates) {
             mergedoc.SetSelStart(at);
             mergedoc.SetSelLength(0);
             type("x\r\n");
-            setundobuffer(ws.undo, mergedoc, ws.trackChanges);
+            setundobuffer(ws.undo, mergedoc, ws.doc.stored, ws.trackChanges);
         }
         EXPECT_EQ(mergedoc.LineBreaks().size(), mixed ? 1u : 0u);
         if (!mixed) {

@@ -70,7 +70,7 @@ TEST_F(MainWindowTest, OpensAtTheLineAndFollowsTyping) {
     doc.SetSelText("x");
     EXPECT_TRUE(waitForCaption(w, base + " (line 1/3)")) << w.windowTitle().toStdString();
 
-    doc.SetTag(doc.Text());  // nothing to save: closing asks nothing
+    w.workspace().doc.stored.set(doc.Text());  // nothing to save: closing asks nothing
     EXPECT_TRUE(w.close());
 }
 

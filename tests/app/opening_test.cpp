@@ -31,7 +31,7 @@ TEST_F(OpenTest, OpensNormalisedAndSavesBackTheFilesOwnBytes) {
         const std::string path = writeFile(c.name, c.bytes);
         openfile(ws, path);
         EXPECT_EQ(mergedoc.Text(), c.shown) << c.name;
-        EXPECT_EQ(mergedoc.Tag(), c.shown) << c.name;
+        EXPECT_EQ(ws.doc.stored.text(), c.shown) << c.name;
         EXPECT_EQ(ws.doc.filename, path);
         EXPECT_TRUE(services.messages.empty()) << c.name;
 
@@ -81,7 +81,7 @@ TEST_F(OpenTest, AFailedOpenLeavesTheDocumentAsItWas) {
         mnuTrackChanges_Click(ws);  // modified, tracked and marked
         const DocumentState before = ws.doc;
         const RichText content = mergedoc.Content();
-        const std::string tag = mergedoc.Tag();
+        const std::string tag = ws.doc.stored.text();
         const std::string recent = ws.settings.recentList;
         const int undoslot = ws.undo.undoslot;
 
@@ -99,7 +99,7 @@ TEST_F(OpenTest, AFailedOpenLeavesTheDocumentAsItWas) {
         EXPECT_EQ(ws.doc.lineEnds, LineEnds::Cr) << c.name;
         EXPECT_EQ(ws.doc.dialogFileName, good) << c.name;
         EXPECT_EQ(mergedoc.Content(), content) << c.name;
-        EXPECT_EQ(mergedoc.Tag(), tag) << c.name;
+        EXPECT_EQ(ws.doc.stored.text(), tag) << c.name;
         EXPECT_TRUE(ws.trackChanges) << c.name;
         EXPECT_EQ(ws.undo.undoslot, undoslot) << c.name;
         EXPECT_EQ(ws.settings.recentList, recent) << c.name;

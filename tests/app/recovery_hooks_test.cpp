@@ -28,7 +28,8 @@ class RecoveryHooksTest : public AppTest {
         quick.quiet = 20ms;
         quick.longest = 200ms;
         keeper = std::make_unique<RecoveryKeeper>(
-            ws, recoveryDir(), [this] { return mergedoc.Text() == mergedoc.Tag(); }, quick, self);
+            ws, recoveryDir(), [this] { return mergedoc.Text() == ws.doc.stored.text(); }, quick,
+            self);
         view.onOpened = [this] { keeper->documentOpened(); };
         view.onSaved = [this] { keeper->documentSaved(); };
         view.onClosed = [this] { keeper->documentClosed(); };
@@ -128,7 +129,7 @@ TEST_F(RecoveryHooksTest, OfferedToTheNextEditorAndSavedFromThere) {
         ended.startTicks = 1;
         keep(ended);
         mergedoc.SetText("");
-        mergedoc.SetTag("");
+        ws.doc.stored.set("");
         ws.doc = DocumentState{};
         ws.arguments = c.arguments;
         ws.commandLineHandled = false;

@@ -104,7 +104,7 @@ TEST_F(SaveTest, SavingTwiceInARowDoesNotWarn) {
     services.now = localTime(2026, 12, 8, 9, 10);
     ASSERT_TRUE(savefile(ws, path));
     EXPECT_EQ(ws.doc.lastaction, "last saved");
-    EXPECT_TRUE(isUnchanged(mergedoc));
+    EXPECT_TRUE(isUnchanged(mergedoc, ws.doc.stored));
     type("z");
     ASSERT_TRUE(savefile(ws, path));
     EXPECT_TRUE(services.messages.empty());
@@ -132,7 +132,7 @@ TEST_F(SaveTest, AFailedSaveKeepsTheDocumentAndTheOldFile) {
         EXPECT_EQ(services.messages[0].text, c.message);
         EXPECT_EQ(ws.doc.filename, path);
         EXPECT_EQ(mergedoc.Text(), "new old content\r\n");
-        EXPECT_FALSE(isUnchanged(mergedoc));
+        EXPECT_FALSE(isUnchanged(mergedoc, ws.doc.stored));
         EXPECT_EQ(readFile(path), "old content\n");
     }
 }
@@ -189,7 +189,7 @@ TEST_F(SaveTest, StruckTextIsNotSavedAndTrackingEnds) {
     EXPECT_EQ(readFile(path), "keep  end!");
     EXPECT_FALSE(ws.trackChanges);
     EXPECT_FALSE(mergedoc.HasStrike());
-    EXPECT_TRUE(isUnchanged(mergedoc));
+    EXPECT_TRUE(isUnchanged(mergedoc, ws.doc.stored));
 }
 
 // Saving ends tracking the way the Track Changes command does: where struck text went, the

@@ -17,7 +17,7 @@ TEST_F(UndoTest, DisabledUntilAFileIsOpenedThenSwapsBackAndForth) {
     openfile(ws, writeFile("a.txt", "line"));
     ASSERT_TRUE(ws.undo.canUndo());
     // The snapshot of the file as opened shares the stored text instead of copying it.
-    EXPECT_EQ(ws.undo.entries[0].shared, mergedoc.SharedTag());
+    EXPECT_EQ(ws.undo.entries[0].shared, ws.doc.stored.shared());
     // Nothing to prepare for the next snapshot until the text changes: it would share again.
     EXPECT_FALSE(warmUndoSlot(ws.undo, mergedoc, 2));
     EXPECT_EQ(ws.undo.entries[0].own.size(), 0u);
@@ -42,7 +42,7 @@ TEST_F(UndoTest, RestoresMarkingSelectionAndTrackingMode) {
     mergedoc.SetSelStart(4);
     mergedoc.SetSelLength(2);
     ws.trackChanges = true;
-    setundobuffer(ws.undo, mergedoc, ws.trackChanges);
+    setundobuffer(ws.undo, mergedoc, ws.doc.stored, ws.trackChanges);
 
     mergedoc.SetText("plain");
     ws.trackChanges = false;

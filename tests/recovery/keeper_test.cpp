@@ -58,9 +58,10 @@ class Editor {
         ws.doc.filename = path;
         const std::string text = path.empty() ? "" : fileBytes(path);
         mergedoc.SetText(text);
-        mergedoc.SetTag(text);
+        ws.doc.stored.set(text);
         keeper = std::make_unique<RecoveryKeeper>(
-            ws, dir, [this] { return mergedoc.Text() == mergedoc.Tag(); }, quickTiming(), self);
+            ws, dir, [this] { return mergedoc.Text() == ws.doc.stored.text(); }, quickTiming(),
+            self);
     }
 
     // An edit as the window reports it, then the keeper's work until it is idle again.
@@ -74,8 +75,8 @@ class Editor {
     }
     // What the caption would have found: the document equals its stored text.
     void captionSaw() {
-        ws.modified = ModifiedCheck{true, mergedoc.Revision(), mergedoc.TagGeneration(),
-                                    mergedoc.Text() == mergedoc.Tag()};
+        ws.modified = ModifiedCheck{true, mergedoc.Revision(), ws.doc.stored.generation(),
+                                    mergedoc.Text() == ws.doc.stored.text()};
     }
 
     ScintillaSurface mergedoc;
@@ -178,7 +179,7 @@ TEST_F(KeeperTest, OfferedAtOpeningAndHandledByTheAnswer) {
             EXPECT_EQ(next.mergedoc.Content(), kRecovered);
             EXPECT_TRUE(next.ws.trackChanges);
             EXPECT_EQ(next.mergedoc.SelStart(), 9);
-            EXPECT_NE(next.mergedoc.Text(), next.mergedoc.Tag());  // shows as modified
+            EXPECT_NE(next.mergedoc.Text(), next.ws.doc.stored.text());  // shows as modified
             // The old file goes once this editor has written its own.
             next.settle();
             EXPECT_EQ(next.keeper->currentFile(),

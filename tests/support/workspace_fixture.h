@@ -86,7 +86,7 @@ class WorkspaceFixture : public ::testing::Test {
     }
 
     // Lets the next open go ahead without a save prompt.
-    void forgetChanges() { mergedoc.SetTag(mergedoc.Text()); }
+    void forgetChanges() { ws.doc.stored.set(mergedoc.Text()); }
 
     // Types text at the caret as a user's edit would land.
     void type(const std::string& text) { mergedoc.SetSelText(text); }

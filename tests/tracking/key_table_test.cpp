@@ -128,15 +128,15 @@ TEST_F(TrackingTest, TypingRunTakesOneSnapshotUntilTheCaretIsMovedAway) {
     select(4, 0);
     for (char c : std::string("xyz")) typeChar(c);
     ASSERT_EQ(mergedoc.Text(), "linexyz\r\nnext");
-    mnuUndo_Click(ws.undo, mergedoc, ws.trackChanges);
+    mnuUndo_Click(ws.undo, mergedoc, ws.doc.stored, ws.trackChanges);
     EXPECT_EQ(mergedoc.Text(), "line\r\nnext");
     EXPECT_EQ(mergedoc.SelStart(), 4);
-    mnuUndo_Click(ws.undo, mergedoc, ws.trackChanges);
+    mnuUndo_Click(ws.undo, mergedoc, ws.doc.stored, ws.trackChanges);
     EXPECT_EQ(mergedoc.Text(), "linexyz\r\nnext");
     // A click ends the run: the next letter takes a new snapshot.
     mergedoc_MouseUp(ws);
     typeChar('w');
-    mnuUndo_Click(ws.undo, mergedoc, ws.trackChanges);
+    mnuUndo_Click(ws.undo, mergedoc, ws.doc.stored, ws.trackChanges);
     EXPECT_EQ(mergedoc.Text(), "linexyz\r\nnext");
 }
 

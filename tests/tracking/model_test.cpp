@@ -180,13 +180,15 @@ TEST_F(TrackingTest, RandomEditsAgreeWithTheModel) {
                 << "round " << round << " step " << step << ": " << what;
             ASSERT_EQ(mergedoc.SelLength(), m.length) << "round " << round << " step " << step;
             // The remembered modified check follows every change of text and marking.
-            if (step % 5 == 0) mergedoc.SetTag(m.unstruck());
-            ASSERT_EQ(isUnchanged(mergedoc, ws.modified), isUnchanged(mergedoc))
+            if (step % 5 == 0) ws.doc.stored.set(m.unstruck());
+            ASSERT_EQ(isUnchanged(mergedoc, ws.doc.stored, ws.modified),
+                      isUnchanged(mergedoc, ws.doc.stored))
                 << "round " << round << " step " << step << ": " << what;
-            ASSERT_EQ(isUnchanged(mergedoc), realContent(mergedoc) == mergedoc.Tag())
+            ASSERT_EQ(isUnchanged(mergedoc, ws.doc.stored),
+                      realContent(mergedoc) == ws.doc.stored.text())
                 << "round " << round << " step " << step << ": " << what;
         }
-        mergedoc.SetTag(m.unstruck() + "tail");  // the comparison itself is not what is tested
+        ws.doc.stored.set(m.unstruck() + "tail");  // the comparison itself is not what is tested
         mnuTrackChanges_Click(ws);
         ASSERT_FALSE(ws.trackChanges);
         EXPECT_EQ(mergedoc.Text(), m.unstruck()) << "round " << round;
@@ -210,8 +212,8 @@ TEST_F(TrackingTest, ModifiedCheckAgreesWithBuildingTheRealContent) {
         std::string stored = real;
         if (n % 3 == 1 && !stored.empty()) stored[rng() % stored.size()] ^= 1;
         if (n % 3 == 2) stored += 'x';
-        mergedoc.SetTag(stored);
-        ASSERT_EQ(isUnchanged(mergedoc), real == stored) << "document " << n;
+        ws.doc.stored.set(stored);
+        ASSERT_EQ(isUnchanged(mergedoc, ws.doc.stored), real == stored) << "document " << n;
     }
 }
 

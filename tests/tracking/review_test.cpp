@@ -12,7 +12,7 @@ const std::string kOld = "0123456789abcdefghij0123456789";
 
 TEST_F(TrackingTest, SwitchingOnMarksEditsSinceOpeningAndKeepsTheCaret) {
     mergedoc.SetText("X" + kOld);
-    mergedoc.SetTag(kOld);
+    ws.doc.stored.set(kOld);
     mergedoc.SetSelStart(1);
     mnuTrackChanges_Click(ws);
     EXPECT_TRUE(ws.trackChanges);
@@ -63,7 +63,7 @@ TEST_F(TrackingTest, NextChangeWalksTheRunsAndWrapsOnce) {
 
 TEST_F(TrackingTest, NextChangeWithTrackingOffSwitchesItOn) {
     mergedoc.SetText(kOld.substr(0, 4) + "XY" + kOld.substr(4));
-    mergedoc.SetTag(kOld);
+    ws.doc.stored.set(kOld);
     findnextchange(ws, false);
     EXPECT_TRUE(ws.trackChanges);
     EXPECT_EQ(mergedoc.SelText(), "XY");
@@ -86,7 +86,7 @@ TEST_F(TrackingTest, UnstrikeRestoresTheSelectionWithoutMarkers) {
 TEST_F(TrackingTest, CompareToShowsTheDifferenceAndLeavesTrackingOn) {
     const std::string other = writeFile("old.txt", kOld);
     mergedoc.SetText("0123XY456789abcdefghij0123456789");
-    mergedoc.SetTag(mergedoc.Text());
+    ws.doc.stored.set(mergedoc.Text());
     services.openNames = {other};
     mnuCompareTo_Click(ws);
     EXPECT_TRUE(ws.trackChanges);
