@@ -79,7 +79,8 @@ dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\.\//, "", $6); print $6 }' | LC_AL
     >"$work/packaged"
 diff -u "$work/expected" "$work/packaged" || fail "the package holds other files than the list"
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libqscintilla2-qt6 libqt6widgets6 libqt6printsupport6 qt6-qpa-plugins libstdc++6; do
+for needed in libqscintilla2-qt6 libqt6widgets6 libqt6printsupport6 libxxhash0 qt6-qpa-plugins \
+    libstdc++6; do
     grep -q "$needed" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
 dpkg-deb -x "$deb" "$work/unpacked"

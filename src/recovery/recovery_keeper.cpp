@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <ctime>
+#include <optional>
 
 #include "recovery/recovery_offer.h"
 #include "recovery/snapshot_writer.h"
@@ -66,10 +67,14 @@ RecoveryKeeper::RecoveryKeeper(Workspace& ws, std::string dir, std::function<boo
     stepper_.setSingleShot(true);
     stepper_.setInterval(0);
     connect(&stepper_, &QTimer::timeout, this, [this] { copyStep(); });
+    // The writer's thread queues what it hands back, then posts a call by name: a posted
+    // functor would carry its data past the lock (see handedBackMutex_).
     writer_ = std::make_unique<SnapshotWriter>(store_, [this](SnapshotResult result) {
-        QMetaObject::invokeMethod(
-            this, [this, r = std::move(result)]() mutable { written(std::move(r)); },
-            Qt::QueuedConnection);
+        {
+            std::lock_guard lock(handedBackMutex_);
+            results_.push_back(std::move(result));
+        }
+        QMetaObject::invokeMethod(this, "takeResult", Qt::QueuedConnection);
     });
     ws_.mergedoc.SetEditWatcher(&span_);
     restartFrom(ws_.doc.stored.shared());
@@ -223,10 +228,11 @@ void RecoveryKeeper::beginSnapshot() {
             if (needed > kDirectCopy) {
                 state_ = State::Preparing;
                 writer_->prepareBuffer(needed + needed / 16, [this](std::string buffer) {
-                    QMetaObject::invokeMethod(
-                        this,
-                        [this, b = std::move(buffer)]() mutable { bufferReady(std::move(b)); },
-                        Qt::QueuedConnection);
+                    {
+                        std::lock_guard lock(handedBackMutex_);
+                        buffers_.push_back(std::move(buffer));
+                    }
+                    QMetaObject::invokeMethod(this, "takeBuffer", Qt::QueuedConnection);
                 });
                 return;
             }
@@ -235,6 +241,29 @@ void RecoveryKeeper::beginSnapshot() {
         state_ = State::Copying;
     }
     copyStep();
+}
+
+// Each call was posted right after its item was handed back: it takes the oldest.
+void RecoveryKeeper::takeBuffer() {
+    std::string buffer;
+    {
+        std::lock_guard lock(handedBackMutex_);
+        if (buffers_.empty()) return;
+        buffer = std::move(buffers_.front());
+        buffers_.pop_front();
+    }
+    bufferReady(std::move(buffer));
+}
+
+void RecoveryKeeper::takeResult() {
+    std::optional<SnapshotResult> result;
+    {
+        std::lock_guard lock(handedBackMutex_);
+        if (results_.empty()) return;
+        result = std::move(results_.front());
+        results_.pop_front();
+    }
+    written(std::move(*result));
 }
 
 void RecoveryKeeper::bufferReady(std::string buffer) {

@@ -3,8 +3,10 @@
 #include <QObject>
 #include <QTimer>
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -95,6 +97,9 @@ class RecoveryKeeper final : public QObject {
     void abortSnapshot();
 
     void beginSnapshot();
+    // Take what the writer's thread handed back, on the window's thread.
+    Q_INVOKABLE void takeBuffer();
+    Q_INVOKABLE void takeResult();
     void bufferReady(std::string buffer);
     void copyStep();
     void finishSnapshot();
@@ -129,6 +134,14 @@ class RecoveryKeeper final : public QObject {
     std::size_t copied_ = 0;
     WriteCost cost_;
     WriteCost lastCost_;
+
+    // What the writer's thread hands back: buffers it made ready and the outcome of each job,
+    // each followed by a queued call that takes it. They cross under this lock rather than
+    // inside the queued call, so that the hand-over is one ThreadSanitizer can see: Qt's event
+    // queue is guarded by locks of its own that the tool does not know.
+    std::mutex handedBackMutex_;
+    std::deque<std::string> buffers_;
+    std::deque<SnapshotResult> results_;
 
     // Last, so that it stops before anything its callbacks reach.
     std::unique_ptr<SnapshotWriter> writer_;

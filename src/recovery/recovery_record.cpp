@@ -5,6 +5,7 @@
 
 #include "platform/pure/text_runs.h"
 #include "recovery/checksum.h"
+#include "recovery/first_version_checksum.h"
 
 namespace scrivane {
 namespace {
@@ -18,6 +19,11 @@ constexpr unsigned char kMarkerRun = 2;
 // The header's size in each version; its checksum, in its last 8 bytes, covers the rest.
 std::size_t headerSize(std::uint32_t version) {
     return version == 1 ? 104 : kRecoveryHeaderSize;
+}
+
+// The checksum a file of `version` carries: XXH3, or the first version's own.
+std::uint64_t checksumFor(std::uint32_t version, std::string_view bytes) {
+    return version == 1 ? firstVersionChecksumOf(bytes) : checksumOf(bytes);
 }
 
 void putU64(std::string& out, std::uint64_t v) {
@@ -112,7 +118,7 @@ bool decodeRecoveryHeader(std::string_view bytes, RecoveryHeader& header) {
     if (version != 1 && version != kRecoveryVersion) return false;
     const std::size_t size = headerSize(version);
     if (bytes.size() < size) return false;
-    if (checksumOf(bytes.substr(0, size - 8)) != getU(bytes, size - 8, 8)) return false;
+    if (checksumFor(version, bytes.substr(0, size - 8)) != getU(bytes, size - 8, 8)) return false;
     const std::uint64_t flags = getU(bytes, 12, 4);
     if ((flags & ~std::uint64_t{kTrackingFlag}) != 0) return false;
     RecoveryHeader h;
@@ -182,7 +188,7 @@ bool decodeRecoveryFile(std::string file, RecoveryRecord& record) {
     if (!decodeRecoveryHeader(bytes, h)) return false;
     if (recoveryFileSize(h) != bytes.size()) return false;
     const std::size_t sumAt = bytes.size() - kRecoveryTrailerSize;
-    if (checksumOf(bytes.substr(0, sumAt)) != getU(bytes, sumAt, 8)) return false;
+    if (checksumFor(h.version, bytes.substr(0, sumAt)) != getU(bytes, sumAt, 8)) return false;
     std::size_t at = headerSize(h.version);
     const std::string_view path = bytes.substr(at, h.pathLength);
     at += h.pathLength;

@@ -10,14 +10,15 @@
 
 namespace scrivane {
 
-// The version this program writes. Version 1 had no line breaks and no marker flag: its
-// documents read with every byte 6 that begins a coloured run as a marker.
+// The version this program writes. Version 1 had no line breaks and no marker flag (its
+// documents read with every byte 6 that begins a coloured run as a marker), and checksums of
+// its own (recovery/first_version_checksum.h) where later versions have XXH3.
 inline constexpr std::uint32_t kRecoveryVersion = 2;
 
 // What a recovery file says about the document besides its text and marking. The file is:
 // this header (fixed size for its version, with its own checksum), the document's path, its
-// text, its runs, its line breaks, and a checksum of everything before it. Numbers are
-// little-endian.
+// text, its runs, its line breaks, and a checksum of everything before it (both checksums are
+// the 64-bit XXH3 of the bytes they cover). Numbers are little-endian.
 struct RecoveryHeader {
     std::uint32_t version = kRecoveryVersion;
     ProcessIdentity owner;       // the editor that wrote it

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 
 #include "platform/pure/file_bytes.h"
 #include "recovery/checksum.h"
+#include "recovery/first_version_checksum.h"
 
 namespace scrivane {
 namespace {
@@ -36,6 +38,11 @@ std::string hexOf(std::uint64_t v) {
 // The part of a file name every process's file for the document shares.
 std::string prefixFor(std::string_view docPath) {
     return hexOf(checksumOf(docPath)) + "-";
+}
+
+// The same part as editors that wrote the first version of these files named them.
+std::string firstVersionPrefixFor(std::string_view docPath) {
+    return hexOf(firstVersionChecksumOf(docPath)) + "-";
 }
 
 bool endsWith(std::string_view s, std::string_view tail) {
@@ -279,14 +286,18 @@ std::vector<RecoveryStore::Found> RecoveryStore::find(std::string_view docPath) 
     std::vector<Found> found;
     DIR* dir = ::opendir(dir_.c_str());
     if (!dir) return found;
-    // Named by the file itself; by the path as typed when written by earlier versions.
+    // Named by the file itself; editors that wrote the first version named them by their own
+    // checksum of it, or of the path as typed.
     const std::string key = recoveryKey(docPath);
-    const std::string prefix = prefixFor(key);
-    const std::string typedPrefix = prefixFor(docPath);
+    const std::string prefixes[] = {prefixFor(key), firstVersionPrefixFor(key),
+                                    firstVersionPrefixFor(docPath)};
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name = entry->d_name;
-        const std::string_view start = name.substr(0, prefix.size());
-        if ((start != prefix && start != typedPrefix) || !endsWith(name, kSuffix)) continue;
+        const auto named = [name](const std::string& prefix) { return name.starts_with(prefix); };
+        if (std::none_of(std::begin(prefixes), std::end(prefixes), named) ||
+            !endsWith(name, kSuffix)) {
+            continue;
+        }
         Found f;
         f.file = dir_ + "/" + std::string(name);
         struct stat st {};

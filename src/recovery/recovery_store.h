@@ -46,8 +46,8 @@ class RecoveryStore {
         bool damaged = false;  // its header is unreadable: it cannot be trusted or attributed
     };
     // The recovery files kept for `docPath` by any process, whichever name of the same file
-    // they were written under (see `sameDocument`), and those earlier versions named by the
-    // path as typed. Files whose header names another document are left out.
+    // they were written under (see `sameDocument`), and those editors of the first version
+    // named otherwise. Files whose header names another document are left out.
     std::vector<Found> find(std::string_view docPath) const;
 
     // Reads and checks a whole file. False when it cannot be read (`error` set) or is

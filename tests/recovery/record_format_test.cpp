@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <xxhash.h>
 
 #include <random>
 
 #include "recovery/checksum.h"
+#include "recovery/first_version_checksum.h"
 #include "recovery/recovery_record.h"
 
 namespace scrivane {
@@ -20,6 +22,56 @@ RecoveryHeader sampleHeader() {
     h.selLength = 3;
     h.tracking = true;
     return h;
+}
+
+std::uint64_t u64At(std::string_view bytes, std::size_t at) {
+    std::uint64_t v = 0;
+    for (int i = 0; i < 8; ++i) {
+        v |= std::uint64_t{static_cast<unsigned char>(bytes[at + i])} << (8 * i);
+    }
+    return v;
+}
+
+void putU(std::string& out, std::uint64_t v, int width) {
+    for (int i = 0; i < width; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+// The document of a hand-built file of the first version (a header of 104 bytes, no line
+// breaks, no marker flags), with its two checksums made by `sum`.
+const std::string kOldPath = "/d/old.txt";
+const std::string kOldText =
+    "a\x06"
+    "b\x06"
+    "cd\x06"
+    "e";
+const std::vector<TextRun> kOldRuns{{3, kPlain}, {3, kInsertedBlue}, {2, kDeletedRed, true}};
+
+std::string firstVersionFile(std::uint64_t (*sum)(std::string_view)) {
+    const RecoveryHeader h = sampleHeader();
+    std::string file = "ScrivRec";
+    putU(file, 1, 4);
+    putU(file, 1, 4);  // tracking
+    putU(file, static_cast<std::uint64_t>(h.owner.pid), 8);
+    putU(file, h.owner.startTicks, 8);
+    file.append(reinterpret_cast<const char*>(h.owner.bootId.data()), h.owner.bootId.size());
+    for (const std::uint64_t v : {std::uint64_t(h.changedAt), std::uint64_t{0}, std::uint64_t{1},
+                                  std::uint64_t{kOldPath.size()}, std::uint64_t{kOldText.size()},
+                                  std::uint64_t{kOldRuns.size()}}) {
+        putU(file, v, 8);
+    }
+    putU(file, sum(file), 8);
+    file += kOldPath + kOldText;
+    for (const TextRun& run : kOldRuns) {
+        putU(file, run.length, 8);
+        putU(file, run.colour, 4);
+        file += run.strike ? '\1' : '\0';
+    }
+    putU(file, sum(file), 8);
+    return file;
+}
+
+std::uint64_t xxh3(std::string_view bytes) {
+    return XXH3_64bits(bytes.data(), bytes.size());
 }
 
 TEST(Checksum, SameBytesSameSumHoweverCut) {
@@ -40,6 +92,25 @@ TEST(Checksum, SameBytesSameSumHoweverCut) {
         }
         // Trailing zero bytes are content, not padding.
         EXPECT_NE(checksumOf(bytes + '\0'), whole) << "size " << size;
+    }
+}
+
+// Files of the first version carry these sums: any change to how it is computed would make
+// every such file read as damaged.
+TEST(FirstVersionChecksum, GivesTheSumsItAlwaysGave) {
+    std::string pattern;
+    for (int i = 0; i < 100; ++i) pattern += static_cast<char>(i * 37 + 11);
+    const struct {
+        std::size_t length;
+        std::uint64_t sum;
+    } cases[] = {
+        {0, 0x0F5D7A0893626DB3ull},   {1, 0x0948C96F63B270A8ull},  {8, 0x8739F9C8D5C268D6ull},
+        {31, 0x73A6EB9F53405C9Aull},  {32, 0x26D74A5AE2BE165Full}, {33, 0xCBF56A8F714B6B4Aull},
+        {100, 0xD7ACB43F54B580A7ull},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(firstVersionChecksumOf(std::string_view(pattern).substr(0, c.length)), c.sum)
+            << "length " << c.length;
     }
 }
 
@@ -90,42 +161,11 @@ TEST(RecoveryRecord, RoundTripsEveryKindOfDocument) {
 // A file of the first version: no line breaks, and its markers are the bytes 6 that begin
 // coloured runs; a byte 6 in plain text is text.
 TEST(RecoveryRecord, FilesOfTheFirstVersionStillRead) {
-    const auto u = [](std::string& out, std::uint64_t v, int width) {
-        for (int i = 0; i < width; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
-    };
-    const RecoveryHeader h = sampleHeader();
-    const std::string path = "/d/old.txt";
-    const std::string text =
-        "a\x06"
-        "b\x06"
-        "cd\x06"
-        "e";
-    const std::vector<TextRun> runs{{3, kPlain}, {3, kInsertedBlue}, {2, kDeletedRed, true}};
-    std::string file = "ScrivRec";
-    u(file, 1, 4);
-    u(file, 1, 4);  // tracking
-    u(file, static_cast<std::uint64_t>(h.owner.pid), 8);
-    u(file, h.owner.startTicks, 8);
-    file.append(reinterpret_cast<const char*>(h.owner.bootId.data()), h.owner.bootId.size());
-    for (const std::uint64_t v :
-         {std::uint64_t(h.changedAt), std::uint64_t{0}, std::uint64_t{1},
-          std::uint64_t{path.size()}, std::uint64_t{text.size()}, std::uint64_t{runs.size()}}) {
-        u(file, v, 8);
-    }
-    u(file, checksumOf(file), 8);
-    file += path + text;
-    for (const TextRun& run : runs) {
-        u(file, run.length, 8);
-        u(file, run.colour, 4);
-        file += run.strike ? '\1' : '\0';
-    }
-    u(file, checksumOf(file), 8);
-
     RecoveryRecord record;
-    ASSERT_TRUE(decodeRecoveryFile(file, record));
+    ASSERT_TRUE(decodeRecoveryFile(firstVersionFile(firstVersionChecksumOf), record));
     EXPECT_EQ(record.header.version, 1u);
-    EXPECT_EQ(record.path, path);
-    EXPECT_EQ(record.content.text, text);
+    EXPECT_EQ(record.path, kOldPath);
+    EXPECT_EQ(record.content.text, kOldText);
     const std::vector<TextRun> read{{3, kPlain},
                                     {1, kInsertedBlue, false, true},
                                     {2, kInsertedBlue},
@@ -135,22 +175,55 @@ TEST(RecoveryRecord, FilesOfTheFirstVersionStillRead) {
     EXPECT_TRUE(record.content.breaks.empty());
 }
 
+// The header's checksum and the trailer of a file of the version written now are the 64-bit
+// XXH3 of the bytes before them; those of the first version its own. A file whose sums are of
+// the other kind is refused.
+TEST(RecoveryRecord, EachVersionIsCheckedWithItsOwnChecksum) {
+    const std::string file = encodeRecoveryFile(
+        sampleHeader(), "/d/f.txt",
+        RichText{"ab\r\ncd", {{4, kPlain}, {2, kDeletedRed, true}}, {{0, LineEnd::Lf}}});
+    const std::size_t sumAt = file.size() - kRecoveryTrailerSize;
+    EXPECT_EQ(u64At(file, kRecoveryHeaderSize - 8), xxh3(file.substr(0, kRecoveryHeaderSize - 8)));
+    EXPECT_EQ(u64At(file, sumAt), xxh3(file.substr(0, sumAt)));
+
+    std::string otherSums = file.substr(0, kRecoveryHeaderSize - 8);
+    putU(otherSums, firstVersionChecksumOf(otherSums), 8);
+    otherSums.append(file, kRecoveryHeaderSize, sumAt - kRecoveryHeaderSize);
+    putU(otherSums, firstVersionChecksumOf(otherSums), 8);
+    RecoveryRecord record;
+    EXPECT_TRUE(decodeRecoveryFile(file, record));
+    EXPECT_FALSE(decodeRecoveryFile(otherSums, record));
+    EXPECT_FALSE(decodeRecoveryFile(firstVersionFile(xxh3), record));
+}
+
 // Any one damaged byte anywhere (header, name, text, runs, checksum) is caught, as is any
 // truncation: a recovery file is never half trusted.
 TEST(RecoveryRecord, EveryDamagedByteAndEveryTruncationIsRefused) {
-    const std::string good = encodeRecoveryFile(
-        sampleHeader(), "/d/f.txt", RichText{"abcdef", {{3, kPlain}, {3, kDeletedRed, true}}});
-    RecoveryRecord record;
-    ASSERT_TRUE(decodeRecoveryFile(good, record));
-    for (std::size_t at = 0; at < good.size(); ++at) {
-        for (unsigned char flip : {0x01, 0x80, 0xFF}) {
-            std::string bad = good;
-            bad[at] = static_cast<char>(bad[at] ^ flip);
-            EXPECT_FALSE(decodeRecoveryFile(bad, record)) << "byte " << at;
+    const struct {
+        const char* name;
+        std::string good;
+    } cases[] = {
+        {"current version",
+         encodeRecoveryFile(
+             sampleHeader(), "/d/f.txt",
+             RichText{"ab\ncdef", {{4, kPlain}, {3, kDeletedRed, true}}, {{0, LineEnd::Lf}}})},
+        {"first version", firstVersionFile(firstVersionChecksumOf)},
+    };
+    for (const auto& c : cases) {
+        const std::string& good = c.good;
+        RecoveryRecord record;
+        ASSERT_TRUE(decodeRecoveryFile(good, record)) << c.name;
+        for (std::size_t at = 0; at < good.size(); ++at) {
+            for (unsigned char flip : {0x01, 0x80, 0xFF}) {
+                std::string bad = good;
+                bad[at] = static_cast<char>(bad[at] ^ flip);
+                EXPECT_FALSE(decodeRecoveryFile(bad, record)) << c.name << ", byte " << at;
+            }
+            EXPECT_FALSE(decodeRecoveryFile(good.substr(0, at), record))
+                << c.name << ", cut at " << at;
         }
-        EXPECT_FALSE(decodeRecoveryFile(good.substr(0, at), record)) << "cut at " << at;
+        EXPECT_FALSE(decodeRecoveryFile(good + "x", record)) << c.name;
     }
-    EXPECT_FALSE(decodeRecoveryFile(good + "x", record));
 }
 
 // Files whose checksums are right but whose content makes no sense: written by a faulty or

@@ -1,17 +1,21 @@
+#include <endian.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <xxhash.h>
 
 #include <QTemporaryDir>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <iterator>
 #include <mutex>
 #include <random>
 
 #include "recovery/changed_span.h"
-#include "recovery/checksum.h"
+#include "recovery/first_version_checksum.h"
 #include "recovery/process_identity.h"
 #include "recovery/recovery_store.h"
 #include "recovery/snapshot_writer.h"
@@ -43,6 +47,11 @@ class RecoveryFilesTest : public ::testing::Test {
         job.file = store.fileFor(path, job.header.owner);
         job.epoch = writer.epoch();
         return job;
+    }
+
+    static std::string bytesOf(const std::string& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
     std::string textIn(const std::string& file) {
@@ -115,29 +124,32 @@ TEST_F(RecoveryFilesTest, FindsEachDocumentsFilesAndFlagsDamagedOnes) {
     EXPECT_TRUE(store.find("/d/b.txt").empty());
 }
 
-// Files written before recovery files were named by the file itself are still found by the
-// path as typed.
-TEST_F(RecoveryFilesTest, FilesNamedByThePathAsTypedAreStillFound) {
+// Files that editors of the first version wrote are still found: named by their own checksum
+// of the file itself, or of the path as typed.
+TEST_F(RecoveryFilesTest, FilesNamedByTheFirstVersionAreStillFound) {
     std::string error;
     ASSERT_TRUE(store.prepare(error)) << error;
     const std::string real = tmp.path().toStdString() + "/real.txt";
     const std::string link = tmp.path().toStdString() + "/link.txt";
     std::ofstream(real) << "x";
     std::filesystem::create_symlink(real, link);
-    SnapshotJob job = jobFor(link, "typed");
-    char hex[17];
-    std::snprintf(hex, sizeof hex, "%016llx",
-                  static_cast<unsigned long long>(checksumOf(link)));  // the name they had
-    job.file = dir() + "/" + hex + "-" + std::to_string(job.header.owner.pid) + "-" +
-               std::to_string(job.header.owner.startTicks) + ".recovery";
-    ASSERT_NE(job.file, store.fileFor(link, job.header.owner));
-    const std::string old = job.file;
-    writer.submit(std::move(job));
-    writer.waitIdle();
-    const auto found = store.find(link);
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0].file, old);
-    EXPECT_EQ(textIn(old), "typed");
+    for (const std::string& namedBy : {link, real}) {
+        SnapshotJob job = jobFor(link, "typed");
+        char hex[17];
+        std::snprintf(hex, sizeof hex, "%016llx",
+                      static_cast<unsigned long long>(firstVersionChecksumOf(namedBy)));
+        job.file = dir() + "/" + hex + "-" + std::to_string(job.header.owner.pid) + "-" +
+                   std::to_string(job.header.owner.startTicks) + ".recovery";
+        ASSERT_NE(job.file, store.fileFor(link, job.header.owner));
+        const std::string old = job.file;
+        writer.submit(std::move(job));
+        writer.waitIdle();
+        const auto found = store.find(link);
+        ASSERT_EQ(found.size(), 1u) << namedBy;
+        EXPECT_EQ(found[0].file, old);
+        EXPECT_EQ(textIn(old), "typed");
+        ASSERT_TRUE(store.remove(old));
+    }
 }
 
 // Temporaries of writes cut short stay only while the editor that wrote them runs.
@@ -196,8 +208,14 @@ TEST_F(RecoveryFilesTest, EachFileHoldsTheTextRebuiltFromTheChangesAlone) {
         writer.submit(std::move(job));
         span.restart(static_cast<Pos>(text.size()));
         writer.waitIdle();
-        ASSERT_EQ(textIn(store.fileFor("/d/f.txt", currentProcess())), text)
-            << "snapshot " << snapshot;
+        const std::string file = store.fileFor("/d/f.txt", currentProcess());
+        ASSERT_EQ(textIn(file), text) << "snapshot " << snapshot;
+        // The sum streamed while writing is the library's XXH3 of all the bytes before it.
+        const std::string bytes = bytesOf(file);
+        const std::size_t sumAt = bytes.size() - kRecoveryTrailerSize;
+        std::uint64_t trailer = 0;
+        std::memcpy(&trailer, bytes.data() + sumAt, sizeof trailer);
+        ASSERT_EQ(le64toh(trailer), XXH3_64bits(bytes.data(), sumAt)) << "snapshot " << snapshot;
     }
     for (const SnapshotResult& r : results()) EXPECT_TRUE(r.written) << r.error;
 }
