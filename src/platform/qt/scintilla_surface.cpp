@@ -17,8 +17,6 @@
 
 #include "platform/pure/file_bytes.h"
 #include "platform/pure/line_ends.h"
-#include "platform/pure/rtf_reader.h"
-#include "platform/pure/rtf_writer.h"
 #include "platform/pure/text_runs.h"
 #include "platform/pure/utf8.h"
 #include "platform/qt/key_translation.h"
@@ -406,23 +404,6 @@ void ScintillaSurface::SetContent(const RichText& doc) {
         replaceAll(fitted.text, fitted.runs);
     }
     SetLineBreaks(doc.breaks);
-}
-
-void ScintillaSurface::SetTextRTF(std::string_view rtf) {
-    if (!looksLikeRtf(rtf)) {
-        SetText(rtf);
-        return;
-    }
-    // A malformed document still yields what could be read of it.
-    SetContent(readRtf(rtf).doc);
-}
-
-std::string ScintillaSurface::TextRTF() const {
-    return writeRtf(Content(), font_);
-}
-
-std::string ScintillaSurface::SelRTF() const {
-    return writeRtf(contentOf(SelStart(), selEnd()), font_);
 }
 
 RichText ScintillaSurface::Content() const {

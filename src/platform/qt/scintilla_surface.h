@@ -43,8 +43,6 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput, private Selec
 
     std::string Text() const override;
     void SetText(std::string_view text) override;
-    std::string TextRTF() const override;
-    void SetTextRTF(std::string_view rtf) override;
 
     Pos SelStart() const override;
     void SetSelStart(Pos pos) override;
@@ -53,7 +51,6 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput, private Selec
     void SelectInContext(Pos start, Pos length) override;  // surface_scrolling.cpp
     std::string SelText() const override;
     void SetSelText(std::string_view text) override;
-    std::string SelRTF() const override;
     // Over a selection of more than one colour: kMixedColour.
     Colour SelColor() const override;
     void SetSelColor(Colour colour) override;

@@ -41,7 +41,6 @@ TEST_F(SurfaceTest, ChangeIsReportedOncePerInsertionOrDeletion) {
         {"text into empty", "", [&] { surface.SetText("abc"); }, 1},
         {"text over text", "x", [&] { surface.SetText("abc"); }, 2},
         {"empty over empty", "", [&] { surface.SetText(""); }, 0},
-        {"rtf", "", [&] { surface.SetTextRTF("{\\rtf1 abc}"); }, 1},
         {"content", "",
          [&] {
              surface.SetContent(RichText{"ab", {TextRun{2, kDeletedRed, true}}});
