@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/pure/file_bytes.h"
+#include "files/file_bytes.h"
 #include "recovery/checksum.h"
 
 namespace scrivane {

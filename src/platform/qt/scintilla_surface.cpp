@@ -15,7 +15,7 @@
 #include <cstring>
 #include <functional>
 
-#include "platform/pure/file_bytes.h"
+#include "files/file_bytes.h"
 #include "platform/pure/line_ends.h"
 #include "platform/pure/text_runs.h"
 #include "platform/pure/utf8.h"
