@@ -3,8 +3,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/pure/file_bytes.h"
-#include "platform/pure/file_save.h"
+#include "files/file_bytes.h"
+#include "files/file_save.h"
 #include "platform/pure/line_ends.h"
 
 namespace scrivane {

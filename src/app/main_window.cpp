@@ -37,6 +37,17 @@ QString qs(const std::string& s) {
     return readableText(s);
 }
 
+// The first key of every shortcut of the actions in the menus.
+std::vector<QKeyCombination> menuShortcuts(const QMenuBar& menus) {
+    std::vector<QKeyCombination> keys;
+    for (const QAction* action : menus.findChildren<QAction*>()) {
+        for (const QKeySequence& shortcut : action->shortcuts()) {
+            if (!shortcut.isEmpty()) keys.push_back(shortcut[0]);
+        }
+    }
+    return keys;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(std::vector<std::string> arguments, const WindowTimings& timings,
@@ -71,6 +82,10 @@ MainWindow::MainWindow(std::vector<std::string> arguments, const WindowTimings& 
 
     buildSearchBar();
     buildMenus();
+    // The editing component leaves the menus' keys to them, whichever the menus have.
+    const std::vector<QKeyCombination> menuKeys = menuShortcuts(*menuBar());
+    mergedoc_->SetMenuKeys(menuKeys);
+    txt_->SetMenuKeys(menuKeys);
     const int dpi = logicalDpiX();
     const QSize least(bar_.minClient.width, bar_.minClient.height);
     // The window never gets smaller than what shows every control whole.

@@ -4,7 +4,7 @@
 #include "app/file_io.h"
 #include "app/saving.h"
 #include "app/settings_store.h"
-#include "platform/pure/file_system.h"
+#include "files/file_system.h"
 #include "tracking/modified_check.h"
 
 namespace scrivane {

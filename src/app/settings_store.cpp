@@ -3,15 +3,13 @@
 #include <filesystem>
 
 #include "app/file_io.h"
-#include "compare/markup_format.h"
 #include "settings/display_options.h"
 
 namespace scrivane {
 namespace {
 
-// The template follows the font, the menu follows the list.
+// The menu follows the list.
 void refreshDerived(Workspace& ws) {
-    ws.defrtf = setdefrtf(ws.mergedoc.Font());
     ws.view.ShowRecentFiles(recentMenuItems(ws.settings.recentList));
     ws.view.OptionsChanged();
 }

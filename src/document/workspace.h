@@ -100,7 +100,6 @@ struct Workspace {
     UndoBuffer undo;
     KeyFlags keys;
     SearchState search;
-    std::string defrtf;  // marked-up document template for the current font
     CaretStatus status;
     ModifiedCheck modified;
 

@@ -100,11 +100,6 @@ class TextView {
 // Everything written into it has its line ends turned into CR LF.
 class RichTextBox : public TextBuffer, public TextView {
   public:
-    virtual std::string TextRTF() const = 0;
-    // Replaces all, with colours and strike-through; a string that is not RTF becomes the
-    // content as plain text. Caret at 0 afterwards.
-    virtual void SetTextRTF(std::string_view rtf) = 0;
-    virtual std::string SelRTF() const = 0;
     // Replaces the content with a file's bytes (line ends normalised). On failure returns
     // false, sets `error` to the platform's description, and keeps the content.
     virtual bool LoadFile(const std::string& path, std::string& error) = 0;

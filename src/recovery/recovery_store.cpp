@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/pure/file_bytes.h"
+#include "files/file_bytes.h"
 #include "recovery/checksum.h"
 #include "recovery/first_version_checksum.h"
 

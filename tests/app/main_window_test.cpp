@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -20,6 +21,7 @@
 
 #include "app/main_window.h"
 #include "app/opening.h"
+#include "platform/qt/scintilla_surface.h"
 
 namespace scrivane {
 namespace {
@@ -214,6 +216,29 @@ TEST_F(MainWindowTest, AccessKeysAreUnique) {
     for (QAction* a : w.menuBar()->actions()) claim(a->text());
     for (QAbstractButton* b : w.centralWidget()->findChildren<QAbstractButton*>()) claim(b->text());
     EXPECT_GE(owners.size(), 7u);  // File, Edit, Options, About, Find, Replace, Goto...
+}
+
+// Neither editing surface claims a key of the menus before the menus' actions see it: the
+// keys are whatever shortcuts the window gave its actions.
+TEST_F(MainWindowTest, SurfacesLeaveEveryMenuKeyToTheMenus) {
+    MainWindow w({});
+    ScintillaSurface* surfaces[] = {&dynamic_cast<ScintillaSurface&>(w.workspace().mergedoc),
+                                    &dynamic_cast<ScintillaSurface&>(w.workspace().txt)};
+    int keys = 0;
+    for (const QAction* action : w.menuBar()->findChildren<QAction*>()) {
+        for (const QKeySequence& shortcut : action->shortcuts()) {
+            ++keys;
+            const QKeyCombination combo = shortcut[0];
+            for (ScintillaSurface* surface : surfaces) {
+                QKeyEvent claim(QEvent::ShortcutOverride, combo.key(), combo.keyboardModifiers());
+                claim.ignore();  // as the application asks
+                QApplication::sendEvent(surface->widget(), &claim);
+                EXPECT_FALSE(claim.isAccepted()) << shortcut.toString().toStdString() << " in "
+                                                 << (surface == surfaces[0] ? "mergedoc" : "txt");
+            }
+        }
+    }
+    EXPECT_GE(keys, 20);  // New, Open, Save, Paste (two keys), Copy (two keys), ...
 }
 
 // Alt+A opens the About box, wherever the focus is.

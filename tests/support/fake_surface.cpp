@@ -1,9 +1,7 @@
 #include "support/fake_surface.h"
 
-#include "platform/pure/file_bytes.h"
+#include "files/file_bytes.h"
 #include "platform/pure/line_ends.h"
-#include "platform/pure/rtf_reader.h"
-#include "platform/pure/rtf_writer.h"
 
 namespace scrivane {
 namespace {
@@ -123,23 +121,6 @@ void FakeSurface::MarkRange(Pos pos, Pos length, const Marking& marking) {
 
 void FakeSurface::SetLineBreaks(const std::vector<LineBreak>& breaks) {
     text_.SetLineBreaks(breaks);
-}
-
-std::string FakeSurface::TextRTF() const {
-    return writeRtf(Content(), font_);
-}
-
-void FakeSurface::SetTextRTF(std::string_view rtf) {
-    if (!looksLikeRtf(rtf)) {
-        SetText(rtf);
-        return;
-    }
-    SetContent(readRtf(rtf).doc);
-}
-
-std::string FakeSurface::SelRTF() const {
-    RichText selected{SelText(), text_.RunsIn(SelStart(), SelStart() + SelLength())};
-    return writeRtf(selected, font_);
 }
 
 bool FakeSurface::LoadFile(const std::string& path, std::string& error) {

@@ -82,9 +82,6 @@ class FakeSurface final : public RichTextBox, private SelectionPlace {
     void SetFocus() override { ++focusRequests_; }
 
     // RichTextBox
-    std::string TextRTF() const override;
-    void SetTextRTF(std::string_view rtf) override;
-    std::string SelRTF() const override;
     bool LoadFile(const std::string& path, std::string& error) override;
 
   private:

@@ -19,8 +19,8 @@
 
 #include <vector>
 
+#include "files/file_system.h"
 #include "platform/pure/encoding.h"
-#include "platform/pure/file_system.h"
 #include "platform/pure/utf8.h"
 #include "platform/qt/plain_printer.h"
 

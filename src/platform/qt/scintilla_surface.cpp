@@ -15,11 +15,9 @@
 #include <cstring>
 #include <functional>
 
-#include "platform/pure/file_bytes.h"
+#include "files/file_bytes.h"
 #include "platform/pure/line_ends.h"
 #include "platform/pure/rich_text_crlf.h"
-#include "platform/pure/rtf_reader.h"
-#include "platform/pure/rtf_writer.h"
 #include "platform/pure/text_runs.h"
 #include "platform/pure/utf8.h"
 #include "platform/qt/key_translation.h"
@@ -42,29 +40,8 @@ constexpr std::size_t kAllocationSlack = 1 << 16;
 // second; the "before" announcements carry the same position and length without that.
 constexpr long kAnnouncedChanges = Sci::SC_MOD_BEFOREINSERT | Sci::SC_MOD_BEFOREDELETE;
 
-// Menu shortcuts of the editor window; the editor widget must neither act on them nor
-// claim them before the window's actions see them.
-std::vector<QKeyCombination> menuKeys() {
-    std::vector<QKeyCombination> k;
-    for (Qt::Key letter :
-         {Qt::Key_Z, Qt::Key_Y, Qt::Key_T, Qt::Key_U, Qt::Key_L, Qt::Key_D, Qt::Key_I, Qt::Key_W,
-          Qt::Key_B, Qt::Key_G, Qt::Key_F, Qt::Key_N, Qt::Key_O, Qt::Key_S, Qt::Key_P, Qt::Key_A,
-          Qt::Key_C, Qt::Key_X, Qt::Key_V}) {
-        k.emplace_back(Qt::ControlModifier, letter);
-    }
-    for (Qt::Key letter : {Qt::Key_Z, Qt::Key_L, Qt::Key_T}) {
-        k.emplace_back(Qt::ControlModifier | Qt::ShiftModifier, letter);
-    }
-    k.emplace_back(Qt::ShiftModifier, Qt::Key_Delete);
-    k.emplace_back(Qt::ShiftModifier, Qt::Key_Insert);
-    k.emplace_back(Qt::ControlModifier, Qt::Key_Insert);
-    k.emplace_back(Qt::NoModifier, Qt::Key_F2);
-    k.emplace_back(Qt::NoModifier, Qt::Key_F3);
-    k.emplace_back(Qt::ShiftModifier, Qt::Key_F3);
-    return k;
-}
-
-// The same keys as the editor core names them: key code plus modifier bits above 16.
+// A key as the editor core names it: key code plus modifier bits above 16; 0 for a key that
+// the core binds no command to.
 int coreKeyOf(QKeyCombination combo) {
     int code = 0;
     switch (combo.key()) {
@@ -82,6 +59,8 @@ int coreKeyOf(QKeyCombination combo) {
     int mods = 0;
     if (combo.keyboardModifiers() & Qt::ShiftModifier) mods |= Sci::SCMOD_SHIFT;
     if (combo.keyboardModifiers() & Qt::ControlModifier) mods |= Sci::SCMOD_CTRL;
+    if (combo.keyboardModifiers() & Qt::AltModifier) mods |= Sci::SCMOD_ALT;
+    if (combo.keyboardModifiers() & Qt::MetaModifier) mods |= Sci::SCMOD_META;
     return code | (mods << 16);
 }
 
@@ -117,6 +96,7 @@ bool changesTextOnItsOwn(QsciCommand::Command command) {
     }
 }
 
+// True when `qtKey`, a key as the editor's commands hold it (key | modifiers), is one of `keys`.
 bool isMenuKey(const std::vector<QKeyCombination>& keys, int qtKey) {
     if (qtKey == 0) return false;
     return std::any_of(keys.begin(), keys.end(),
@@ -217,7 +197,7 @@ void ScintillaSurface::configureEditor() {
     sci(Sci::SCI_STYLECLEARALL);
     applyFont();
 
-    removeClashingKeys();
+    unbindTextCommands();
     editor_->setContextMenuPolicy(Qt::NoContextMenu);
 
     QObject::connect(editor_, &QsciScintillaBase::SCN_MODIFIED, editor_,
@@ -227,17 +207,34 @@ void ScintillaSurface::configureEditor() {
                      [this](int position) { runStyler_.styleNeeded(position); });
 }
 
-void ScintillaSurface::removeClashingKeys() {
-    const std::vector<QKeyCombination> keys = menuKeys();
-    for (QsciCommand* command : editor_->standardCommands()->commands()) {
+void ScintillaSurface::unbindTextCommands() {
+    QsciCommandSet* commands = editor_->standardCommands();
+    for (QsciCommand* command : commands->commands()) {
         if (changesTextOnItsOwn(command->command())) {
             command->setKey(0);
             command->setAlternateKey(0);
-            continue;
+        } else if (command->key() != 0 || command->alternateKey() != 0) {
+            ownKeys_.push_back({command, command->key(), command->alternateKey()});
         }
-        if (isMenuKey(keys, command->key())) command->setKey(0);
-        if (isMenuKey(keys, command->alternateKey())) command->setAlternateKey(0);
     }
+    // The core does nothing with Ctrl and a letter that no command has; Ctrl, Shift and a
+    // letter would type the letter instead (unbinding a key leaves it doing nothing).
+    for (int letter = Qt::Key_A; letter <= Qt::Key_Z; ++letter) {
+        const QKeyCombination combo(Qt::ControlModifier | Qt::ShiftModifier,
+                                    static_cast<Qt::Key>(letter));
+        if (commands->boundTo(combo.toCombined()) == nullptr)
+            sci(Sci::SCI_CLEARCMDKEY, static_cast<unsigned long>(coreKeyOf(combo)));
+    }
+}
+
+void ScintillaSurface::SetMenuKeys(const std::vector<QKeyCombination>& keys) {
+    // From the editor's own bindings each time, so that a key given before and not now
+    // gets its command back.
+    for (const OwnKey& own : ownKeys_) {
+        own.command->setKey(isMenuKey(keys, own.key) ? 0 : own.key);
+        own.command->setAlternateKey(isMenuKey(keys, own.alternateKey) ? 0 : own.alternateKey);
+    }
+    // A menu key that still reaches the editor (its action disabled) does nothing there.
     for (QKeyCombination combo : keys) {
         if (const int coreKey = coreKeyOf(combo))
             sci(Sci::SCI_CLEARCMDKEY, static_cast<unsigned long>(coreKey));
@@ -406,23 +403,6 @@ void ScintillaSurface::SetContent(const RichText& doc) {
         replaceAll(fitted.text, fitted.runs);
     }
     SetLineBreaks(doc.breaks);
-}
-
-void ScintillaSurface::SetTextRTF(std::string_view rtf) {
-    if (!looksLikeRtf(rtf)) {
-        SetText(rtf);
-        return;
-    }
-    // A malformed document still yields what could be read of it.
-    SetContent(readRtf(rtf).doc);
-}
-
-std::string ScintillaSurface::TextRTF() const {
-    return writeRtf(Content(), font_);
-}
-
-std::string ScintillaSurface::SelRTF() const {
-    return writeRtf(contentOf(SelStart(), selEnd()), font_);
 }
 
 RichText ScintillaSurface::Content() const {

@@ -17,6 +17,7 @@
 #include "platform/rich_text_box.h"
 
 class QWidget;
+class QsciCommand;
 
 namespace scrivane {
 
@@ -41,10 +42,12 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput, private Selec
     QWidget* widget() const;
     QsciScintilla* editor() const;
 
+    // The window's menu shortcuts: the editor's own commands on these keys are unbound, so
+    // that the keys reach the menus' actions. Each call replaces the keys given before.
+    void SetMenuKeys(const std::vector<QKeyCombination>& keys);
+
     std::string Text() const override;
     void SetText(std::string_view text) override;
-    std::string TextRTF() const override;
-    void SetTextRTF(std::string_view rtf) override;
 
     Pos SelStart() const override;
     void SetSelStart(Pos pos) override;
@@ -53,7 +56,6 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput, private Selec
     void SelectInContext(Pos start, Pos length) override;  // surface_scrolling.cpp
     std::string SelText() const override;
     void SetSelText(std::string_view text) override;
-    std::string SelRTF() const override;
     // Over a selection of more than one colour: kMixedColour.
     Colour SelColor() const override;
     void SetSelColor(Colour colour) override;
@@ -97,6 +99,12 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput, private Selec
     void SetLineBreaks(const std::vector<LineBreak>& breaks) override;
 
   private:
+    // A command of the editor with the keys it is bound to while no menu takes them.
+    struct OwnKey {
+        QsciCommand* command = nullptr;
+        int key = 0;
+        int alternateKey = 0;
+    };
     // An insertion or deletion the editor made by itself (typing, input methods).
     struct InputEdit {
         Pos pos = 0;
@@ -125,7 +133,9 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput, private Selec
     void paintRuns(const std::vector<TextRun>& runs);
     // Wrapping needs styles (platform/qt/editor_document.h).
     void moveToStyledDocument();
-    void removeClashingKeys();
+    // Unbinds the editor's commands that would change the text past the key handlers and
+    // keeps the bindings of the others (ownKeys_).
+    void unbindTextCommands();
     void applyFont();
     void setStyleFont(int style);
     void showChangeMarker();
@@ -159,6 +169,7 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput, private Selec
     SelectionEditing selection_;
     RunStyler runStyler_;
     CaretMoves caretMoves_;
+    std::vector<OwnKey> ownKeys_;
     FontSpec font_;
     bool enabled_ = true;
     bool wrapped_ = true;  // Wrap Text, as SetRightMargin last set it

@@ -12,6 +12,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <memory>
+#include <optional>
 
 #include "platform/qt/surface_widget.h"
 #include "surface_fixture.h"
@@ -41,7 +43,6 @@ TEST_F(SurfaceTest, ChangeIsReportedOncePerInsertionOrDeletion) {
         {"text into empty", "", [&] { surface.SetText("abc"); }, 1},
         {"text over text", "x", [&] { surface.SetText("abc"); }, 2},
         {"empty over empty", "", [&] { surface.SetText(""); }, 0},
-        {"rtf", "", [&] { surface.SetTextRTF("{\\rtf1 abc}"); }, 1},
         {"content", "",
          [&] {
              surface.SetContent(RichText{"ab", {TextRun{2, kDeletedRed, true}}});
@@ -374,21 +375,59 @@ TEST_F(ShortcutWindow, MenuKeysPassThroughToTheWindow) {
         QKeyCombination(Qt::Key_F3),
         shift | Qt::Key_F3,
     };
+    // The window's actions, and the surface told their keys as a window tells it.
+    std::vector<std::unique_ptr<QAction>> actions;
     for (QKeyCombination combo : keys) {
+        actions.push_back(std::make_unique<QAction>(&window));
+        actions.back()->setShortcut(QKeySequence(combo));
+        window.addAction(actions.back().get());
+    }
+    std::vector<QKeyCombination> given;
+    for (const QAction* action : window.actions()) given.push_back(action->shortcut()[0]);
+    surface.SetMenuKeys(given);
+    for (const auto& action : actions) {
+        const QKeyCombination combo = action->shortcut()[0];
         const QString name = QKeySequence(combo).toString();
         surface.SetText("abc\r\ndef");
         surface.SetSelStart(1);
         surface.SetSelLength(5);
-        QAction action(&window);
-        action.setShortcut(QKeySequence(combo));
-        window.addAction(&action);
-        QSignalSpy fired(&action, &QAction::triggered);
+        QSignalSpy fired(action.get(), &QAction::triggered);
         QTest::keyClick(surface.widget(), combo.key(), combo.keyboardModifiers());
         EXPECT_EQ(fired.count(), 1) << name.toStdString();
         EXPECT_EQ(surface.Text(), "abc\r\ndef") << name.toStdString();
         EXPECT_EQ(surface.SelStart(), 1) << name.toStdString();
         EXPECT_EQ(surface.SelLength(), 5) << name.toStdString();
-        window.removeAction(&action);
+    }
+}
+
+// A key is the editor's own until the window gives it to a menu, and again once the window
+// no longer does.
+TEST_F(ShortcutWindow, OnlyTheKeysGivenAreLeftToTheWindow) {
+    using Keys = std::vector<QKeyCombination>;
+    const QKeyCombination selectAll = Qt::ControlModifier | Qt::Key_A;
+    const QKeyCombination save = Qt::ControlModifier | Qt::Key_S;
+    QAction action(&window);
+    action.setShortcut(QKeySequence(selectAll));
+    window.addAction(&action);
+    QSignalSpy fired(&action, &QAction::triggered);
+    const struct {
+        const char* name;
+        std::optional<Keys> given;  // nullopt: SetMenuKeys not called
+        bool windowTakesIt;
+    } steps[] = {
+        {"none given yet", std::nullopt, false},
+        {"given", Keys{save, selectAll}, true},
+        {"given no longer", Keys{save}, false},
+        {"given again", Keys{selectAll}, true},
+    };
+    for (const auto& step : steps) {
+        if (step.given) surface.SetMenuKeys(*step.given);
+        surface.SetText("abc");
+        surface.SetSelStart(1);
+        fired.clear();
+        QTest::keyClick(surface.widget(), Qt::Key_A, Qt::ControlModifier);
+        EXPECT_EQ(fired.count(), step.windowTakesIt ? 1 : 0) << step.name;
+        EXPECT_EQ(surface.SelLength(), step.windowTakesIt ? 0 : 3) << step.name;
     }
 }
 

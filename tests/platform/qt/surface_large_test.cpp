@@ -40,7 +40,7 @@ TEST_F(SurfaceTest, TenMegabytesGoInAndComeBackWhole) {
     EXPECT_EQ(surface.GetLineFromChar(lastBreak + 2), lines - 2);
     EXPECT_EQ(surface.TextRange(lastBreak, 4), text.substr(static_cast<std::size_t>(lastBreak), 4));
 
-    // A struck run near the end, then the whole of it through RTF.
+    // A struck run near the end, then the whole of it copied into another surface.
     const Pos start = surface.TextLength() - 1000;
     surface.SetSelStart(start);
     surface.SetSelLength(10);
@@ -52,7 +52,7 @@ TEST_F(SurfaceTest, TenMegabytesGoInAndComeBackWhole) {
     EXPECT_EQ(marked.runs[1], (TextRun{10, kDeletedRed, true}));
 
     ScintillaSurface copy;
-    copy.SetTextRTF(surface.TextRTF());
+    copy.SetContent(surface.Content());
     EXPECT_TRUE(copy.Content() == marked);
 }
 

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "platform/pure/rtf_reader.h"
 #include "surface_fixture.h"
 
 namespace scrivane {
@@ -29,15 +28,6 @@ TEST_P(ContentRoundTrip, ThroughContent) {
     const ContentCase& c = GetParam();
     surface.SetContent(c.in);
     EXPECT_EQ(surface.Content(), c.out) << c.name;
-}
-
-TEST_P(ContentRoundTrip, ThroughTextRtf) {
-    const ContentCase& c = GetParam();
-    surface.SetContent(c.in);
-    ScintillaSurface other;
-    other.SetTextRTF(surface.TextRTF());
-    EXPECT_EQ(other.Content(), c.out) << c.name;
-    EXPECT_EQ(other.HasStrike(), surface.HasStrike()) << c.name;
 }
 
 const RichText kMarked{"keep\x06gone\x06new\r\nend",
@@ -86,26 +76,6 @@ TEST_F(SurfaceTest, PlainReplacementForgetsEarlierMarking) {
     surface.SetText("fresh");
     EXPECT_EQ(surface.Content(), (RichText{"fresh", {}}));
     EXPECT_FALSE(surface.HasStrike());
-}
-
-TEST_F(SurfaceTest, PlainTextWrittenAsRtfIsShownAsIs) {
-    const std::vector<std::pair<std::string, std::string>> cases{
-        {"not rtf at all", "not rtf at all"},
-        {"{not rtf", "{not rtf"},
-        {"\\rtf1 lookalike\n", "\\rtf1 lookalike\r\n"},
-        {"  {\\rtf1 spaced}", "spaced"},
-    };
-    for (const auto& [in, want] : cases) {
-        surface.SetTextRTF(in);
-        EXPECT_EQ(surface.Text(), want) << in;
-        EXPECT_FALSE(surface.HasStrike()) << in;
-    }
-}
-
-TEST_F(SurfaceTest, MalformedRtfStillGivesItsText) {
-    surface.SetText("old");
-    surface.SetTextRTF("{\\rtf1 {\\b half");
-    EXPECT_NE(surface.Text().find("half"), std::string::npos);
 }
 
 // ---- selection attributes ----
@@ -178,33 +148,6 @@ TEST_F(SurfaceTest, HasStrikeFindsStruckTextAnywhere) {
         select(0, 10);
         surface.SetSelStrikeThru(false);
         EXPECT_FALSE(surface.HasStrike());
-    }
-}
-
-TEST_F(SurfaceTest, SelRtfMarksStruckPartOfSelection) {
-    surface.SetContent(RichText{"keep\\gone{x}", {run(5), run(7, kDeletedRed, true)}});
-    select(2, 6);  // "ep\gon": plain then struck
-    const std::string rtf = surface.SelRTF();
-    EXPECT_NE(rtf.find("\\strike"), std::string::npos);
-    EXPECT_NE(rtf.find("\\strike0"), std::string::npos)
-        << "the struck run ends within the document";
-    const RtfReadResult back = readRtf(rtf);
-    EXPECT_EQ(back.doc.text, "ep\\gon");
-    EXPECT_EQ(back.doc.runs, (std::vector<TextRun>{run(3), run(3, kDeletedRed, true)}));
-
-    select(0, 4);
-    EXPECT_EQ(surface.SelRTF().find("\\strike"), std::string::npos);
-    EXPECT_EQ(rtfToText(surface.SelRTF()), "keep");
-}
-
-TEST_F(SurfaceTest, TextRtfWritesMarkersAndBackslashesInTheirRtfForm) {
-    surface.SetText(
-        "a\\b\x06"
-        "c\x07"
-        "d\r\ne");
-    const std::string rtf = surface.TextRTF();
-    for (const char* form : {"a\\\\b", "\\'06", "\\'07", "\\par "}) {
-        EXPECT_NE(rtf.find(form), std::string::npos) << form;
     }
 }
 

@@ -7,7 +7,6 @@
 #include <fstream>
 #include <functional>
 
-#include "platform/pure/rtf_writer.h"
 #include "surface_fixture.h"
 
 namespace scrivane {
@@ -38,7 +37,6 @@ struct WritePath {
 const std::vector<WritePath>& writePaths() {
     static const std::vector<WritePath> paths{
         {"SetText", [](ScintillaSurface& s, const std::string& t) { s.SetText(t); }},
-        {"SetTextRTF plain", [](ScintillaSurface& s, const std::string& t) { s.SetTextRTF(t); }},
         {"SetSelText",
          [](ScintillaSurface& s, const std::string& t) {
              s.SetText("");
@@ -79,16 +77,11 @@ TEST_P(LineEnds, EveryWriteStoresCrLf) {
 INSTANTIATE_TEST_SUITE_P(
     Paths, LineEnds,
     ::testing::Combine(
-        ::testing::Range(0, 5),
+        ::testing::Range(0, 4),
         ::testing::Values(LineEndCase{"a\nb", "a\r\nb"}, LineEndCase{"a\rb", "a\r\nb"},
                           LineEndCase{"a\r\nb", "a\r\nb"}, LineEndCase{"\n\n", "\r\n\r\n"},
                           LineEndCase{"\r\r\n\n", "\r\n\r\n\r\n"}, LineEndCase{"x\r", "x\r\n"},
                           LineEndCase{"\ny", "\r\ny"}, LineEndCase{"", ""})));
-
-TEST_F(SurfaceTest, LineEndsReadFromRtfBecomeCrLf) {
-    surface.SetTextRTF("{\\rtf1 a\\'0ab\\'0dc\\'0d\\'0ad\\par e}");
-    EXPECT_EQ(surface.Text(), "a\r\nb\r\nc\r\nd\r\ne");
-}
 
 // ---- bytes survive untouched ----
 
@@ -99,16 +92,11 @@ struct BytesCase {
 
 class Bytes : public SurfaceTest, public ::testing::WithParamInterface<BytesCase> {};
 
-TEST_P(Bytes, RoundTripThroughTextRtfAndSelection) {
+TEST_P(Bytes, RoundTripThroughTextAndSelection) {
     const std::string& bytes = GetParam().bytes;
     surface.SetText(bytes);
     EXPECT_EQ(surface.Text(), bytes);
     EXPECT_EQ(surface.TextLength(), static_cast<Pos>(bytes.size()));
-
-    const std::string rtf = surface.TextRTF();
-    ScintillaSurface other;
-    other.SetTextRTF(rtf);
-    EXPECT_EQ(other.Text(), bytes);
 
     select(1, static_cast<Pos>(bytes.size()) - 2);
     EXPECT_EQ(surface.SelText(), bytes.substr(1, bytes.size() - 2));
@@ -224,8 +212,6 @@ TEST_F(SurfaceTest, SetSelStartCollapsesTheSelection) {
 TEST_F(SurfaceTest, WholeContentWritesLeaveTheCaretAtZero) {
     const std::vector<std::function<void()>> writes{
         [&] { surface.SetText("one\r\ntwo"); },
-        [&] { surface.SetTextRTF("{\\rtf1 one\\par two}"); },
-        [&] { surface.SetTextRTF("one two"); },
         [&] {
             surface.SetContent(RichText{"one two", {TextRun{7, kDeletedRed, true}}});
         },

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/pure/file_save.h"
+#include "files/file_save.h"
 
 namespace scrivane {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/pure/file_save.h"
+#include "files/file_save.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -17,7 +17,7 @@
 #include <random>
 #include <vector>
 
-#include "platform/pure/file_system.h"
+#include "files/file_system.h"
 
 namespace scrivane {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/pure/file_system.h"
+#include "files/file_system.h"
 
 #include <dirent.h>
 #include <fnmatch.h>

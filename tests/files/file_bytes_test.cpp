@@ -1,6 +1,6 @@
 // Reading files as bytes: only regular files are read; everything else is refused with words a
 // user understands, at once, without touching it.
-#include "platform/pure/file_bytes.h"
+#include "files/file_bytes.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
