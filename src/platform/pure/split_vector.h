@@ -22,8 +22,10 @@ class SplitVector {
 
     void insert(Pos pos, Pos count, const T& value) {
         if (count <= 0) return;
+        // `value` may be one of our own elements, which opening the gap can move.
+        const T copy = value;
         openGap(pos, count);
-        std::fill_n(body_.begin() + part1_, count, value);
+        std::fill_n(body_.begin() + part1_, count, copy);
         part1_ += count;
         gap_ -= count;
     }
