@@ -2,6 +2,7 @@
 
 #include "files/file_bytes.h"
 #include "platform/pure/line_ends.h"
+#include "platform/pure/utf8.h"
 
 namespace scrivane {
 namespace {
@@ -27,21 +28,7 @@ std::string typedBytes(char32_t c, bool utf8) {
         if (c <= 0xFF) out += static_cast<char>(c);
         return out;
     }
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    appendUtf8(out, c);
     return out;
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/pure/text_runs.h"
+#include "platform/pure/utf8.h"
 
 namespace scrivane {
 
@@ -117,24 +118,6 @@ constexpr std::array<std::string_view, 52> kSkippedDestinations = {
 bool isSkippedDestination(std::string_view name) {
     return std::find(kSkippedDestinations.begin(), kSkippedDestinations.end(), name) !=
            kSkippedDestinations.end();
-}
-
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 // One pass over the input; no recursion, state of open groups on an explicit stack.

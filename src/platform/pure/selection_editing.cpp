@@ -1,5 +1,6 @@
 #include "platform/pure/selection_editing.h"
 
+#include <functional>
 #include <vector>
 
 #include "platform/pure/line_ends.h"
@@ -71,12 +72,16 @@ void SelectionEditing::SetSelColor(Colour colour) {
         return;
     }
     // The colour changes, strike-through and markers stay.
+    remark(from, to, [&](Marking& m) { m.colour = rgbOf(colour); });
+}
+
+void SelectionEditing::remark(Pos from, Pos to, const std::function<void(Marking&)>& change) {
     Pos at = from;
     std::vector<TextRun> runs = text_.RunsIn(from, to);
     if (runs.empty()) runs.push_back(TextRun{static_cast<std::size_t>(to - from)});
     for (const TextRun& run : runs) {
         Marking m = run.marking();
-        m.colour = rgbOf(colour);
+        change(m);
         text_.MarkRange(at, static_cast<Pos>(run.length), m);
         at += static_cast<Pos>(run.length);
     }
@@ -104,15 +109,7 @@ void SelectionEditing::SetSelStrikeThru(bool on) {
         chosenHere().strike = on;
         return;
     }
-    Pos at = from;
-    std::vector<TextRun> runs = text_.RunsIn(from, to);
-    if (runs.empty()) runs.push_back(TextRun{static_cast<std::size_t>(to - from)});
-    for (const TextRun& run : runs) {
-        Marking m = run.marking();
-        m.strike = on;
-        text_.MarkRange(at, static_cast<Pos>(run.length), m);
-        at += static_cast<Pos>(run.length);
-    }
+    remark(from, to, [on](Marking& m) { m.strike = on; });
 }
 
 bool SelectionEditing::SelHasStrike() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -64,6 +65,8 @@ class SelectionEditing {
         bool overSelection = false;  // also for text typed over a selection
     };
     Chosen& chosenHere();
+    // Changes the marking of [from, to) run by run, keeping what `change` leaves.
+    void remark(Pos from, Pos to, const std::function<void(Marking&)>& change);
 
     TextBuffer& text_;
     SelectionPlace& place_;

@@ -1,9 +1,13 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace scrivane {
+
+// Appends the UTF-8 bytes of code point `cp`.
+void appendUtf8(std::string& out, char32_t cp);
 
 // True when `s` is well-formed UTF-8 (no overlongs, no surrogates, nothing above U+10FFFF).
 // The empty string and pure ASCII are valid.
