@@ -4,7 +4,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "navigate/indentation.h"
+#include "editing/indentation.h"
+#include "editing/replace_all.h"
 
 namespace scrivane {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <optional>
 
+#include "editing/styled_edits.h"
 #include "navigate/goto_line.h"
-#include "navigate/styled_edits.h"
 
 namespace scrivane {
 namespace {
@@ -142,32 +142,6 @@ void cmdReplace_Click(Workspace& ws, SearchBarView& bar) {
         ws.view.ArmTimer();
     }
     cmdFind_Click(ws, bar);
-}
-
-std::size_t cmdReplaceAll_Click(Workspace& ws, SearchBarView& bar,
-                                const std::function<void()>& beforeChange) {
-    RichTextBox& rtb = ws.mergedoc;
-    const Encoding encoding = documentEncoding(rtb);
-    const auto from = searchBytes(bar.FindText(), encoding, true);
-    if (!from || from->empty()) return 0;
-    const std::string to = toDocumentBytes(bar.ReplaceText(), encoding);
-    const StyledEdit edit = replaceAllStyled(wholeText(rtb), *from, to, typingColour(ws));
-    return applyStyledEdit(ws, edit, beforeChange);
-}
-
-std::size_t applyStyledEdit(Workspace& ws, const StyledEdit& edit,
-                            const std::function<void()>& beforeChange) {
-    if (edit.count == 0) return 0;
-    if (beforeChange) beforeChange();
-    RichTextBox& rtb = ws.mergedoc;
-    rtb.SetEnabled(false);
-    applyEdits(rtb, edit.edits);
-    rtb.SetEnabled(true);
-    rtb.SetSelStart(0);
-    // The caret is back at the start: whatever was selected is no match to replace any more.
-    ws.search.findok = false;
-    ws.view.ArmTimer();
-    return edit.count;
 }
 
 void txtFind_Change(Workspace& ws) {

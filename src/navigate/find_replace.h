@@ -5,7 +5,6 @@
 #include <string>
 
 #include "document/workspace.h"
-#include "navigate/styled_edits.h"
 #include "navigate/text_search.h"
 
 namespace scrivane {
@@ -50,18 +49,7 @@ void mnuFindPrevious_Click(Workspace& ws, SearchBarView& bar);
 // The Replace button (and Enter in the replace box): when the selection is a match, replaces
 // it with the replace box's text in the typing colour; then searches on.
 void cmdReplace_Click(Workspace& ws, SearchBarView& bar);
-// Replace All: every occurrence of the find box's text, letter case counting, replaced by the
-// replace box's text in the typing colour; the marking of all other text is kept. Calls
-// `beforeChange` (the undo snapshot) once, only when something is about to be replaced.
-// Returns the number of occurrences replaced; reports nothing.
-std::size_t cmdReplaceAll_Click(Workspace& ws, SearchBarView& bar,
-                                const std::function<void()>& beforeChange);
 // Any change of the find box's text.
 void txtFind_Change(Workspace& ws);
-
-// Writes an edit of the styled text back to the surface, after `beforeChange` (the undo
-// snapshot), when it changed anything; the caret goes to the start. Returns edit.count.
-std::size_t applyStyledEdit(Workspace& ws, const StyledEdit& edit,
-                            const std::function<void()>& beforeChange);
 
 }  // namespace scrivane

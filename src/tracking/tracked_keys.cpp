@@ -2,7 +2,7 @@
 
 #include "compare/markup_format.h"
 #include "navigate/char_boundary.h"
-#include "navigate/indentation.h"
+#include "editing/indentation.h"
 #include "platform/pure/encoding.h"
 #include "tracking/edit_menu.h"
 #include "tracking/track_changes.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "navigate/find_replace.h"
+#include "editing/replace_all.h"
 #include "support/fake_surface.h"
 #include "support/workspace_fixture.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "navigate/indentation.h"
+#include "editing/indentation.h"
 #include "support/fake_surface.h"
 #include "support/workspace_fixture.h"
 

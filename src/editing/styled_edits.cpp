@@ -1,4 +1,4 @@
-#include "navigate/styled_edits.h"
+#include "editing/styled_edits.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "navigate/indentation.h"
+#include "editing/indentation.h"
 
-#include "navigate/find_replace.h"
-#include "navigate/styled_edits.h"
+#include "editing/replace_all.h"
+#include "editing/styled_edits.h"
 
 namespace scrivane {
 

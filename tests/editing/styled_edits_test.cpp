@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "navigate/styled_edits.h"
+#include "editing/styled_edits.h"
 #include "platform/pure/text_ops.h"
 #include "platform/pure/text_runs.h"
 
