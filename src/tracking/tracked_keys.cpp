@@ -1,8 +1,8 @@
 #include "tracking/tracked_keys.h"
 
 #include "compare/markup_format.h"
-#include "navigate/char_boundary.h"
 #include "editing/indentation.h"
+#include "navigate/char_boundary.h"
 #include "platform/pure/encoding.h"
 #include "tracking/edit_menu.h"
 #include "tracking/track_changes.h"
