@@ -58,10 +58,6 @@ Pos DocumentMarks::nextMarker(Pos pos) const {
     return length();
 }
 
-void DocumentMarks::setBreak(Pos lf, LineEnd end) {
-    ends_.fill(lf, 1, end);
-}
-
 std::vector<LineBreak> DocumentMarks::breaks(const std::function<Pos(Pos)>& lineOf) const {
     std::vector<LineBreak> out;
     ends_.forRuns(0, length(), [&](Pos start, Pos end, LineEnd value) {

@@ -26,22 +26,17 @@ class DocumentMarks {
     Marking markingAt(Pos pos) const;
     // The marking of [from, to), in order; empty when all of it is plain.
     std::vector<TextRun> runs(Pos from, Pos to) const;
-    bool anyMarked() const { return !marking_.allFill(); }
     bool anyStrike(Pos from, Pos to) const;
     // The end of the stretch from `pos` whose bytes share the colour of the byte at `pos`.
     Pos colourRunEnd(Pos pos) const;
     // The first marker at or after `pos`; length() when there is none.
     Pos nextMarker(Pos pos) const;
 
-    // The LF at `lf` ends a break written as `end`.
-    void setBreak(Pos lf, LineEnd end);
     // The lines whose break is not usual, in order; `lineOf` gives the line of a position.
     std::vector<LineBreak> breaks(const std::function<Pos(Pos)>& lineOf) const;
     // Every break usual but those listed; `lfOf` gives the position of the LF ending a line
     // (or -1 when the text has no such line).
     void setBreaks(const std::vector<LineBreak>& breaks, const std::function<Pos(Pos)>& lfOf);
-    bool anyBreak() const { return !ends_.allFill(); }
-    LineEnd breakAt(Pos lf) const { return ends_.valueAt(lf); }
 
   private:
     RunStyles<Marking> marking_;

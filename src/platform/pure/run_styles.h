@@ -83,7 +83,6 @@ class RunStyles {
     // The end of the run that holds `pos`.
     Pos runEnd(Pos pos) const { return starts_.start(starts_.stretchOf(pos) + 1); }
     Pos runStart(Pos pos) const { return starts_.start(starts_.stretchOf(pos)); }
-    bool allFill() const { return runCount() == 1 && values_.at(0) == fill_; }
 
     // Calls each(start, end, value) for every run over [from, to), cut to that range.
     template <typename F>
