@@ -1,5 +1,6 @@
 #include "platform/pure/utf8.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -63,6 +64,40 @@ void appendUtf8(std::string& out, char32_t cp) {
         out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
+}
+
+namespace {
+
+// Bytes of the character a lead byte starts (1 for anything that is not a lead of more).
+std::size_t sequenceLength(unsigned char c) {
+    return c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+}
+
+}  // namespace
+
+void Utf8Stream::add(std::string_view bytes) {
+    if (!valid_) return;
+    if (!carry_.empty()) {
+        const std::size_t need =
+            sequenceLength(static_cast<unsigned char>(carry_[0])) - carry_.size();
+        const std::size_t taken = std::min(need, bytes.size());
+        carry_.append(bytes.substr(0, taken));
+        bytes.remove_prefix(taken);
+        if (taken < need) return;
+        valid_ = isValidUtf8(carry_);
+        carry_.clear();
+        if (!valid_) return;
+    }
+    // The last character, if the piece cuts it, waits for the next piece.
+    std::size_t cut = bytes.size();
+    for (std::size_t back = 1; back <= 3 && back <= bytes.size(); ++back) {
+        const auto c = static_cast<unsigned char>(bytes[bytes.size() - back]);
+        if ((c & 0xC0) == 0x80) continue;
+        if (sequenceLength(c) > back) cut = bytes.size() - back;
+        break;
+    }
+    valid_ = isValidUtf8(bytes.substr(0, cut));
+    if (valid_) carry_.assign(bytes.substr(cut));
 }
 
 }  // namespace scrivane

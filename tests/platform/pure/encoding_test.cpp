@@ -1,9 +1,38 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "platform/pure/encoding.h"
+#include "platform/pure/utf8.h"
 
 namespace scrivane {
 namespace {
+
+// Pieces cut anywhere, inside a character too, answer as the whole does: bytes drawn from
+// ASCII, continuation bytes and leads of every length, well-formed characters among them.
+TEST(Utf8Stream, PiecesAnswerAsTheWhole) {
+    std::mt19937 rng(5);
+    static const std::string kPieces[] = {
+        "a",    "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\x80",
+        "\xC3", "\xE2\x82", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFF"};
+    int valid = 0;
+    for (int round = 0; round < 5000; ++round) {
+        std::string bytes;
+        const std::size_t count = rng() % 8;
+        for (std::size_t i = 0; i < count; ++i) {
+            bytes += kPieces[rng() % (round % 2 == 0 ? 4 : std::size(kPieces))];
+        }
+        Utf8Stream stream;
+        for (std::size_t at = 0; at < bytes.size();) {
+            const std::size_t piece = std::min<std::size_t>(bytes.size() - at, rng() % 5);
+            stream.add(std::string_view(bytes).substr(at, piece));
+            at += piece;
+        }
+        ASSERT_EQ(stream.valid(), isValidUtf8(bytes)) << round;
+        valid += stream.valid() ? 1 : 0;
+    }
+    EXPECT_GT(valid, 2000);
+}
 
 TEST(EscapeInvalidUtf8, Table) {
     const struct {

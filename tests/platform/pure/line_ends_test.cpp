@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "platform/pure/line_end_stream.h"
 #include "platform/pure/random_docs.h"
 
 namespace scrivane {
@@ -220,6 +221,33 @@ TEST(LineEnds, ReadingAndWritingBackIsTheIdentity) {
         ASSERT_EQ(writeLineEnds(doc.text, doc.usual, doc.breaks), bytes) << round;
         // Without the exceptions every break takes the usual ending.
         ASSERT_EQ(writeLineEnds(doc.text, doc.usual, {}), fromCrLf(doc.text, doc.usual)) << round;
+    }
+}
+
+// A file read in pieces cut anywhere (a CR LF split between two included) reads as it does
+// whole, whatever ending the stream takes as usual.
+TEST(LineEndStream, PiecesReadAsTheWholeFile) {
+    std::mt19937 rng(12);
+    static constexpr const char kAlphabet[] = {'a', '\r', '\n', '\r', '\0'};
+    for (int round = 0; round < 3000; ++round) {
+        std::string bytes;
+        const std::size_t length = rng() % (round % 10 == 0 ? 300 : 20);
+        for (std::size_t i = 0; i < length; ++i) bytes += kAlphabet[rng() % sizeof kAlphabet];
+        const LineEnds usual = static_cast<LineEnds>(rng() % 3);
+        DocumentText whole = readLineEnds(bytes, LineEnds::Lf);
+        LineEndStream stream(usual);
+        std::string text;
+        for (std::size_t at = 0; at < bytes.size();) {
+            const std::size_t piece = std::min<std::size_t>(bytes.size() - at, rng() % 4);
+            stream.add(std::string_view(bytes).substr(at, piece), text);
+            at += piece;
+        }
+        stream.finish(text);
+        ASSERT_EQ(text, whole.text) << round;
+        ASSERT_EQ(writeLineEnds(text, usual, stream.breaks()), bytes) << round;
+        if (usual == whole.usual) {
+            ASSERT_EQ(stream.breaks(), whole.breaks) << round;
+        }
     }
 }
 
