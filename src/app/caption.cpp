@@ -1,4 +1,5 @@
 #include "app/caption.h"
+#include "tracking/read_only.h"
 
 #include <ctime>
 
@@ -35,7 +36,9 @@ CaretStatus caretStatus(const RichTextBox& mergedoc) {
 
 void setcaption(Workspace& ws) {
     const bool unchanged = isUnchanged(ws.mergedoc, ws.doc.stored, ws.modified);
-    if (!unchanged && ws.doc.filetime) {
+    if (ws.mergedoc.ReadOnly()) {
+        ws.view.SetStatusLabel(kReadOnlyNotice);
+    } else if (!unchanged && ws.doc.filetime) {
         ws.view.SetStatusLabel("last modified " + formatTime(*ws.doc.filetime));
     } else {
         ws.view.SetStatusLabel("");

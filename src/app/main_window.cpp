@@ -25,6 +25,7 @@
 #include "settings/display_options.h"
 #include "tracking/edit_menu.h"
 #include "tracking/modified_check.h"
+#include "tracking/read_only.h"
 #include "tracking/track_changes.h"
 #include "tracking/tracked_keys.h"
 #include "tracking/undo_buffer.h"
@@ -379,6 +380,10 @@ void MainWindow::FilesDropped(const std::vector<std::string>& paths) {
 
 void MainWindow::PasteSelection(const std::string& utf8) {
     pasteText(*ws_, utf8);
+}
+
+void MainWindow::ReadOnlyRefused() {
+    refuseEdit(*ws_);
 }
 
 // --- commands

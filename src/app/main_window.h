@@ -70,6 +70,7 @@ class MainWindow final : public QMainWindow, private WindowView, private Surface
     void MouseUp(int button, int shift, int x, int y) override;
     void FilesDropped(const std::vector<std::string>& paths) override;
     void PasteSelection(const std::string& utf8) override;
+    void ReadOnlyRefused() override;
 
     void buildSearchBar();
     void buildMenus();

@@ -47,7 +47,13 @@ void mnuFont_Click(Workspace& ws) {
 
 void mnuPrint_Click(Workspace& ws) {
     std::string error;
-    if (!ws.services.PrintText(ws.mergedoc.Text(), ws.mergedoc.Font(), error)) {
+    // A file too large to edit prints what is selected of it.
+    if (ws.mergedoc.ReadOnly() && ws.mergedoc.SelLength() == 0) {
+        ws.view.SetStatusLabel("Select what to print: a file this large prints only a selection");
+        return;
+    }
+    const std::string text = ws.mergedoc.ReadOnly() ? ws.mergedoc.SelText() : ws.mergedoc.Text();
+    if (!ws.services.PrintText(text, ws.mergedoc.Font(), error)) {
         ws.services.MessageBox(error, Buttons::Ok, Icon::None);
     }
 }

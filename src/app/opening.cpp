@@ -2,6 +2,7 @@
 #include "tracking/undo_buffer.h"
 
 #include "app/file_io.h"
+#include "app/file_loading.h"
 #include "app/saving.h"
 #include "app/settings_store.h"
 #include "files/file_system.h"
@@ -49,39 +50,43 @@ std::string resolveOpenPath(Services& services, const std::string& fname) {
 void openfile(Workspace& ws, const std::string& fname) {
     if (!querysave(ws)) return;
     ws.services.SetBusy(true);
-    // Nothing of the document changes until the file is read: a failed open leaves its name,
-    // times and stored text as they were, so the caption and the next save still mean it.
+    // Nothing of the document changes until the file is read: a failed or cancelled open
+    // leaves its name, times, text and stored text as they were.
     const std::string path = resolveOpenPath(ws.services, fname);
     const std::optional<TimePoint> filetime = ws.services.FileModified(path);
     const TimePoint actiontime = ws.services.Now();
 
-    DocumentText file;
+    LoadedFile file;
     std::string error;
-    if (!loadfromfile(path, file, error)) {
+    const LoadOutcome outcome =
+        loadFile(ws.services, ws.mergedoc, path, ws.settings.wrap, file, error);
+    if (outcome == LoadOutcome::Failed) {
         ws.services.SetBusy(false);
         ws.services.MessageBox(openingError(error, path), Buttons::Ok, Icon::None);
-    } else {
+    } else if (outcome == LoadOutcome::Loaded) {
         ws.doc.filename = path;
         if (filetime) ws.doc.filetime = filetime;
         ws.doc.actiontime = actiontime;
         ws.doc.lastaction = "opened";
         ws.doc.dialogFileName = path;
-        // The text comes with every break as CR LF: what normalising the first and last
-        // breaks and then writing it into the surface would give. The breaks that are not the
-        // file's usual one are noted per line, so that saving writes every break back as it was.
+        // The text comes with every break as CR LF; the breaks that are not the file's usual
+        // one are noted per line, so that saving writes every break back as it was.
         ws.doc.lineEnds = file.usual;
 
         ws.mergedoc.SetEnabled(false);
-        ws.mergedoc.SetText("");
         ws.trackChanges = false;
-        ws.mergedoc.SetText(file.text);
-        ws.mergedoc.SetLineBreaks(file.breaks);
+        ws.mergedoc.TakeText(std::move(file.text), file.breaks);
         ws.doc.storedBreaks = std::move(file.breaks);
         ws.mergedoc.SetEnabled(true);
-        ws.doc.stored.set(std::move(file.text));
+        ws.doc.stored.set(std::move(file.stored));
 
         setRecent(ws, path);
-        setundobuffer(ws.undo, ws.mergedoc, ws.doc.stored, ws.trackChanges);
+        if (file.readOnly) {
+            // Nothing to take back in a text that cannot change.
+            ws.undo = UndoBuffer{};
+        } else {
+            setundobuffer(ws.undo, ws.mergedoc, ws.doc.stored, ws.trackChanges);
+        }
         ws.keys.typingrun = false;
         ws.view.OptionsChanged();
         ws.services.SetBusy(false);

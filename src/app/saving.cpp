@@ -1,4 +1,5 @@
 #include "app/saving.h"
+#include "tracking/read_only.h"
 
 #include "app/caption.h"
 #include "app/file_io.h"
@@ -37,6 +38,7 @@ std::string changedOnDiskMessage(const std::string& fname, const DocumentState& 
 }
 
 bool savefile(Workspace& ws, const std::string& fname) {
+    if (refuseEdit(ws)) return false;
     if (fname.empty()) return savefileas(ws);
     if (fname == ws.doc.filename && !confirmOverwrite(ws, fname)) return false;
 

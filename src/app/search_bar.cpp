@@ -1,4 +1,5 @@
 #include "app/search_bar.h"
+#include "tracking/read_only.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -77,10 +78,12 @@ void SearchBar::findPrevious() {
 }
 
 void SearchBar::replace() {
+    if (refuseEdit(ws_)) return;
     cmdReplace_Click(ws_, *this);
 }
 
 void SearchBar::replaceAll() {
+    if (refuseEdit(ws_)) return;
     cmdReplaceAll_Click(ws_, *this, takeSnapshot_);
 }
 
@@ -89,6 +92,7 @@ void SearchBar::toggleAutoIndent() {
 }
 
 void SearchBar::fixIndents() {
+    if (refuseEdit(ws_)) return;
     mnuFixIndents_Click(ws_, takeSnapshot_);
 }
 

@@ -47,6 +47,8 @@ class SurfaceEvents {
     // A middle click asks to paste the primary selection (UTF-8) at the caret, which the
     // click has put there. Nothing is pasted unless the handler does it.
     virtual void PasteSelection(const std::string& /*utf8*/) {}
+    // Something tried to change a read-only content (see RichTextBox::StartText).
+    virtual void ReadOnlyRefused() {}
 };
 
 // Told of every change of a surface's text as it is made: `removed` bytes at `pos` give way
@@ -96,6 +98,17 @@ class TextView {
     virtual void SetFocus() = 0;
 };
 
+// A text put together off to the side while the surface goes on showing its content: opening a
+// file builds one piece by piece and then puts it in place whole, or drops it, and then nothing
+// has changed.
+class PendingText {
+  public:
+    virtual ~PendingText() = default;
+    // Appends text whose breaks are all CR LF (a CR LF may be split between two pieces). False
+    // when there was no memory for it; the text is then of no use.
+    virtual bool Append(std::string_view text) = 0;
+};
+
 // The editing surface: a document's buffer and its view together, as the window has them.
 // Everything written into it has its line ends turned into CR LF.
 class RichTextBox : public TextBuffer, public TextView {
@@ -103,6 +116,15 @@ class RichTextBox : public TextBuffer, public TextView {
     // Replaces the content with a file's bytes (line ends normalised). On failure returns
     // false, sets `error` to the platform's description, and keeps the content.
     virtual bool LoadFile(const std::string& path, std::string& error) = 0;
+
+    // A new text for the surface, `expected` bytes long or about; `readOnly` holds it with 64-bit
+    // positions (it may pass kLargestEditable bytes) and refuses every edit.
+    virtual std::unique_ptr<PendingText> StartText(std::uint64_t expected, bool readOnly) = 0;
+    // Puts `text` in place of the content: unmarked, with `breaks`, the caret at the start.
+    virtual void TakeText(std::unique_ptr<PendingText> text,
+                          const std::vector<LineBreak>& breaks) = 0;
+    // True while the content is a read-only text from StartText.
+    virtual bool ReadOnly() const = 0;
 
     void SetEvents(SurfaceEvents* events) { events_ = events; }
     void SetEditWatcher(TextEditWatcher* watcher) { editWatcher_ = watcher; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -70,6 +71,15 @@ class Services {
     virtual void SetBusy(bool busy) = 0;
     // Lets pending window events run.
     virtual void ProcessEvents() = 0;
+
+    // Memory the system can still give (Linux: MemAvailable); nullopt when it does not say.
+    virtual std::optional<std::uint64_t> MemoryAvailable() = 0;
+    // Long work tells how far it is (`done` from 0 to 1) as it goes: once it has taken half a
+    // second a progress bar shows `what` and the share done, and the window paints again while
+    // every other input waits. With `cancellable`, Escape asks the work to stop: the call
+    // returns false from then on. EndProgress when the work is over, done or not.
+    virtual bool Progress(const std::string& what, double done, bool cancellable) = 0;
+    virtual void EndProgress() = 0;
 };
 
 }  // namespace scrivane

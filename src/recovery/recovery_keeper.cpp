@@ -93,6 +93,7 @@ RecoveryKeeper::Seen RecoveryKeeper::current() const {
 bool RecoveryKeeper::knownUnchanged() const {
     // The caption's answer, when it is about the document as it is now; the full comparison
     // costs a pass over the document, too much to repeat here.
+    if (ws_.mergedoc.ReadOnly()) return true;
     const ModifiedCheck& last = ws_.modified;
     return last.known && last.revision == ws_.mergedoc.Revision() &&
            last.storedGeneration == ws_.doc.stored.generation() && last.unchanged;
@@ -173,6 +174,8 @@ void RecoveryKeeper::leaveDocument() {
 void RecoveryKeeper::documentOpened() {
     leaveDocument();
     restartFrom(ws_.doc.stored.shared());
+    // A read-only document never has edits to keep, and no earlier work fits into it.
+    if (ws_.mergedoc.ReadOnly()) return;
     const RecoveryOffer offer = offerRecovery(ws_, store_);
     if (offer.outcome == RecoveryOffer::Outcome::Restored) {
         // The file stays until this process has written its own: a crash before then must

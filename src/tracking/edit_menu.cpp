@@ -1,4 +1,5 @@
 #include "tracking/edit_menu.h"
+#include "tracking/read_only.h"
 
 #include "platform/pure/encoding.h"
 #include "tracking/undo_buffer.h"
@@ -56,6 +57,7 @@ void mnuCopy_Click(Workspace& ws) {
 }
 
 void mnuCut_Click(Workspace& ws) {
+    if (refuseEdit(ws)) return;
     const std::string sel = ws.mergedoc.SelText();
     if (sel.empty()) return;
     setundobuffer(ws.undo, ws.mergedoc, ws.doc.stored, ws.trackChanges);

@@ -63,6 +63,8 @@ Streamed compareStripped(std::string_view text, const std::vector<TextRun>& runs
 }  // namespace
 
 bool isUnchanged(const RichTextBox& mergedoc, const StoredText& stored) {
+    // A read-only document keeps no copy of itself: nothing can have changed it.
+    if (mergedoc.ReadOnly()) return true;
     std::vector<TextRun> runs = mergedoc.Runs();
     if (runs.empty()) return mergedoc.TextEquals(stored.text());
     const std::string_view text = mergedoc.TextRange(0, mergedoc.TextLength());

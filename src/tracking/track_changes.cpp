@@ -1,4 +1,5 @@
 #include "tracking/track_changes.h"
+#include "tracking/read_only.h"
 
 #include <new>
 #include <stdexcept>
@@ -93,6 +94,7 @@ bool mergetext(Workspace& ws, const RichText& docnew, std::string_view docold) {
 }
 
 void mnuTrackChanges_Click(Workspace& ws) {
+    if (refuseEdit(ws)) return;
     RichTextBox& rtb = ws.mergedoc;
     Pos caret = rtb.SelStart();
     const Pos line = rtb.GetLineFromChar(caret) + 1;
@@ -132,6 +134,7 @@ void mnuTrackChanges_Click(Workspace& ws) {
 }
 
 void mnuCompareTo_Click(Workspace& ws) {
+    if (refuseEdit(ws)) return;
     const std::string chosen = ws.services.ShowOpen(ws.doc.filename);
     if (chosen.empty()) return;
     // The file first: one that cannot be read leaves the document, marks and mode as they were.
@@ -154,6 +157,7 @@ void mnuCompareTo_Click(Workspace& ws) {
 }
 
 void unstrike(Workspace& ws) {
+    if (refuseEdit(ws)) return;
     RichTextBox& rtb = ws.mergedoc;
     const Pos start = rtb.SelStart();
     const Pos length = rtb.SelLength();

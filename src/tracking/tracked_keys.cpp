@@ -1,4 +1,5 @@
 #include "tracking/tracked_keys.h"
+#include "tracking/read_only.h"
 
 #include "compare/markup_format.h"
 #include "editing/indentation.h"
@@ -123,6 +124,14 @@ void mergedoc_KeyDown(Workspace& ws, int& keyCode, int shift) {
     k.keyskipped = false;
     ws.view.ArmTimer();
 
+    if (ws.mergedoc.ReadOnly()) {
+        const bool edits = (shift < shift::Ctrl && isTypingKey(keyCode)) ||
+                           keyCode == key::Delete || keyCode == key::Backspace ||
+                           (keyCode == kKeyV && shift == shift::Ctrl);
+        if (edits && refuseEdit(ws)) keyCode = 0;
+        return;
+    }
+
     if (ws.mergedoc.SelLength() > 0 && keyCode == key::Delete) {
         setundobuffer(ws.undo, ws.mergedoc, ws.doc.stored, ws.trackChanges);
         k.typingrun = true;
@@ -196,6 +205,7 @@ void plainPaste(Workspace& ws) {
 }
 
 void pasteText(Workspace& ws, const std::string& utf8) {
+    if (refuseEdit(ws)) return;
     RichTextBox& rtb = ws.mergedoc;
     ws.keys.skipcount = 0;
     const std::string text = utf8ToDocument(utf8, rtb.IsUtf8());

@@ -67,10 +67,38 @@ void FakeSurface::SetContent(const RichText& doc) {
     WriteScope scope(*this);
     const Pos oldLength = TextLength();
     selection_.forgetChosen();
+    readOnly_ = false;
     text_.SetContent(doc);
     anchor_ = caret_ = 0;
     noteEdit(0, oldLength, TextLength());
     pendingChanges_ += (oldLength > 0 ? 1 : 0) + (TextLength() > 0 ? 1 : 0);
+}
+
+namespace {
+
+struct FakePendingText final : PendingText {
+    bool Append(std::string_view piece) override {
+        text.append(piece);
+        return true;
+    }
+    std::string text;
+    bool readOnly = false;
+};
+
+}  // namespace
+
+std::unique_ptr<PendingText> FakeSurface::StartText(std::uint64_t expected, bool readOnly) {
+    auto pending = std::make_unique<FakePendingText>();
+    pending->text.reserve(static_cast<std::size_t>(expected));
+    pending->readOnly = readOnly;
+    return pending;
+}
+
+void FakeSurface::TakeText(std::unique_ptr<PendingText> text,
+                           const std::vector<LineBreak>& breaks) {
+    auto& pending = static_cast<FakePendingText&>(*text);
+    SetContent(RichText{std::move(pending.text), {}, breaks});
+    readOnly_ = pending.readOnly;
 }
 
 void FakeSurface::SetText(std::string_view text) {

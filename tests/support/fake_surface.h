@@ -83,6 +83,9 @@ class FakeSurface final : public RichTextBox, private SelectionPlace {
 
     // RichTextBox
     bool LoadFile(const std::string& path, std::string& error) override;
+    std::unique_ptr<PendingText> StartText(std::uint64_t expected, bool readOnly) override;
+    void TakeText(std::unique_ptr<PendingText> text, const std::vector<LineBreak>& breaks) override;
+    bool ReadOnly() const override { return readOnly_; }
 
   private:
     // Writes whose changes are announced when the outermost one ends.
@@ -117,6 +120,7 @@ class FakeSurface final : public RichTextBox, private SelectionPlace {
     FontSpec font_;
     bool enabled_ = true;
     bool wrapped_ = true;
+    bool readOnly_ = false;
     int focusRequests_ = 0;
     int writeDepth_ = 0;
     int pendingChanges_ = 0;

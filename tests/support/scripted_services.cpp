@@ -153,4 +153,11 @@ void ScriptedServices::ProcessEvents() {
     if (onProcessEvents) onProcessEvents();
 }
 
+bool ScriptedServices::Progress(const std::string& /*what*/, double done, bool cancellable) {
+    const bool cancelled =
+        cancelAtProgress >= 0 && static_cast<int>(progress.size()) >= cancelAtProgress;
+    progress.push_back(done);
+    return !(cancellable && cancelled);
+}
+
 }  // namespace scrivane

@@ -87,6 +87,15 @@ class ScriptedServices : public Services {
     // operation, as a user's event would.
     std::function<void()> onProcessEvents;
 
+    // What MemoryAvailable answers.
+    std::optional<std::uint64_t> memoryAvailable;
+    // Every share Progress was told, in order, and how often EndProgress ended it.
+    std::vector<double> progress;
+    int progressEnds = 0;
+    // Escape pressed before the progress call with this index (from 0): it and every later one
+    // answer false when the work can be stopped. -1: never.
+    int cancelAtProgress = -1;
+
     // Queues several message-box answers at once.
     void expectAnswers(std::initializer_list<Answer> queued);
     // The text of the latest message box ("" when there was none).
@@ -118,6 +127,9 @@ class ScriptedServices : public Services {
     TimePoint Now() override { return now; }
     void SetBusy(bool on) override;
     void ProcessEvents() override;
+    std::optional<std::uint64_t> MemoryAvailable() override { return memoryAvailable; }
+    bool Progress(const std::string& what, double done, bool cancellable) override;
+    void EndProgress() override { ++progressEnds; }
 };
 
 // True when `name` matches the wildcard `pattern` ('*' any run, '?' one byte), letter case

@@ -18,17 +18,28 @@ LineEnd endOf(LineEnds ends) {
     return LineEnd::CrLf;
 }
 
-// The next CR or LF at or after `from`, or s.size().
-std::size_t nextBreak(std::string_view s, std::size_t from) {
-    const char* const begin = s.data() + from;
-    const std::size_t n = s.size() - from;
-    const void* cr = std::memchr(begin, '\r', n);
-    const std::size_t lfLimit =
-        cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - begin) : n;
-    const void* lf = std::memchr(begin, '\n', lfLimit);
-    if (lf) return from + static_cast<std::size_t>(static_cast<const char*>(lf) - begin);
-    return from + lfLimit;
-}
+// The next CR or LF of a piece: each is searched for once, the later one remembered.
+class Breaks {
+  public:
+    explicit Breaks(std::string_view s) : s_(s), cr_(find('\r', 0)), lf_(find('\n', 0)) {}
+    std::size_t next(std::size_t from) {
+        if (cr_ < from) cr_ = find('\r', from);
+        if (lf_ < from) lf_ = find('\n', from);
+        return std::min(cr_, lf_);
+    }
+
+  private:
+    std::size_t find(char c, std::size_t from) const {
+        if (from >= s_.size()) return s_.size();
+        const void* hit = std::memchr(s_.data() + from, c, s_.size() - from);
+        return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - s_.data())
+                   : s_.size();
+    }
+
+    std::string_view s_;
+    std::size_t cr_;
+    std::size_t lf_;
+};
 
 }  // namespace
 
@@ -52,8 +63,9 @@ void LineEndStream::add(std::string_view bytes, std::string& out) {
         }
     }
     const std::size_t n = bytes.size();
+    Breaks breaks(bytes);
     while (i < n) {
-        const std::size_t at = nextBreak(bytes, i);
+        const std::size_t at = breaks.next(i);
         out.append(bytes.substr(i, at - i));
         if (at == n) break;
         if (bytes[at] == '\n') {

@@ -9,9 +9,6 @@ namespace {
 
 using Sci = QsciScintillaBase;
 
-// Longer lines keep styles: laid out in one piece, a line of megabytes takes about a second.
-constexpr std::size_t kLongLine = 64 * 1024;
-
 bool hasLineLongerThan(std::string_view text, std::size_t limit) {
     std::size_t start = 0;
     while (text.size() - start > limit) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 class QsciScintillaBase;
@@ -11,6 +12,9 @@ namespace scrivane {
 // and what keeps laying out a very long line quick; without them a document takes half the
 // memory. Marking lives in indicators and needs no styles.
 bool documentKeepsStyles(QsciScintillaBase& editor);
+
+// Longer lines keep styles: laid out in one piece, a line of megabytes takes about a second.
+inline constexpr std::size_t kLongLine = 64 * 1024;
 
 // Whether a document holding `text` should keep styles: when it is wrapped, or has a line
 // too long to lay out quickly in one piece.

@@ -17,12 +17,16 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include <fstream>
+#include <sstream>
 #include <vector>
 
 #include "files/file_system.h"
+#include "files/opening_budget.h"
 #include "platform/pure/encoding.h"
 #include "platform/pure/utf8.h"
 #include "platform/qt/plain_printer.h"
+#include "platform/qt/progress_display.h"
 
 namespace scrivane {
 
@@ -175,6 +179,9 @@ QString readableText(std::string_view bytes) {
     const std::string text = escapeInvalidUtf8(bytes);
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
+
+QtServices::QtServices(QWidget* parent)
+    : parent_(parent), progress_(std::make_unique<ProgressDisplay>(parent)) {}
 
 QtServices::~QtServices() {
     if (busy_) QApplication::restoreOverrideCursor();
@@ -338,6 +345,21 @@ void QtServices::SetBusy(bool busy) {
 
 void QtServices::ProcessEvents() {
     QCoreApplication::processEvents();
+}
+
+std::optional<std::uint64_t> QtServices::MemoryAvailable() {
+    std::ifstream in("/proc/meminfo");
+    std::stringstream text;
+    text << in.rdbuf();
+    return memAvailable(text.str());
+}
+
+bool QtServices::Progress(const std::string& what, double done, bool cancellable) {
+    return progress_->step(what, done, cancellable);
+}
+
+void QtServices::EndProgress() {
+    progress_->end();
 }
 
 }  // namespace scrivane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -10,10 +11,12 @@ class QString;
 
 namespace scrivane {
 
+class ProgressDisplay;
+
 // The platform services on Qt. Dialogs are modal and owned by `parent` (may be null).
 class QtServices : public Services {
   public:
-    explicit QtServices(QWidget* parent) : parent_(parent) {}
+    explicit QtServices(QWidget* parent);
     ~QtServices() override;
     QtServices(const QtServices&) = delete;
     QtServices& operator=(const QtServices&) = delete;
@@ -38,6 +41,9 @@ class QtServices : public Services {
     TimePoint Now() override;
     void SetBusy(bool busy) override;
     void ProcessEvents() override;
+    std::optional<std::uint64_t> MemoryAvailable() override;
+    bool Progress(const std::string& what, double done, bool cancellable) override;
+    void EndProgress() override;
 
   private:
     enum class FileDialog { Open, Save };
@@ -46,6 +52,7 @@ class QtServices : public Services {
     void giveKeyboardBack();
 
     QWidget* parent_;
+    std::unique_ptr<ProgressDisplay> progress_;
     // Whether our wait cursor is pushed: it is pushed and restored once each, however often
     // SetBusy repeats itself.
     bool busy_ = false;

@@ -1,4 +1,5 @@
 #include "platform/qt/scintilla_surface.h"
+#include "platform/qt/document_filler.h"
 #include "platform/qt/editor_document.h"
 
 #include <Qsci/qscicommand.h>
@@ -165,13 +166,17 @@ long ScintillaSurface::sci(unsigned int msg, unsigned long wParam, long lParam) 
 }
 
 void ScintillaSurface::configureDocument() {
+    adoptDocument();
+    sci(Sci::SCI_SETCODEPAGE, 0);
+    showChangeMarker();
+}
+
+void ScintillaSurface::adoptDocument() {
     caretMoves_.detachDocument();
     sci(Sci::SCI_SETLEXER, Sci::SCLEX_CONTAINER);
     sci(Sci::SCI_SETEOLMODE, Sci::SC_EOL_CRLF);
     sci(Sci::SCI_SETUNDOCOLLECTION, 0);
     sci(Sci::SCI_EMPTYUNDOBUFFER);
-    sci(Sci::SCI_SETCODEPAGE, 0);
-    showChangeMarker();
 }
 
 void ScintillaSurface::configureEditor() {
@@ -203,6 +208,9 @@ void ScintillaSurface::configureEditor() {
     QObject::connect(editor_, &QsciScintillaBase::SCN_MODIFIED, editor_,
                      [this](int position, int type, const char*, int length, int, int, int, int,
                             int, int) { onModified(position, type, length); });
+    QObject::connect(editor_, &QsciScintillaBase::SCN_MODIFYATTEMPTRO, editor_, [this] {
+        if (events()) events()->ReadOnlyRefused();
+    });
     QObject::connect(editor_, &QsciScintillaBase::SCN_STYLENEEDED, editor_,
                      [this](int position) { runStyler_.styleNeeded(position); });
 }
@@ -439,6 +447,10 @@ void ScintillaSurface::replaceAll(std::string_view text, const std::vector<TextR
     const bool hadText = oldLength > 0;
     sci(Sci::SCI_SETMODEVENTMASK, 0);
     ++revision_;
+    if (readOnly_) {
+        readOnly_ = false;
+        sci(Sci::SCI_SETREADONLY, 0);
+    }
     if (useDocumentKind(*editor_, wantsStyles(text, wrapped_))) configureDocument();
     sci(Sci::SCI_CLEARALL);
     fillEmpty(text);
@@ -459,6 +471,43 @@ void ScintillaSurface::fillEmpty(std::string_view text) {
     sci(Sci::SCI_ALLOCATE,
         static_cast<unsigned long>(text.size() + text.size() / 32 + kAllocationSlack));
     editor_->SendScintilla(Sci::SCI_APPENDTEXT, static_cast<uintptr_t>(text.size()), text.data());
+}
+
+std::unique_ptr<PendingText> ScintillaSurface::StartText(std::uint64_t expected, bool readOnly) {
+    // A read-only document is never styled: its positions pass what the component's style
+    // requests can carry (32 bits), and it spares a byte per byte.
+    return std::make_unique<DocumentFiller>(expected, wrapped_ && !readOnly, readOnly);
+}
+
+void ScintillaSurface::TakeText(std::unique_ptr<PendingText> text,
+                                const std::vector<LineBreak>& breaks) {
+    auto& filler = static_cast<DocumentFiller&>(*text);
+    WriteScope scope(*this);
+    selection_.forgetChosen();
+    const Pos oldLength = TextLength();
+    sci(Sci::SCI_SETMODEVENTMASK, 0);
+    ++revision_;
+    const long document = filler.takeDocument();
+    sci(Sci::SCI_SETDOCPOINTER, 0, document);
+    sci(Sci::SCI_RELEASEDOCUMENT, 0, document);
+    // The filler gave the document its code page: set here, on a wrapped view, it would
+    // take the view seconds per gigabyte to lay out its lines again.
+    adoptDocument();
+    showChangeMarker();
+    readOnly_ = filler.readOnly();
+    const Pos length = TextLength();
+    if (readOnly_) {
+        // Taken as styled throughout, so that the component never asks.
+        sci(Sci::SCI_STARTSTYLING, static_cast<unsigned long>(length), 0);
+        sci(Sci::SCI_SETREADONLY, 1);
+    }
+    marks_.reset(length);
+    sci(Sci::SCI_SETMODEVENTMASK, kAnnouncedChanges);
+    noteEdit(0, oldLength, length);
+    pendingChanges_ += (oldLength > 0 ? 1 : 0) + (length > 0 ? 1 : 0);
+    sci(Sci::SCI_GOTOPOS, 0);
+    SetLineBreaks(breaks);
+    if (!readOnly_ && !wrapped_ && filler.hasLineLongerThan(kLongLine)) moveToStyledDocument();
 }
 
 void ScintillaSurface::paintRuns(const std::vector<TextRun>& runs) {
@@ -828,7 +877,7 @@ void ScintillaSurface::SetRightMargin(float margin) {
     const bool wrap = margin <= 100.0f;
     wrapped_ = wrap;
     // Before wrapping: while lines are not wrapped, the first line in view is a line of text.
-    if (wrap && !documentKeepsStyles(*editor_)) moveToStyledDocument();
+    if (wrap && !readOnly_ && !documentKeepsStyles(*editor_)) moveToStyledDocument();
     sci(Sci::SCI_SETWRAPMODE, static_cast<unsigned long>(wrap ? kWrapMode : Sci::SC_WRAP_NONE));
 }
 

@@ -70,6 +70,9 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput, private Selec
     Pos GetLineFromChar(Pos pos) const override;
 
     bool LoadFile(const std::string& path, std::string& error) override;
+    std::unique_ptr<PendingText> StartText(std::uint64_t expected, bool readOnly) override;
+    void TakeText(std::unique_ptr<PendingText> text, const std::vector<LineBreak>& breaks) override;
+    bool ReadOnly() const override { return readOnly_; }
 
     bool Enabled() const override;
     void SetEnabled(bool on) override;
@@ -128,6 +131,8 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput, private Selec
     void configureEditor();
     // The settings that live with the editor's document, given again to each new one.
     void configureDocument();
+    // The same but the code page, which the document already has.
+    void adoptDocument();
     // Writes `text` into the empty document, choosing its code page.
     void fillEmpty(std::string_view text);
     void paintRuns(const std::vector<TextRun>& runs);
@@ -173,6 +178,7 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput, private Selec
     FontSpec font_;
     bool enabled_ = true;
     bool wrapped_ = true;  // Wrap Text, as SetRightMargin last set it
+    bool readOnly_ = false;
     std::optional<Marking> inputMarking_;
     std::vector<InputEdit> inputEdits_;
     std::uint64_t revision_ = 0;

@@ -1,0 +1,79 @@
+#include "platform/qt/document_filler.h"
+
+#include <Qsci/qsciscintillabase.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "files/opening_budget.h"
+
+namespace scrivane {
+namespace {
+
+using Sci = QsciScintillaBase;
+
+// Room beyond the text, so that the first edit need not move the whole buffer.
+constexpr std::uint64_t kSlack = 1 << 16;
+
+}  // namespace
+
+DocumentFiller::DocumentFiller(std::uint64_t expected, bool styles, bool readOnly)
+    : view_(std::make_unique<QsciScintillaBase>()), readOnly_(readOnly), styles_(styles) {
+    long options = styles ? Sci::SC_DOCUMENTOPTION_DEFAULT : Sci::SC_DOCUMENTOPTION_STYLES_NONE;
+    if (readOnly) options |= Sci::SC_DOCUMENTOPTION_TEXT_LARGE;
+    const long document = view_->SendScintilla(Sci::SCI_CREATEDOCUMENT, 0UL, options);
+    view_->SendScintilla(Sci::SCI_SETDOCPOINTER, 0UL, document);
+    view_->SendScintilla(Sci::SCI_RELEASEDOCUMENT, 0UL, document);
+    // Nothing listens to this view: no announcements (the widget would copy every piece for
+    // them), no undo history, no wrapping.
+    view_->SendScintilla(Sci::SCI_SETMODEVENTMASK, 0UL);
+    view_->SendScintilla(Sci::SCI_SETUNDOCOLLECTION, 0UL);
+    view_->SendScintilla(Sci::SCI_SETWRAPMODE, static_cast<unsigned long>(Sci::SC_WRAP_NONE));
+    view_->SendScintilla(Sci::SCI_ALLOCATE, static_cast<unsigned long>(expected + kSlack));
+    failed_ = view_->SendScintilla(Sci::SCI_GETSTATUS) != Sci::SC_STATUS_OK;
+}
+
+DocumentFiller::~DocumentFiller() = default;
+
+bool DocumentFiller::Append(std::string_view text) {
+    if (failed_) return false;
+    const auto length = static_cast<std::uint64_t>(view_->SendScintilla(Sci::SCI_GETLENGTH));
+    if (!readOnly_ && length + text.size() > kLargestEditable) {
+        failed_ = true;
+        return false;
+    }
+    view_->SendScintilla(Sci::SCI_APPENDTEXT, static_cast<uintptr_t>(text.size()), text.data());
+    // The component answers a failed allocation by leaving the text as it was.
+    if (view_->SendScintilla(Sci::SCI_GETSTATUS) != Sci::SC_STATUS_OK) {
+        view_->SendScintilla(Sci::SCI_SETSTATUS, 0UL);
+        failed_ = true;
+        return false;
+    }
+    utf8_.add(text);
+    // Only a document without styles needs to know: a very long line needs them.
+    if (styles_) return true;
+    for (std::size_t at = 0; at < text.size();) {
+        const void* lf = std::memchr(text.data() + at, '\n', text.size() - at);
+        const std::size_t end =
+            lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - text.data()) : text.size();
+        lineSoFar_ += end - at;
+        longestLine_ = std::max(longestLine_, lineSoFar_);
+        if (!lf) break;
+        lineSoFar_ = 0;
+        at = end + 1;
+    }
+    return true;
+}
+
+long DocumentFiller::takeDocument() {
+    // In this view, which does not wrap, a code page costs no new layout of every line.
+    if (utf8_.valid())
+        view_->SendScintilla(Sci::SCI_SETCODEPAGE, static_cast<unsigned long>(Sci::SC_CP_UTF8));
+    const long document = view_->SendScintilla(Sci::SCI_GETDOCPOINTER);
+    view_->SendScintilla(Sci::SCI_ADDREFDOCUMENT, 0UL, document);
+    view_->SendScintilla(Sci::SCI_SETDOCPOINTER, 0UL, 0L);
+    failed_ = true;
+    return document;
+}
+
+}  // namespace scrivane
