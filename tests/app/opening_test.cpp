@@ -1,4 +1,8 @@
 #include "app/opening.h"
+
+#include <algorithm>
+#include <optional>
+
 #include "app/caption.h"
 #include "app/saving.h"
 #include "app_fixture.h"
@@ -108,6 +112,61 @@ TEST_F(OpenTest, AFailedOpenLeavesTheDocumentAsItWas) {
     // The next save writes the file the document came from, in its own line ends.
     ASSERT_TRUE(savefile(ws, ws.doc.filename));
     EXPECT_EQ(readFile(good), "kept!\rline\r");
+}
+
+// Opening stopped before it changed anything, by too little memory or by Escape at any step:
+// the document, its name, its stored text and its undo are as they were.
+TEST_F(OpenTest, RefusedOrCancelledOpensLeaveTheDocumentAsItWas) {
+    const std::string good = writeFile("good.txt", "kept\nline\n");
+    // Two pieces to read and two to hand over, and the end of the file.
+    std::string lines;
+    while (lines.size() < (std::size_t{20} << 20))
+        lines += "a line of a file that takes more than one piece\n";
+    const std::string big = writeFile("big.txt", lines);
+    struct Case {
+        const char* name;
+        std::optional<std::uint64_t> memory;
+        int cancelAt;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {"too little memory", std::uint64_t{100} << 20, -1,
+         "Not enough memory (about 263 MB needed, 100 MB available) opening " + big},
+        {"Escape while reading", std::nullopt, 0, ""},
+        {"Escape as reading ends", std::nullopt, 1, ""},
+        {"Escape at the last piece handed over", std::nullopt, 3, ""},
+    };
+    for (const Case& c : cases) {
+        services.memoryAvailable.reset();
+        services.cancelAtProgress = -1;
+        openfile(ws, good);
+        mergedoc.SetSelStart(4);
+        type("!");
+        forgetChanges();
+        const RichText content = mergedoc.Content();
+        const std::string stored = ws.doc.stored.text();
+        const int ends = services.progressEnds;
+        services.messages.clear();
+        services.progress.clear();
+        services.memoryAvailable = c.memory;
+        services.cancelAtProgress = c.cancelAt;
+        openfile(ws, big);
+        EXPECT_EQ(mergedoc.Content(), content) << c.name;
+        EXPECT_EQ(ws.doc.filename, good) << c.name;
+        EXPECT_EQ(ws.doc.stored.text(), stored) << c.name;
+        EXPECT_FALSE(mergedoc.ReadOnly()) << c.name;
+        EXPECT_EQ(services.lastMessage(), c.message) << c.name;
+        EXPECT_EQ(services.progressEnds, ends + (c.memory ? 0 : 1)) << c.name;
+        EXPECT_TRUE(std::is_sorted(services.progress.begin(), services.progress.end())) << c.name;
+    }
+    // Nothing in the way: the file opens, its progress told up to the whole.
+    services.memoryAvailable.reset();
+    services.cancelAtProgress = -1;
+    services.progress.clear();
+    openfile(ws, big);
+    EXPECT_EQ(mergedoc.Text(), toCrLf(lines));
+    ASSERT_FALSE(services.progress.empty());
+    EXPECT_DOUBLE_EQ(services.progress.back(), 1.0);
 }
 
 TEST_F(OpenTest, RelativeNamesAndPatternsUseTheCurrentDirectory) {
