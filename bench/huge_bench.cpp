@@ -167,10 +167,14 @@ struct ChildArgs {
     std::size_t lines = 1;  // line breaks in the file
 };
 
-// The window opened without a line, until its caption; false (reported) when it never came.
+// Until the window has painted and its caption names the file and the line; false (reported,
+// with the caption it has) when that never came.
 bool openToCaption(Opening& opening, const std::string& name) {
     if (opening.painted && opening.waitForCaption()) return true;
     noValue(name, "timed out");
+    say("note " + name + " timed out with the caption \"" +
+        opening.shown->window.windowTitle().toStdString() + "\"" +
+        (opening.painted ? "" : ", nothing painted"));
     return false;
 }
 
@@ -229,10 +233,7 @@ void runGoto(const ChildArgs& a) {
     step("goto");
     const std::string line = std::to_string(a.gotoLine);
     Opening opening(a.path, {a.path + ":" + line}, a.wrap, a.gotoLine);
-    if (!opening.painted || !opening.waitForCaption()) {
-        noValue("goto", "timed out");
-        return;
-    }
+    if (!openToCaption(opening, "goto")) return;
     // The view as it stands once the caption has come: painted.
     opening.shown->untilPainted([] {});
     value("goto", msSince(opening.clock));
