@@ -226,6 +226,10 @@ void runOpen(const ChildArgs& a) {
     }
     step("key");
     value("key", shown.press(Qt::Key_X));
+    // The next key of the same typing run takes no snapshot.
+    char next[64];
+    std::snprintf(next, sizeof next, "the next key %.0f ms", shown.press(Qt::Key_Y));
+    say(std::string("note ") + next);
 }
 
 void runGoto(const ChildArgs& a) {
