@@ -24,121 +24,23 @@
 // Long line: a single line of 2 MB, the caret at its end: typed keys (median and slowest of
 // ten) and switching Wrap Text.
 // --quick leaves out the 100 MB file.
-#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
-#include "app/menu_commands.h"
-#include "bench_memory.h"
 #include "bench_text.h"
-#include "editor_idle.h"
-#include "platform/qt/scintilla_surface.h"
+#include "window_timing.h"
 
 namespace scrivane {
 namespace {
 
 constexpr std::size_t kLineBytes = 66;
-constexpr double kPatience = 300'000;
-
-double msSince(const QElapsedTimer& t) {
-    return static_cast<double>(t.nsecsElapsed()) / 1e6;
-}
-
-// Runs the event loop until `done` holds; false on time-out.
-bool runUntil(const std::function<bool()>& done) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (msSince(t) > kPatience) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
-    }
-    return true;
-}
-
-// Runs the event loop until it waits with nothing to do. Returns when that was on `clock`
-// (the moment it began to wait, not when the caret's blinking woke it again); a negative
-// number on time-out.
-double runUntilIdle(QsciScintillaBase& editor, const QElapsedTimer& clock) {
-    bool blocked = false;
-    double blockedAt = 0;
-    const auto connection = QObject::connect(QAbstractEventDispatcher::instance(),
-                                             &QAbstractEventDispatcher::aboutToBlock, [&] {
-                                                 blocked = true;
-                                                 blockedAt = msSince(clock);
-                                             });
-    QElapsedTimer t;
-    t.start();
-    while ((!blocked || editorBusy(editor)) && msSince(t) <= kPatience) {
-        blocked = false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    }
-    QObject::disconnect(connection);
-    return blocked ? blockedAt : -1;
-}
-
-// Notes when the surface first paints with text in it.
-class PaintWatch : public QObject {
-  public:
-    explicit PaintWatch(ScintillaSurface& s) : surface(s) {
-        surface.editor()->viewport()->installEventFilter(this);
-    }
-    QElapsedTimer firstWithText;
-
-  protected:
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint && !firstWithText.isValid() && surface.TextLength() > 0)
-            firstWithText.start();
-        return false;
-    }
-
-  private:
-    ScintillaSurface& surface;
-};
-
-// The window as the command line opens it, shown at a common size.
-struct Shown {
-    Shown(const std::vector<std::string>& args, bool wrap)
-        : window(args),
-          ws(window.workspace()),
-          surface(static_cast<ScintillaSurface&>(ws.mergedoc)),
-          painted(surface) {
-        if (ws.settings.wrap != wrap) optWrap_Click(ws);
-        window.resize(1000, 700);
-        window.show();
-    }
-    // From the key until the surface has painted what it shows after it: the key, what it
-    // posted for later, and a full paint of the view (so at most what the user waits for).
-    double press(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        return untilPainted(
-            [&] { QTest::keyClick(surface.widget(), static_cast<Qt::Key>(key), mods); });
-    }
-    double untilPainted(const std::function<void()>& action) {
-        QElapsedTimer t;
-        t.start();
-        action();
-        QCoreApplication::processEvents();
-        surface.editor()->viewport()->repaint();
-        return msSince(t);
-    }
-
-    MainWindow window;
-    Workspace& ws;
-    ScintillaSurface& surface;
-    PaintWatch painted;
-};
 
 std::size_t lineCount(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -151,62 +53,27 @@ std::size_t lineCount(const std::string& path) {
     return lines;
 }
 
-double fileMb(const std::string& path) {
-    return static_cast<double>(std::filesystem::file_size(path)) / (1024.0 * 1024.0);
-}
-
-// The window opened from the command line, with the time until it showed the file; then
-// the time until the caption named it.
-struct Opening {
-    Opening(const std::string& path, bool wrap, bool withLine)
+// The file and its line count; the window opened with or without the line three quarters
+// down on the command line.
+struct LinedOpening {
+    LinedOpening(const std::string& path, bool wrap, bool withLine)
         : lines(lineCount(path)),
           target(lines * 3 / 4),
-          name(std::filesystem::path(path).filename().string()),
-          lineText("line " + std::to_string(withLine ? target : 1) + "/"),
-          startCpu(cpuMs()) {
-        clock.start();
-        std::vector<std::string> args{path};
-        if (withLine) args.push_back(std::to_string(target));
-        shown = std::make_unique<Shown>(args, wrap);
-        // The caption's time is when it changed, however long after that anyone looks.
-        const auto noteCaption = [this] {
-            if (captioned || !captionNamesTheFile()) return;
-            captioned = true;
-            captionMs = msSince(clock);
-            captionCpuMs = cpuMs() - startCpu;
-        };
-        QObject::connect(&shown->window, &QWidget::windowTitleChanged, noteCaption);
-        noteCaption();
-        runUntil([&] { return shown->painted.firstWithText.isValid(); });
-        shownMs = static_cast<double>(clock.msecsTo(shown->painted.firstWithText));
-    }
-    bool captionNamesTheFile() const {
-        const std::string caption = shown->window.windowTitle().toStdString();
-        return caption.find(name) != std::string::npos &&
-               caption.find(lineText) != std::string::npos;
-    }
-    void waitForCaption() {
-        runUntil([&] { return captioned; });
-    }
-
+          opening(path,
+                  withLine ? std::vector<std::string>{path, std::to_string(target)}
+                           : std::vector<std::string>{path},
+                  wrap, withLine ? target : 1) {}
     const std::size_t lines;
     const std::size_t target;
-    const std::string name;
-    const std::string lineText;
-    const double startCpu;
-    QElapsedTimer clock;
-    std::unique_ptr<Shown> shown;
-    double shownMs = 0;
-    double captionMs = 0;
-    double captionCpuMs = 0;
-    bool captioned = false;
+    Opening opening;
 };
 
 // Opening and nothing else: the time until the event loop first waits with nothing to do
 // (the caption's refresh still to come), whatever the editor wraps in the background included,
 // and the peak memory of that.
 void runOpeningStill(const std::string& path, bool wrap, bool withLine) {
-    Opening opening(path, wrap, withLine);
+    LinedOpening lined(path, wrap, withLine);
+    Opening& opening = lined.opening;
     const double idleMs = runUntilIdle(*opening.shown->surface.editor(), opening.clock);
     const bool idle = idleMs >= 0;
     const double idleCpuMs = cpuMs() - opening.startCpu;
@@ -219,10 +86,11 @@ void runOpeningStill(const std::string& path, bool wrap, bool withLine) {
 }
 
 void runOpening(const std::string& path, bool wrap, bool withLine) {
-    Opening opening(path, wrap, withLine);
+    LinedOpening lined(path, wrap, withLine);
+    Opening& opening = lined.opening;
     opening.waitForCaption();
     Shown& shown = *opening.shown;
-    const std::size_t lines = opening.lines;
+    const std::size_t lines = lined.lines;
     const double startCpu = opening.startCpu;
     const QElapsedTimer& clock = opening.clock;
 
@@ -294,9 +162,7 @@ void runLongLine(const std::string& path, bool wrap) {
 }
 
 int runChild(char** argv) {
-    // Default settings, and none of the user's touched.
-    qputenv("HOME", argv[4]);
-    qputenv("XDG_CONFIG_HOME", QByteArray(argv[4]) + "/config");
+    useFreshHome(argv[4]);
     const std::string kind = argv[1];
     const std::string path = argv[2];
     const std::string mode = argv[3];
