@@ -67,8 +67,8 @@ bool DocumentFiller::Append(std::string_view text) {
 
 long DocumentFiller::takeDocument() {
     // In this view, which does not wrap, a code page costs no new layout of every line.
-    if (utf8_.valid())
-        view_->SendScintilla(Sci::SCI_SETCODEPAGE, static_cast<unsigned long>(Sci::SC_CP_UTF8));
+    const long codePage = utf8_.valid() ? Sci::SC_CP_UTF8 : 0;
+    view_->SendScintilla(Sci::SCI_SETCODEPAGE, static_cast<unsigned long>(codePage));
     const long document = view_->SendScintilla(Sci::SCI_GETDOCPOINTER);
     view_->SendScintilla(Sci::SCI_ADDREFDOCUMENT, 0UL, document);
     view_->SendScintilla(Sci::SCI_SETDOCPOINTER, 0UL, 0L);
