@@ -5,6 +5,7 @@
 
 #include "app/command_line.h"
 #include "app/main_window.h"
+#include "platform/qt/guarded_application.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ int main(int argc, char** argv) {
         return printInfo(request);
     }
 
-    QApplication app(argc, argv);
+    scrivane::GuardedApplication app(argc, argv);
     QApplication::setApplicationName(scrivane::kProgramName);
     // Ties the window to the installed desktop entry and its icon.
     QGuiApplication::setDesktopFileName(SCRIVANE_APP_ID);
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
     scrivane::MainWindow window(std::move(arguments));
+    app.outOfMemory = [&window] { window.reportOutOfMemory(); };
     window.show();
     return QApplication::exec();
 }

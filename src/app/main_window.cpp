@@ -382,6 +382,13 @@ void MainWindow::PasteSelection(const std::string& utf8) {
     pasteText(*ws_, utf8);
 }
 
+void MainWindow::reportOutOfMemory() {
+    ws_->mergedoc.SetEnabled(true);
+    services_->EndProgress();
+    services_->SetBusy(false);
+    services_->MessageBox("Not enough memory to finish the command", Buttons::Ok, Icon::None);
+}
+
 void MainWindow::ReadOnlyRefused() {
     refuseEdit(*ws_);
 }

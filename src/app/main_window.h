@@ -42,6 +42,9 @@ class MainWindow final : public QMainWindow, private WindowView, private Surface
 
     Workspace& workspace() { return *ws_; }
 
+    // A command ran out of memory and stopped: the locks it held are let go, and the user told.
+    void reportOutOfMemory();
+
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
