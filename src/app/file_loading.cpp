@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "files/file_bytes.h"
@@ -46,21 +47,26 @@ ssize_t readSome(int fd, char* into, std::size_t length) {
     }
 }
 
-// The whole file, its size as it grows while read.
+// The whole file, its size as it grows while read. Read through a small buffer that stays in
+// the cache: reading straight into the text would first have to fill it with zeros.
 LoadOutcome readWhole(int fd, std::uint64_t size, Reading& progress, std::string& bytes,
                       std::string& error) {
+    constexpr std::size_t kRead = std::size_t{1} << 20;
     bytes.reserve(size + size / 8 + 64);
+    std::unique_ptr<char[]> buffer(new char[kRead]);
+    std::size_t told = 0;
     for (;;) {
-        const std::size_t at = bytes.size();
-        bytes.resize(at + kPiece);
-        const ssize_t got = readSome(fd, bytes.data() + at, kPiece);
+        const ssize_t got = readSome(fd, buffer.get(), kRead);
         if (got < 0) {
             error = std::strerror(errno);
             return LoadOutcome::Failed;
         }
-        bytes.resize(at + static_cast<std::size_t>(got));
         if (got == 0) return LoadOutcome::Loaded;
-        if (!progress.tell(bytes.size(), 0.0, 0.5)) return LoadOutcome::Cancelled;
+        bytes.append(buffer.get(), static_cast<std::size_t>(got));
+        if (bytes.size() - told >= kPiece) {
+            told = bytes.size();
+            if (!progress.tell(bytes.size(), 0.0, 0.5)) return LoadOutcome::Cancelled;
+        }
     }
 }
 

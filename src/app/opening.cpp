@@ -79,6 +79,7 @@ void openfile(Workspace& ws, const std::string& fname) {
         ws.doc.storedBreaks = std::move(file.breaks);
         ws.mergedoc.SetEnabled(true);
         ws.doc.stored.set(std::move(file.stored));
+        if (!file.readOnly) ws.doc.stored.sameAs(ws.mergedoc.Revision());
 
         setRecent(ws, path);
         if (file.readOnly) {

@@ -61,6 +61,7 @@ bool savefile(Workspace& ws, const std::string& fname) {
     }
 
     ws.doc.stored.set(std::move(text));
+    ws.doc.stored.sameAs(ws.mergedoc.Revision());
     ws.doc.storedBreaks = std::move(breaks);
     ws.doc.filename = fname;
     ws.doc.dialogFileName = fname;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace scrivane {
@@ -18,9 +19,15 @@ class StoredText {
     void set(std::string text) {
         text_ = std::make_shared<const std::string>(std::move(text));
         ++generation_;
+        sameAs_.reset();
     }
+    // The document's text at `revision` is this text (it was opened or saved from it): a
+    // comparison with the document at that revision can be skipped, a pass over all of it.
+    void sameAs(std::uint64_t revision) { sameAs_ = revision; }
+    bool knownSameAs(std::uint64_t revision) const { return sameAs_ == revision; }
 
   private:
+    std::optional<std::uint64_t> sameAs_;
     std::shared_ptr<const std::string> text_ = std::make_shared<const std::string>();
     std::uint64_t generation_ = 0;
 };

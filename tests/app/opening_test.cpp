@@ -118,7 +118,7 @@ TEST_F(OpenTest, AFailedOpenLeavesTheDocumentAsItWas) {
 // the document, its name, its stored text and its undo are as they were.
 TEST_F(OpenTest, RefusedOrCancelledOpensLeaveTheDocumentAsItWas) {
     const std::string good = writeFile("good.txt", "kept\nline\n");
-    // Two pieces to read and two to hand over, and the end of the file.
+    // Read in two pieces, handed over in two.
     std::string lines;
     while (lines.size() < (std::size_t{20} << 20))
         lines += "a line of a file that takes more than one piece\n";
@@ -133,8 +133,8 @@ TEST_F(OpenTest, RefusedOrCancelledOpensLeaveTheDocumentAsItWas) {
         {"too little memory", std::uint64_t{100} << 20, -1,
          "Not enough memory (about 263 MB needed, 100 MB available) opening " + big},
         {"Escape while reading", std::nullopt, 0, ""},
-        {"Escape as reading ends", std::nullopt, 1, ""},
-        {"Escape at the last piece handed over", std::nullopt, 3, ""},
+        {"Escape as the first piece is handed over", std::nullopt, 1, ""},
+        {"Escape at the last piece handed over", std::nullopt, 2, ""},
     };
     for (const Case& c : cases) {
         services.memoryAvailable.reset();

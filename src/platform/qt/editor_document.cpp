@@ -29,7 +29,7 @@ bool documentKeepsStyles(QsciScintillaBase& editor) {
 }
 
 bool wantsStyles(std::string_view text, bool wrapped) {
-    return wrapped || hasLineLongerThan(text, kLongLine);
+    return (wrapped && text.size() <= kLargestStyled) || hasLineLongerThan(text, kLongLine);
 }
 
 bool useDocumentKind(QsciScintillaBase& editor, bool styles) {

@@ -476,7 +476,8 @@ void ScintillaSurface::fillEmpty(std::string_view text) {
 std::unique_ptr<PendingText> ScintillaSurface::StartText(std::uint64_t expected, bool readOnly) {
     // A read-only document is never styled: its positions pass what the component's style
     // requests can carry (32 bits), and it spares a byte per byte.
-    return std::make_unique<DocumentFiller>(expected, wrapped_ && !readOnly, readOnly);
+    const bool styles = wrapped_ && !readOnly && expected <= kLargestStyled;
+    return std::make_unique<DocumentFiller>(expected, styles, readOnly);
 }
 
 void ScintillaSurface::TakeText(std::unique_ptr<PendingText> text,
@@ -507,7 +508,10 @@ void ScintillaSurface::TakeText(std::unique_ptr<PendingText> text,
     pendingChanges_ += (oldLength > 0 ? 1 : 0) + (length > 0 ? 1 : 0);
     sci(Sci::SCI_GOTOPOS, 0);
     SetLineBreaks(breaks);
-    if (!readOnly_ && !wrapped_ && filler.hasLineLongerThan(kLongLine)) moveToStyledDocument();
+    if (!readOnly_ && !wrapped_ && length <= static_cast<Pos>(kLargestStyled) &&
+        filler.hasLineLongerThan(kLongLine)) {
+        moveToStyledDocument();
+    }
 }
 
 void ScintillaSurface::paintRuns(const std::vector<TextRun>& runs) {
@@ -877,7 +881,8 @@ void ScintillaSurface::SetRightMargin(float margin) {
     const bool wrap = margin <= 100.0f;
     wrapped_ = wrap;
     // Before wrapping: while lines are not wrapped, the first line in view is a line of text.
-    if (wrap && !readOnly_ && !documentKeepsStyles(*editor_)) moveToStyledDocument();
+    if (wrap && TextLength() <= static_cast<Pos>(kLargestStyled) && !documentKeepsStyles(*editor_))
+        moveToStyledDocument();
     sci(Sci::SCI_SETWRAPMODE, static_cast<unsigned long>(wrap ? kWrapMode : Sci::SC_WRAP_NONE));
 }
 
