@@ -1,47 +1,10 @@
 #include "platform/pure/line_end_stream.h"
 
-#include <algorithm>
-#include <cstring>
+#include "platform/pure/line_break_scan.h"
 
 namespace scrivane {
-namespace {
-
-LineEnd endOf(LineEnds ends) {
-    switch (ends) {
-        case LineEnds::Lf:
-            return LineEnd::Lf;
-        case LineEnds::Cr:
-            return LineEnd::Cr;
-        case LineEnds::CrLf:
-            break;
-    }
-    return LineEnd::CrLf;
-}
-
-// The next CR or LF of a piece: each is searched for once, the later one remembered.
-class Breaks {
-  public:
-    explicit Breaks(std::string_view s) : s_(s), cr_(find('\r', 0)), lf_(find('\n', 0)) {}
-    std::size_t next(std::size_t from) {
-        if (cr_ < from) cr_ = find('\r', from);
-        if (lf_ < from) lf_ = find('\n', from);
-        return std::min(cr_, lf_);
-    }
-
-  private:
-    std::size_t find(char c, std::size_t from) const {
-        if (from >= s_.size()) return s_.size();
-        const void* hit = std::memchr(s_.data() + from, c, s_.size() - from);
-        return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - s_.data())
-                   : s_.size();
-    }
-
-    std::string_view s_;
-    std::size_t cr_;
-    std::size_t lf_;
-};
-
-}  // namespace
+using line_break_scan::BreakScanner;
+using line_break_scan::endOf;
 
 LineEndStream::LineEndStream(LineEnds usual) : usual_(usual), usualEnd_(endOf(usual)) {}
 
@@ -63,7 +26,7 @@ void LineEndStream::add(std::string_view bytes, std::string& out) {
         }
     }
     const std::size_t n = bytes.size();
-    Breaks breaks(bytes);
+    BreakScanner breaks(bytes);
     while (i < n) {
         const std::size_t at = breaks.next(i);
         out.append(bytes.substr(i, at - i));

@@ -1,38 +1,16 @@
 #include "platform/pure/line_ends.h"
 
+#include "platform/pure/line_break_scan.h"
+
 #include <algorithm>
 #include <cstring>
 
 namespace scrivane {
 
+using line_break_scan::BreakScanner;
+using line_break_scan::endOf;
+
 namespace {
-
-// Finds line-break bytes with memchr, which is many times faster than a byte loop on long
-// lines; the next CR and the next LF are remembered so that each byte is searched once.
-class BreakScanner {
-  public:
-    explicit BreakScanner(std::string_view s)
-        : s_(s), nextCr_(find('\r', 0)), nextLf_(find('\n', 0)) {}
-
-    // Position of the next CR or LF at or after `from`, or s.size().
-    std::size_t next(std::size_t from) {
-        if (nextCr_ < from) nextCr_ = find('\r', from);
-        if (nextLf_ < from) nextLf_ = find('\n', from);
-        return std::min(nextCr_, nextLf_);
-    }
-
-  private:
-    std::size_t find(char c, std::size_t from) const {
-        if (from >= s_.size()) return s_.size();
-        const void* hit = std::memchr(s_.data() + from, c, s_.size() - from);
-        return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - s_.data())
-                   : s_.size();
-    }
-
-    std::string_view s_;
-    std::size_t nextCr_;
-    std::size_t nextLf_;
-};
 
 // Length of the line break that starts at `at` (2 for CR LF, else 1).
 std::size_t breakLength(std::string_view s, std::size_t at) {
@@ -101,18 +79,6 @@ LineEnds mostUsed(const BreakCounts& counts, LineEnds fallback) {
     if (counts.crlf == 0 && counts.lf == 0 && counts.cr == 0) return fallback;
     if (counts.crlf >= counts.lf && counts.crlf >= counts.cr) return LineEnds::CrLf;
     return counts.lf >= counts.cr ? LineEnds::Lf : LineEnds::Cr;
-}
-
-LineEnd endOf(LineEnds ends) {
-    switch (ends) {
-        case LineEnds::Lf:
-            return LineEnd::Lf;
-        case LineEnds::Cr:
-            return LineEnd::Cr;
-        case LineEnds::CrLf:
-            break;
-    }
-    return LineEnd::CrLf;
 }
 
 std::string_view bytesOf(LineEnd end) {
