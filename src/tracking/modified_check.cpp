@@ -65,6 +65,7 @@ Streamed compareStripped(std::string_view text, const std::vector<TextRun>& runs
 bool isUnchanged(const RichTextBox& mergedoc, const StoredText& stored) {
     // A read-only document keeps no copy of itself: nothing can have changed it.
     if (mergedoc.ReadOnly()) return true;
+    if (stored.knownSameAs(mergedoc.Revision())) return true;
     std::vector<TextRun> runs = mergedoc.Runs();
     if (runs.empty()) return mergedoc.TextEquals(stored.text());
     const std::string_view text = mergedoc.TextRange(0, mergedoc.TextLength());
