@@ -25,7 +25,8 @@ OpeningBudget openingBudget(std::uint64_t fileBytes, std::optional<std::uint64_t
                             bool wrap) {
     OpeningBudget budget;
     budget.mode = fileBytes > kLargestEditable ? OpenMode::ReadOnly : OpenMode::Editable;
-    double factor = kComponentText + (wrap ? kStyles : 0.0);
+    const bool styled = wrap && fileBytes <= kLargestStyled;
+    double factor = kComponentText + (styled ? kStyles : 0.0);
     if (budget.mode == OpenMode::Editable) factor += kStoredText;
     budget.needed = static_cast<std::uint64_t>(static_cast<double>(fileBytes) * factor) + kProgram;
     budget.fits = !available || budget.needed <= *available;

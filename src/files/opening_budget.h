@@ -10,6 +10,11 @@ namespace scrivane {
 // document with 64-bit positions, for reading only.
 inline constexpr std::uint64_t kLargestEditable = (std::uint64_t{1} << 31) - 1;
 
+// Above this, a document keeps no style bytes even wrapped: its wrapping in the background goes
+// slower (a line is measured whole), but opening it touches a byte less per byte and the
+// document takes half the memory.
+inline constexpr std::uint64_t kLargestStyled = std::uint64_t{256} << 20;
+
 enum class OpenMode { Editable, ReadOnly };
 
 // What opening a file will hold in memory, told before a byte of it is read, so that a file
@@ -21,7 +26,7 @@ struct OpeningBudget {
 };
 
 // `available` is what the system can still give (nullopt: unknown, taken as enough). With
-// Wrap Text on the document keeps a style byte per byte of text.
+// Wrap Text on a document up to kLargestStyled keeps a style byte per byte of text.
 OpeningBudget openingBudget(std::uint64_t fileBytes, std::optional<std::uint64_t> available,
                             bool wrap);
 

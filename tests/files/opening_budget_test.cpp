@@ -20,8 +20,10 @@ TEST(OpeningBudget, Table) {
     const Case cases[] = {
         {"small, memory unknown", 10 * MB, std::nullopt, true, OpenMode::Editable, true},
         {"1 GB with room", GB, 8 * GB, true, OpenMode::Editable, true},
-        {"1 GB wrapped, too little", GB, 3 * GB, true, OpenMode::Editable, false},
-        {"1 GB unwrapped needs no styles", GB, 3 * GB, false, OpenMode::Editable, true},
+        {"1 GB, too little", GB, 2 * GB, true, OpenMode::Editable, false},
+        {"256 MB wrapped keeps styles", 256 * MB, 900 * MB, true, OpenMode::Editable, false},
+        {"256 MB unwrapped needs none", 256 * MB, 900 * MB, false, OpenMode::Editable, true},
+        {"larger, wrapped or not, none", 300 * MB, 900 * MB, true, OpenMode::Editable, true},
         {"largest editable", kLargestEditable, 16 * GB, true, OpenMode::Editable, true},
         {"one byte more is read-only", kLargestEditable + 1, 16 * GB, true, OpenMode::ReadOnly,
          true},

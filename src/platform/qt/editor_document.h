@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "files/opening_budget.h"
+
 class QsciScintillaBase;
 
 namespace scrivane {
@@ -15,11 +17,6 @@ bool documentKeepsStyles(QsciScintillaBase& editor);
 
 // Longer lines keep styles: laid out in one piece, a line of megabytes takes about a second.
 inline constexpr std::size_t kLongLine = 64 * 1024;
-
-// Above this, a document keeps no styles even wrapped: its wrapping in the background goes
-// slower (a line is measured whole), but opening it touches a byte less per byte and the
-// document takes half the memory.
-inline constexpr std::size_t kLargestStyled = std::size_t{256} << 20;
 
 // Whether a document holding `text` should keep styles: when it is wrapped, or has a line
 // too long to lay out quickly in one piece.
