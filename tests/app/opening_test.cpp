@@ -119,9 +119,11 @@ TEST_F(OpenTest, AFailedOpenLeavesTheDocumentAsItWas) {
 TEST_F(OpenTest, RefusedOrCancelledOpensLeaveTheDocumentAsItWas) {
     const std::string good = writeFile("good.txt", "kept\nline\n");
     // Read in two pieces, handed over in two.
+    // CR LF lines: widening lone breaks in place searches backwards with memrchr, which
+    // AddressSanitizer checks over everything before the point searched, line after line.
     std::string lines;
     while (lines.size() < (std::size_t{20} << 20))
-        lines += "a line of a file that takes more than one piece\n";
+        lines += "a line of a file that takes more than one piece\r\n";
     const std::string big = writeFile("big.txt", lines);
     struct Case {
         const char* name;
@@ -164,7 +166,7 @@ TEST_F(OpenTest, RefusedOrCancelledOpensLeaveTheDocumentAsItWas) {
     services.cancelAtProgress = -1;
     services.progress.clear();
     openfile(ws, big);
-    EXPECT_EQ(mergedoc.Text(), toCrLf(lines));
+    EXPECT_EQ(mergedoc.Text(), lines);
     ASSERT_FALSE(services.progress.empty());
     EXPECT_DOUBLE_EQ(services.progress.back(), 1.0);
 }
