@@ -25,10 +25,6 @@ bool querysave(Workspace& ws) {
     }
 }
 
-bool loadfromfile(const std::string& fname, DocumentText& content, std::string& error) {
-    return readDocumentFile(fname, content, error);
-}
-
 std::string resolveOpenPath(Services& services, const std::string& fname) {
     std::string path = fname;
     if (path.empty() || path.front() != '/') {

@@ -9,9 +9,6 @@ namespace scrivane {
 // Asks whether to save a modified document. True: the caller may replace or drop it.
 bool querysave(Workspace& ws);
 
-// Reads a file with its line breaks as CR LF, noting how each break was written; on failure
-// returns false with the system's description in `error`.
-bool loadfromfile(const std::string& fname, DocumentText& content, std::string& error);
 
 // The full path `openfile` uses for `fname`: relative names are taken from the current
 // directory, and a name with '*' is the first matching file of its directory.
