@@ -9,7 +9,6 @@ namespace scrivane {
 // Asks whether to save a modified document. True: the caller may replace or drop it.
 bool querysave(Workspace& ws);
 
-
 // The full path `openfile` uses for `fname`: relative names are taken from the current
 // directory, and a name with '*' is the first matching file of its directory.
 std::string resolveOpenPath(Services& services, const std::string& fname);
