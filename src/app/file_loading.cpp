@@ -12,6 +12,7 @@
 #include "files/file_bytes.h"
 #include "files/opening_budget.h"
 #include "platform/pure/line_end_stream.h"
+#include "platform/work_progress.h"
 
 namespace scrivane {
 namespace {
@@ -19,25 +20,12 @@ namespace {
 // Bytes read, or handed to the surface, between two looks at the window.
 constexpr std::size_t kPiece = std::size_t{16} << 20;
 
-class Reading {
-  public:
-    Reading(Services& services, std::string what, std::uint64_t size)
-        : services_(services), what_(std::move(what)), total_(std::max<std::uint64_t>(size, 1)) {}
-    ~Reading() { services_.EndProgress(); }
-    Reading(const Reading&) = delete;
-    Reading& operator=(const Reading&) = delete;
-
-    // Reading counts for the first half when the text is then handed over in a second pass.
-    bool tell(std::uint64_t done, double from, double share) {
-        return services_.Progress(
-            what_, from + share * static_cast<double>(std::min(done, total_)) / total_, true);
-    }
-
-  private:
-    Services& services_;
-    std::string what_;
-    std::uint64_t total_;
-};
+// Reading counts for the first half of the progress when the text is then handed over in a
+// second pass.
+bool tell(WorkProgress& progress, std::uint64_t done, std::uint64_t total, double from,
+          double share) {
+    return progress.tell(from + share * WorkProgress::share(done, total));
+}
 
 // Reads up to `length` bytes; 0 at the end of the file, -1 on error (errno set).
 ssize_t readSome(int fd, char* into, std::size_t length) {
@@ -49,7 +37,7 @@ ssize_t readSome(int fd, char* into, std::size_t length) {
 
 // The whole file, its size as it grows while read. Read through a small buffer that stays in
 // the cache: reading straight into the text would first have to fill it with zeros.
-LoadOutcome readWhole(int fd, std::uint64_t size, Reading& progress, std::string& bytes,
+LoadOutcome readWhole(int fd, std::uint64_t size, WorkProgress& progress, std::string& bytes,
                       std::string& error) {
     constexpr std::size_t kRead = std::size_t{1} << 20;
     bytes.reserve(size + size / 8 + 64);
@@ -65,12 +53,12 @@ LoadOutcome readWhole(int fd, std::uint64_t size, Reading& progress, std::string
         bytes.append(buffer.get(), static_cast<std::size_t>(got));
         if (bytes.size() - told >= kPiece) {
             told = bytes.size();
-            if (!progress.tell(bytes.size(), 0.0, 0.5)) return LoadOutcome::Cancelled;
+            if (!tell(progress, bytes.size(), size, 0.0, 0.5)) return LoadOutcome::Cancelled;
         }
     }
 }
 
-LoadOutcome loadEditable(int fd, std::uint64_t size, Reading& progress, RichTextBox& surface,
+LoadOutcome loadEditable(int fd, std::uint64_t size, WorkProgress& progress, RichTextBox& surface,
                          LoadedFile& loaded, std::string& error) {
     std::string bytes;
     const LoadOutcome read = readWhole(fd, size, progress, bytes, error);
@@ -85,7 +73,7 @@ LoadOutcome loadEditable(int fd, std::uint64_t size, Reading& progress, RichText
             error = "Not enough memory";
             return LoadOutcome::Failed;
         }
-        if (!progress.tell(at + kPiece, 0.5, 0.5)) return LoadOutcome::Cancelled;
+        if (!tell(progress, at + kPiece, text.size(), 0.5, 0.5)) return LoadOutcome::Cancelled;
     }
     loaded.usual = doc.usual;
     loaded.breaks = std::move(doc.breaks);
@@ -95,7 +83,7 @@ LoadOutcome loadEditable(int fd, std::uint64_t size, Reading& progress, RichText
 
 // A file too large to edit goes into the surface as it is read, with no copy of its own: its
 // usual line end is taken from its start (the breaks are kept exactly either way).
-LoadOutcome loadReadOnly(int fd, std::uint64_t size, Reading& progress, RichTextBox& surface,
+LoadOutcome loadReadOnly(int fd, std::uint64_t size, WorkProgress& progress, RichTextBox& surface,
                          LoadedFile& loaded, std::string& error) {
     loaded.readOnly = true;
     loaded.text = surface.StartText(size + size / 16, true);
@@ -123,16 +111,11 @@ LoadOutcome loadReadOnly(int fd, std::uint64_t size, Reading& progress, RichText
         }
         if (got == 0) break;
         done += static_cast<std::uint64_t>(got);
-        if (!progress.tell(done, 0.0, 1.0)) return LoadOutcome::Cancelled;
+        if (!tell(progress, done, size, 0.0, 1.0)) return LoadOutcome::Cancelled;
     }
     loaded.usual = stream->usual();
     loaded.breaks = std::move(stream->breaks());
     return LoadOutcome::Loaded;
-}
-
-std::string fileName(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 }  // namespace
@@ -149,7 +132,7 @@ LoadOutcome loadFile(Services& services, RichTextBox& surface, const std::string
     if (!budget.fits) {
         error = notEnoughMemory(budget.needed, *available);
     } else {
-        Reading progress(services, "Opening " + fileName(path), size);
+        WorkProgress progress(services, "Opening " + fileNameOf(path), WorkProgress::Escape::Stops);
         try {
             outcome = budget.mode == OpenMode::ReadOnly
                           ? loadReadOnly(fd, size, progress, surface, loaded, error)

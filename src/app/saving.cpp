@@ -4,6 +4,8 @@
 #include "app/caption.h"
 #include "app/file_io.h"
 #include "app/settings_store.h"
+#include "files/file_bytes.h"
+#include "platform/work_progress.h"
 #include "tracking/modified_check.h"
 #include "tracking/track_changes.h"
 
@@ -52,12 +54,24 @@ bool savefile(Workspace& ws, const std::string& fname) {
     if (ws.trackChanges) mnuTrackChanges_Click(ws);
     ws.services.ProcessEvents();
 
-    std::string text = ws.mergedoc.Text();
-    std::vector<LineBreak> breaks = ws.mergedoc.LineBreaks();
-    const std::string bytes = writeLineEnds(text, ws.doc.lineEnds, breaks);
-    if (!saveFileBytes(fname, bytes, error)) {
-        ws.services.MessageBox(openingError(error, fname), Buttons::Ok, Icon::None);
-        return false;
+    std::string text;
+    std::vector<LineBreak> breaks;
+    {
+        // The clock starts before the copies are made: on a large document they take a while
+        // of their own before the first byte is written.
+        WorkProgress progress(ws.services, "Saving " + fileNameOf(fname),
+                              WorkProgress::Escape::Ignored);
+        progress.tell(0);
+        text = ws.mergedoc.Text();
+        breaks = ws.mergedoc.LineBreaks();
+        const std::string bytes = writeLineEnds(text, ws.doc.lineEnds, breaks);
+        const auto told = [&](std::uint64_t written) {
+            progress.tell(WorkProgress::share(written, bytes.size()));
+        };
+        if (!saveFileBytes(fname, bytes, error, told)) {
+            ws.services.MessageBox(openingError(error, fname), Buttons::Ok, Icon::None);
+            return false;
+        }
     }
 
     ws.doc.stored.set(std::move(text));

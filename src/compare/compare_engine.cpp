@@ -132,16 +132,21 @@ void CompareEngine::chunkpasses(std::string_view docnew, std::string_view docold
     }
     addblock({.pt0 = 1, .nbytes = lenNew, .iother = 2, .iwhich = kNewText});
     addblock({.pt0 = 1, .nbytes = lenOld, .iother = 1, .iwhich = kOldText});
+    progress_.stages = static_cast<double>(kPasses.size() + 1);
+    progress_.length = static_cast<double>(std::max<std::int64_t>(lenNew, 1));
+    progress_.stage = 0;
     if (lenNew > kCoarseLimit && lenOld > kCoarseLimit) {
         refineblock(kCoarseChunk, docnew, docold, 1, 2);
     }
     for (const Pass& pass : kPasses) {
+        ++progress_.stage;
         // The pieces made from block i are not looked at again in the same pass.
         for (BlockIndex i = 1; i != 0;) {
             const BlockIndex next = blocks_[i].inext;
             const BlockIndex other = blocks_[i].iother;
             if (!blocks_[i].isfound && blocks_[other].nbytes > pass.threshold &&
                 blocks_[i].nbytes > pass.threshold) {
+                tell(blocks_[i].ioffset + blocks_[i].pt0 - 1);
                 refineblock(pass.minlen, docnew, docold, i, other);
             }
             i = next;
@@ -153,6 +158,15 @@ void CompareEngine::chunkpasses(std::string_view docnew, std::string_view docold
         blocks_[1].isnew = true;
         blocks_[2].istrike = true;
     }
+}
+
+void CompareEngine::tell(std::int64_t posNew) {
+    // A call costs a clock read or more at the other end: a few hundred chunks between calls.
+    constexpr unsigned kEvery = 256;
+    if (!progress_.hook || progress_.calls++ % kEvery != 0) return;
+    const double done =
+        (progress_.stage + static_cast<double>(posNew) / progress_.length) / progress_.stages;
+    if (!progress_.hook(std::clamp(done, 0.0, 1.0))) throw CompareStopped();
 }
 
 BlockIndex CompareEngine::addblock(const Block& b) {
@@ -307,6 +321,7 @@ BlockIndex CompareEngine::addOldPiece(Refinement& r, std::int64_t pt0, std::int6
 void CompareEngine::matchChunks(Refinement& r) {
     auto& b = blocks_;  // indices only: addblock may move the elements
     for (BlockIndex k = r.first; k <= r.lastChunk; ++k) {
+        tell(r.ioffS + b[k].pt0 - 1);
         const std::int64_t f = r.find(k - r.first);
         if (f > 0 && f > r.lastPos) {
             if (f != r.lastPos + r.minlen) {

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -87,6 +89,14 @@ inline RunRange runsOf(const std::vector<Block>& blocks, std::string_view docnew
     return RunRange(blocks, docnew, docold);
 }
 
+// A long comparison tells how far it is, from 0 to 1, as it goes; the hook returns false to
+// stop it, and the comparison then throws CompareStopped, its blocks meaning nothing.
+using CompareProgress = std::function<bool(double)>;
+
+struct CompareStopped : std::exception {
+    const char* what() const noexcept override { return "the comparison was stopped"; }
+};
+
 // The character-level comparison: cuts the new and the old text into two chains of blocks
 // (the new chain from block 1, the old chain from block 2), matched pieces paired through
 // `iother`, unmatched new pieces inserted, unmatched old pieces deleted. A coarse-to-fine chunk
@@ -96,6 +106,9 @@ inline RunRange runsOf(const std::vector<Block>& blocks, std::string_view docnew
 // output and the dump.
 class CompareEngine {
   public:
+    // From now on the chunk passes tell their progress to `hook` (empty: to nobody).
+    void setProgress(CompareProgress hook) { progress_.hook = std::move(hook); }
+
     // Rebuilds the blocks for the pair and returns the marked-up document (`defrtf` filled, see
     // markuprtf); `count` receives the number of marked runs.
     std::string comparedocs(std::string_view docnew, std::string_view docold,
@@ -135,6 +148,18 @@ class CompareEngine {
 
   private:
     struct Refinement;
+    // The passes share one rising figure: pass `stage` of `stages` is as far as the new text's
+    // byte it has reached.
+    struct Progress {
+        CompareProgress hook;
+        double stage = 0;
+        double stages = 1;
+        double length = 1;
+        unsigned calls = 0;
+    };
+
+    // Tells the hook, now and then, that the pass has reached byte `posNew` of the new text.
+    void tell(std::int64_t posNew);
 
     // Replaces the pair inew (new text) / iold (its old partner) by their pieces, cut in
     // chunks of `minlen`. The phases below run in this order on one Refinement.
@@ -156,6 +181,7 @@ class CompareEngine {
     void dropblock(BlockIndex i);
 
     std::vector<Block> blocks_{kSentinelBlock};
+    Progress progress_;
 };
 
 // The blocks of the chain that starts at `head`, in chain order. Stops at an index outside

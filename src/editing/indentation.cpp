@@ -18,9 +18,11 @@ void mnuIndent_Click(Workspace& ws) {
 std::size_t fixindents(Workspace& ws, char chold, char chnew,
                        const std::function<void()>& beforeChange) {
     RichTextBox& rtb = ws.mergedoc;
+    WorkProgress progress(ws.services, "Fixing indents", WorkProgress::Escape::Ignored);
+    progress.tell(0);
     const StyledEdit edit = fixIndentsStyled(rtb.TextRange(0, rtb.TextLength()), rtb.Runs(), chold,
                                              chnew, typingColour(ws));
-    return applyStyledEdit(ws, edit, beforeChange);
+    return applyStyledEdit(ws, edit, beforeChange, progress);
 }
 
 std::size_t mnuFixIndents_Click(Workspace& ws, const std::function<void()>& beforeChange) {

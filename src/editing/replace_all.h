@@ -5,6 +5,7 @@
 
 #include "editing/styled_edits.h"
 #include "navigate/find_replace.h"
+#include "platform/work_progress.h"
 
 namespace scrivane {
 
@@ -15,8 +16,9 @@ namespace scrivane {
 std::size_t cmdReplaceAll_Click(Workspace& ws, SearchBarView& bar,
                                 const std::function<void()>& beforeChange);
 // Writes an edit of the styled text back to the surface, after `beforeChange` (the undo
-// snapshot), when it changed anything; the caret goes to the start. Returns edit.count.
+// snapshot), when it changed anything, telling `progress` how far it is; the caret goes to the
+// start. Returns edit.count.
 std::size_t applyStyledEdit(Workspace& ws, const StyledEdit& edit,
-                            const std::function<void()>& beforeChange);
+                            const std::function<void()>& beforeChange, WorkProgress& progress);
 
 }  // namespace scrivane

@@ -78,10 +78,16 @@ StyledEdit fixIndentsStyled(std::string_view text, const std::vector<TextRun>& r
     return edit;
 }
 
-void applyEdits(RichTextBox& rtb, const std::vector<RangeEdit>& edits) {
+void applyEdits(RichTextBox& rtb, const std::vector<RangeEdit>& edits,
+                const std::function<void(double done)>& progress) {
+    constexpr std::size_t kTellEvery = 1024;
+    std::size_t made = 0;
     for (auto e = edits.rbegin(); e != edits.rend(); ++e) {
         rtb.RemoveAt(e->pos, e->removed);
         rtb.InsertAt(e->pos, e->inserted, e->marking);
+        if (progress && ++made % kTellEvery == 0) {
+            progress(static_cast<double>(made) / static_cast<double>(edits.size()));
+        }
     }
 }
 

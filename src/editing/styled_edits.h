@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,7 +44,8 @@ StyledEdit fixIndentsStyled(std::string_view text, const std::vector<TextRun>& r
                             char chnew, Colour colour, std::size_t maxDepth = 20);
 
 // Makes the edits in the surface, from the last one back, so that every position still means
-// what it meant.
-void applyEdits(RichTextBox& rtb, const std::vector<RangeEdit>& edits);
+// what it meant; `progress` hears the share made, now and then.
+void applyEdits(RichTextBox& rtb, const std::vector<RangeEdit>& edits,
+                const std::function<void(double done)>& progress = {});
 
 }  // namespace scrivane

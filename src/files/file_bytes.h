@@ -22,4 +22,9 @@ bool readAll(int fd, const struct stat& st, std::string& bytes, std::string& err
 // A whole file's bytes.
 bool readFileBytes(const std::string& path, std::string& bytes, std::string& error);
 
+// The last part of a path, the name a user knows the file by.
+inline std::string fileNameOf(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);
+}
+
 }  // namespace scrivane

@@ -17,6 +17,7 @@
 #include <random>
 #include <vector>
 
+#include "files/file_bytes.h"
 #include "files/file_system.h"
 
 namespace scrivane {
@@ -56,16 +57,22 @@ class Descriptor {
     int fd_;
 };
 
-bool writeAll(int fd, std::string_view bytes, std::string& error) {
+// Written in pieces when someone follows the progress, so that it hears of each.
+bool writeAll(int fd, std::string_view bytes, std::string& error,
+              const WriteProgress& progress = {}) {
+    constexpr std::size_t kPiece = std::size_t{8} << 20;
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        const std::size_t want =
+            progress ? std::min(kPiece, bytes.size() - done) : bytes.size() - done;
+        const ssize_t n = ::write(fd, bytes.data() + done, want);
         if (n < 0) {
             if (errno == EINTR) continue;
             error = systemError(errno);
             return false;
         }
         done += static_cast<std::size_t>(n);
+        if (progress) progress(done);
     }
     return true;
 }
@@ -86,10 +93,6 @@ std::string dirOf(const std::string& path) {
     const auto slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string baseOf(const std::string& path) {
-    return path.substr(path.rfind('/') + 1);
 }
 
 // Opens a directory for calls relative to it: for reading where allowed, so that what is
@@ -309,7 +312,7 @@ std::string followLinks(const std::string& path) {
 // read to flush the rename; an attribute cannot be copied), so that writing in place may
 // still do.
 bool replaceByRename(const std::string& target, const struct stat* st, std::string_view bytes,
-                     std::string& error, bool& renameRefused) {
+                     const WriteProgress& progress, std::string& error, bool& renameRefused) {
     renameRefused = false;
     bool flushable = false;
     Descriptor dir(openDirectory(dirOf(target), flushable));
@@ -323,7 +326,7 @@ bool replaceByRename(const std::string& target, const struct stat* st, std::stri
         error = systemError(EACCES);
         return false;
     }
-    const std::string base = baseOf(target);
+    const std::string base = fileNameOf(target);
     std::string temporary;
     Descriptor fd(makeTemporary(dir.get(), saveTemporaryStem(currentProcess()), temporary));
     if (fd.get() < 0) {
@@ -358,7 +361,7 @@ bool replaceByRename(const std::string& target, const struct stat* st, std::stri
         ::umask(mask);
         if (::fchmod(fd.get(), 0666 & ~mask) != 0) return fail(errno);
     }
-    if (!writeAll(fd.get(), bytes, error) || !flushAndClose(fd, error)) {
+    if (!writeAll(fd.get(), bytes, error, progress) || !flushAndClose(fd, error)) {
         ::unlinkat(dir.get(), temporary.c_str(), 0);
         return false;
     }
@@ -413,8 +416,9 @@ std::string backUp(int fd, std::string& error) {
 }
 
 // Makes `fd` hold exactly `bytes`, flushed.
-bool overwrite(int fd, std::string_view bytes, std::string& error) {
-    if (::lseek(fd, 0, SEEK_SET) != 0 || !writeAll(fd, bytes, error)) {
+bool overwrite(int fd, std::string_view bytes, std::string& error,
+               const WriteProgress& progress = {}) {
+    if (::lseek(fd, 0, SEEK_SET) != 0 || !writeAll(fd, bytes, error, progress)) {
         if (error.empty()) error = systemError(errno);
         return false;
     }
@@ -425,7 +429,8 @@ bool overwrite(int fd, std::string_view bytes, std::string& error) {
     return true;
 }
 
-bool replaceInPlace(const std::string& target, std::string_view bytes, std::string& error) {
+bool replaceInPlace(const std::string& target, std::string_view bytes,
+                    const WriteProgress& progress, std::string& error) {
     Descriptor fd(::open(target.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY));
     if (fd.get() < 0) {
         error = systemError(errno);
@@ -433,7 +438,7 @@ bool replaceInPlace(const std::string& target, std::string_view bytes, std::stri
     }
     const std::string copy = backUp(fd.get(), error);
     if (copy.empty()) return false;
-    if (overwrite(fd.get(), bytes, error)) {
+    if (overwrite(fd.get(), bytes, error, progress)) {
         if (fd.close() != 0) {
             error = systemError(errno);
             return false;
@@ -461,14 +466,15 @@ bool replaceInPlace(const std::string& target, std::string_view bytes, std::stri
 }
 
 // Devices and FIFOs: written as they are, without blocking on a FIFO nobody reads.
-bool writeStream(const std::string& target, std::string_view bytes, std::string& error) {
+bool writeStream(const std::string& target, std::string_view bytes, const WriteProgress& progress,
+                 std::string& error) {
     Descriptor fd(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0) {
         error = systemError(errno);
         return false;
     }
     ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
-    if (!writeAll(fd.get(), bytes, error)) return false;
+    if (!writeAll(fd.get(), bytes, error, progress)) return false;
     if (fd.close() != 0) {
         error = systemError(errno);
         return false;
@@ -506,7 +512,8 @@ std::string saveBackupDir() {
     return "/tmp/scrivane-" + std::to_string(::getuid()) + "/saving";
 }
 
-bool saveFileBytes(const std::string& path, std::string_view bytes, std::string& error) {
+bool saveFileBytes(const std::string& path, std::string_view bytes, std::string& error,
+                   const WriteProgress& progress) {
     ignoreFileSizeSignal();
     error.clear();
     const std::string target = followLinks(path);
@@ -517,25 +524,25 @@ bool saveFileBytes(const std::string& path, std::string_view bytes, std::string&
         return false;
     }
     if (!exists || S_ISREG(st.st_mode)) {
-        removeStaleTemporaries(dirOf(target), baseOf(target), currentProcess(), bootTime());
+        removeStaleTemporaries(dirOf(target), fileNameOf(target), currentProcess(), bootTime());
     }
     if (!exists) {
         bool refused = false;
-        return replaceByRename(target, nullptr, bytes, error, refused);
+        return replaceByRename(target, nullptr, bytes, progress, error, refused);
     }
     if (S_ISDIR(st.st_mode)) {
         error = systemError(EISDIR);
         return false;
     }
-    if (!S_ISREG(st.st_mode)) return writeStream(target, bytes, error);
+    if (!S_ISREG(st.st_mode)) return writeStream(target, bytes, progress, error);
     const bool dirWritable = ::access(dirOf(target).c_str(), W_OK) == 0;
     if (chooseSaveWay(st, ::geteuid(), isOurGroup(st.st_gid), dirWritable) == SaveWay::Rename) {
         bool refused = false;
-        if (replaceByRename(target, &st, bytes, error, refused)) return true;
+        if (replaceByRename(target, &st, bytes, progress, error, refused)) return true;
         if (!refused) return false;
     }
     error.clear();
-    return replaceInPlace(target, bytes, error);
+    return replaceInPlace(target, bytes, progress, error);
 }
 
 }  // namespace scrivane

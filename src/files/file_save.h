@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -34,7 +35,10 @@ SaveWay chooseSaveWay(const struct stat& st, unsigned uid, bool inOurGroups, boo
 // a FIFO without a reader. On failure returns false with the system's description of the error in
 // `error`; the old content is then intact, or, if even putting it back failed, kept in a copy
 // that `error` names.
-bool saveFileBytes(const std::string& path, std::string_view bytes, std::string& error);
+// `progress` hears how many bytes are written as the writing goes on.
+using WriteProgress = std::function<void(std::uint64_t written)>;
+bool saveFileBytes(const std::string& path, std::string_view bytes, std::string& error,
+                   const WriteProgress& progress = {});
 
 // The start of the name of every temporary file that `who` makes beside a file it saves:
 // ".scrivane-", then its boot, process id and start time, so that a later save can tell one

@@ -6,8 +6,10 @@
 
 #include "compare/marked_content.h"
 #include "compare/markup_format.h"
+#include "files/file_bytes.h"
 #include "navigate/char_boundary.h"
 #include "navigate/goto_line.h"
+#include "platform/work_progress.h"
 #include "tracking/block_check.h"
 #include "tracking/marking_edits.h"
 #include "tracking/modified_check.h"
@@ -15,20 +17,30 @@
 namespace scrivane {
 namespace {
 
-// Compares into `engine`, with the block dump when Block Check wants it. False, with the
-// reason shown to the user, when the engine gave up; the document is untouched then.
+// Compares into `engine`, with the block dump when Block Check wants it, telling its progress;
+// Escape stops it. False when the engine gave up, with the reason shown to the user, or was
+// stopped; the document is untouched then.
 bool compare(Workspace& ws, CompareEngine& engine, std::string_view docnew, std::string_view docold,
              std::string& dump) {
     std::string error;
-    try {
-        engine.compareblocks(docnew, docold);
-        if (ws.blockCheck) dump = engine.dumpblocks(docnew, docold);
-        return true;
-    } catch (const std::length_error&) {
-        error = "The texts differ in too many places to be compared.";
-    } catch (const std::bad_alloc&) {
-        error = "There is not enough memory to compare the texts.";
+    bool stopped = false;
+    {
+        WorkProgress progress(ws.services, "Comparing", WorkProgress::Escape::Stops);
+        engine.setProgress([&progress](double done) { return progress.tell(done); });
+        try {
+            engine.compareblocks(docnew, docold);
+            if (ws.blockCheck) dump = engine.dumpblocks(docnew, docold);
+        } catch (const CompareStopped&) {
+            stopped = true;
+        } catch (const std::length_error&) {
+            error = "The texts differ in too many places to be compared.";
+        } catch (const std::bad_alloc&) {
+            error = "There is not enough memory to compare the texts.";
+        }
+        engine.setProgress({});
     }
+    if (stopped) return false;
+    if (error.empty()) return true;
     ws.services.MessageBox(error, Buttons::Ok, Icon::None);
     return false;
 }
@@ -66,6 +78,17 @@ void showMarked(Workspace& ws, const CompareEngine& engine, const RichText& docn
     ws.view.SetStatusLabel(differencesText(engine.countchanges()));
 }
 
+// The comparison in place of the document, the caret keeping its offset.
+void showComparison(Workspace& ws, const CompareEngine& engine, const RichText& docnew,
+                    std::string_view docold, const std::string& dump) {
+    const Pos caret = ws.mergedoc.SelStart();
+    showMarked(ws, engine, docnew, docold, {});
+    // The offset stays, on a character's start: markers before it moved the text.
+    ws.mergedoc.SetSelStart(charBoundaryAtOrBefore(ws.mergedoc, caret));
+    ws.mergedoc.SetFocus();
+    if (ws.blockCheck) showBlocks(ws, dump);
+}
+
 }  // namespace
 
 Pos acceptAll(RichTextBox& rtb) {
@@ -84,12 +107,7 @@ bool mergetext(Workspace& ws, const RichText& docnew, std::string_view docold) {
     CompareEngine engine;
     std::string dump;
     if (!compare(ws, engine, docnew.text, docold, dump)) return false;
-    const Pos caret = ws.mergedoc.SelStart();
-    showMarked(ws, engine, docnew, docold, {});
-    // The offset stays, on a character's start: markers before it moved the text.
-    ws.mergedoc.SetSelStart(charBoundaryAtOrBefore(ws.mergedoc, caret));
-    ws.mergedoc.SetFocus();
-    if (ws.blockCheck) showBlocks(ws, dump);
+    showComparison(ws, engine, docnew, docold, dump);
     return true;
 }
 
@@ -137,23 +155,27 @@ void mnuCompareTo_Click(Workspace& ws) {
     if (refuseEdit(ws)) return;
     const std::string chosen = ws.services.ShowOpen(ws.doc.filename);
     if (chosen.empty()) return;
-    // The file first: one that cannot be read leaves the document, marks and mode as they were.
+    // The file, then the comparison: one that cannot be read, fails or is stopped leaves the
+    // document, marks and mode as they were. The file's text goes straight into the
+    // comparison, with its line ends as the surface would hold them.
+    std::string docold;
     std::string error;
-    if (!ws.txt.LoadFile(chosen, error)) {
+    if (!readFileBytes(chosen, docold, error)) {
         ws.services.MessageBox(error + " opening " + chosen, Buttons::Ok, Icon::None);
         return;
     }
+    fixlines(docold);
+    const RichText docnew = realDocument(ws.mergedoc);
+    CompareEngine engine;
+    std::string dump;
+    if (!compare(ws, engine, docnew.text, docold, dump)) return;
     if (ws.trackChanges) {
         mnuTrackChanges_Click(ws);
         ws.services.ProcessEvents();
     }
-    const RichText docnew = realDocument(ws.mergedoc);
-    const bool shown = mergetext(ws, docnew, ws.txt.TextRange(0, ws.txt.TextLength()));
-    ws.txt.SetText("");
-    if (shown) {
-        ws.trackChanges = true;
-        ws.view.OptionsChanged();
-    }
+    showComparison(ws, engine, docnew, docold, dump);
+    ws.trackChanges = true;
+    ws.view.OptionsChanged();
 }
 
 void unstrike(Workspace& ws) {
