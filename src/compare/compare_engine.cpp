@@ -135,6 +135,7 @@ void CompareEngine::chunkpasses(std::string_view docnew, std::string_view docold
     progress_.stages = static_cast<double>(kPasses.size() + 1);
     progress_.length = static_cast<double>(std::max<std::int64_t>(lenNew, 1));
     progress_.stage = 0;
+    progress_.calls = 0;
     if (lenNew > kCoarseLimit && lenOld > kCoarseLimit) {
         refineblock(kCoarseChunk, docnew, docold, 1, 2);
     }
