@@ -125,8 +125,12 @@ std::vector<std::uint64_t> hashChunks(std::string_view s, std::int64_t minlen, s
 // last stretch come last, as stretch kStretches.
 constexpr int kStretches = 4;
 
-template <class OnHit>
-void rollOver(std::string_view text, std::int64_t minlen, const HashGroups& groups, OnHit&& onHit) {
+// Every this many positions of a stretch, the roll tells how far it is.
+constexpr std::int64_t kTellEvery = std::int64_t{1} << 16;
+
+template <class OnHit, class Tell>
+void rollOver(std::string_view text, std::int64_t minlen, const HashGroups& groups, OnHit&& onHit,
+              Tell&& tell) {
     std::uint64_t topPower = 1;
     for (std::int64_t i = 1; i < minlen; ++i) topPower *= kBase;
     std::array<std::uint64_t, 256> leaving{};  // a first byte's share of the hash
@@ -146,6 +150,7 @@ void rollOver(std::string_view text, std::int64_t minlen, const HashGroups& grou
         std::array<std::uint64_t, kStretches> h{};
         for (int k = 0; k < kStretches; ++k) h[k] = hashOf(text.data() + k * stretch, minlen);
         for (std::int64_t i = 0; i < stretch; ++i) {
+            if (i % kTellEvery == 0) tell(static_cast<double>(i) / static_cast<double>(stretch));
             for (int k = 0; k < kStretches; ++k) {
                 const std::int64_t p = k * stretch + i;
                 if (groups.mayHold(h[k])) {
@@ -174,9 +179,10 @@ void rollOver(std::string_view text, std::int64_t minlen, const HashGroups& grou
 constexpr std::int64_t kGram = 32;
 constexpr std::int64_t kSampledMinimum = 1000;
 
-ChunkFinder::ChunkFinder(std::string_view s, std::string_view t, std::int64_t minlen)
+ChunkFinder::ChunkFinder(std::string_view s, std::string_view t, std::int64_t minlen,
+                         const IndexProgress& progress)
     : s_(s), t_(t), minlen_(minlen), fullChunks_(static_cast<std::int64_t>(s.size()) / minlen) {
-    if (fullChunks_ > 0 && static_cast<std::int64_t>(t_.size()) >= minlen_) buildIndex();
+    if (fullChunks_ > 0 && static_cast<std::int64_t>(t_.size()) >= minlen_) buildIndex(progress);
 }
 
 bool ChunkFinder::buildSampledIndex() {
@@ -257,7 +263,13 @@ bool ChunkFinder::buildSampledIndex() {
     return true;
 }
 
-void ChunkFinder::buildIndex() {
+void ChunkFinder::buildIndex(const IndexProgress& progress) {
+    // Shares of the work, as measured on long unrelated texts: S's chunks are put in their
+    // groups, then T is rolled over once (a second roll, on repetitive text, tells 1).
+    constexpr double kGrouping = 0.4;
+    const auto tell = [&progress](double done) {
+        if (progress) progress(done);
+    };
     if (minlen_ >= kSampledMinimum && buildSampledIndex()) return;
     const auto chunks = static_cast<std::size_t>(fullChunks_);
     HashGroups groups(chunks);
@@ -270,6 +282,8 @@ void ChunkFinder::buildIndex() {
     std::vector<std::int64_t> slotChunk;
     const std::vector<std::uint64_t> chunkHashes = hashChunks(s_, minlen_, chunks);
     for (std::size_t c = 0; c < chunks; ++c) {
+        if (c % kTellEvery == 0)
+            tell(kGrouping * static_cast<double>(c) / static_cast<double>(chunks));
         const char* text = s_.data() + static_cast<std::int64_t>(c) * minlen_;
         const std::uint32_t g = groups.insert(chunkHashes[c]);
         if (g == groupFirstSlot.size()) groupFirstSlot.push_back(kNoGroup);
@@ -300,17 +314,20 @@ void ChunkFinder::buildIndex() {
     std::array<std::vector<std::pair<std::int64_t, std::uint32_t>>, kLanes> notes;
     std::size_t noted = 0;
     bool noting = true;
-    rollOver(t_, minlen_, groups, [&](int stretch, std::uint32_t g, std::int64_t p) {
-        const auto lane = static_cast<std::size_t>(stretch);
-        ++place[g * kLanes + lane + 1];
-        if (!noting) return;
-        if (++noted > noteLimit) {
-            noting = false;
-            for (auto& n : notes) n = {};
-            return;
-        }
-        notes[lane].emplace_back(p, g);
-    });
+    rollOver(
+        t_, minlen_, groups,
+        [&](int stretch, std::uint32_t g, std::int64_t p) {
+            const auto lane = static_cast<std::size_t>(stretch);
+            ++place[g * kLanes + lane + 1];
+            if (!noting) return;
+            if (++noted > noteLimit) {
+                noting = false;
+                for (auto& n : notes) n = {};
+                return;
+            }
+            notes[lane].emplace_back(p, g);
+        },
+        [&](double done) { tell(kGrouping + (1 - kGrouping) * done); });
     for (std::size_t i = 1; i < place.size(); ++i) place[i] += place[i - 1];
     groupStart_.resize(groupCount + 1);
     for (std::size_t g = 0; g <= groupCount; ++g) groupStart_[g] = place[g * kLanes];
@@ -323,7 +340,7 @@ void ChunkFinder::buildIndex() {
             for (const auto& [p, g] : notes[lane]) placeOne(static_cast<int>(lane), g, p);
         }
     } else {
-        rollOver(t_, minlen_, groups, placeOne);
+        rollOver(t_, minlen_, groups, placeOne, [&](double) { tell(1); });
     }
 
     slotCursor_.resize(slotGroup_.size());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -28,7 +29,11 @@ namespace scrivane {
 // Positions are 0-based here.
 class ChunkFinder {
   public:
-    ChunkFinder(std::string_view s, std::string_view t, std::int64_t minlen);
+    // Building the index is most of the work on long pieces: `progress` hears the share of it
+    // done, now and then (it may throw to stop the building).
+    using IndexProgress = std::function<void(double done)>;
+    ChunkFinder(std::string_view s, std::string_view t, std::int64_t minlen,
+                const IndexProgress& progress = {});
 
     // First available occurrence in T of chunk `chunk` (0-based), or -1.
     std::int64_t find(std::int64_t chunk);
@@ -48,7 +53,7 @@ class ChunkFinder {
   private:
     std::int64_t findFull(std::int64_t chunk);
     std::int64_t findLast() const;
-    void buildIndex();
+    void buildIndex(const IndexProgress& progress);
     // The sampled index for long chunks; false, leaving the index empty, past its budget.
     bool buildSampledIndex();
 

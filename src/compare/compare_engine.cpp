@@ -20,6 +20,12 @@ struct Pass {
 constexpr std::array<Pass, 3> kPasses{{{1000, 1000}, {100, 100}, {10, 10}}};
 constexpr std::int64_t kCoarseLimit = 30000;
 constexpr std::int64_t kCoarseChunk = 10000;
+// The share of the whole each pass takes (the coarse one first), as two long unrelated texts
+// take it: finer chunks are many more to index.
+constexpr std::array<double, kPasses.size() + 1> kPassShare{0.05, 0.05, 0.2, 0.7};
+// Within one refinement, indexing the old piece against the new one's chunks takes most of the
+// time, matching the chunks the rest.
+constexpr double kIndexShare = 0.8;
 
 }  // namespace
 
@@ -132,22 +138,24 @@ void CompareEngine::chunkpasses(std::string_view docnew, std::string_view docold
     }
     addblock({.pt0 = 1, .nbytes = lenNew, .iother = 2, .iwhich = kNewText});
     addblock({.pt0 = 1, .nbytes = lenOld, .iother = 1, .iwhich = kOldText});
-    progress_.stages = static_cast<double>(kPasses.size() + 1);
     progress_.length = static_cast<double>(std::max<std::int64_t>(lenNew, 1));
-    progress_.stage = 0;
+    progress_.passStart = 0;
+    progress_.passShare = kPassShare[0];
     progress_.calls = 0;
     if (lenNew > kCoarseLimit && lenOld > kCoarseLimit) {
         refineblock(kCoarseChunk, docnew, docold, 1, 2);
     }
-    for (const Pass& pass : kPasses) {
-        ++progress_.stage;
+    for (std::size_t p = 0; p < kPasses.size(); ++p) {
+        const Pass& pass = kPasses[p];
+        progress_.passStart += progress_.passShare;
+        progress_.passShare = kPassShare[p + 1];
         // The pieces made from block i are not looked at again in the same pass.
         for (BlockIndex i = 1; i != 0;) {
             const BlockIndex next = blocks_[i].inext;
             const BlockIndex other = blocks_[i].iother;
             if (!blocks_[i].isfound && blocks_[other].nbytes > pass.threshold &&
                 blocks_[i].nbytes > pass.threshold) {
-                tell(blocks_[i].ioffset + blocks_[i].pt0 - 1);
+                tell(static_cast<double>(blocks_[i].ioffset + blocks_[i].pt0 - 1));
                 refineblock(pass.minlen, docnew, docold, i, other);
             }
             i = next;
@@ -161,12 +169,15 @@ void CompareEngine::chunkpasses(std::string_view docnew, std::string_view docold
     }
 }
 
-void CompareEngine::tell(std::int64_t posNew) {
+void CompareEngine::tell(double posNew) {
     // A call costs a clock read or more at the other end: a few hundred chunks between calls.
     constexpr unsigned kEvery = 256;
-    if (!progress_.hook || progress_.calls++ % kEvery != 0) return;
-    const double done =
-        (progress_.stage + static_cast<double>(posNew) / progress_.length) / progress_.stages;
+    if (progress_.hook && progress_.calls++ % kEvery == 0) report(posNew);
+}
+
+void CompareEngine::report(double posNew) {
+    if (!progress_.hook) return;
+    const double done = progress_.passStart + progress_.passShare * posNew / progress_.length;
     if (!progress_.hook(std::clamp(done, 0.0, 1.0))) throw CompareStopped();
 }
 
@@ -197,7 +208,8 @@ std::string_view CompareEngine::blocktext(std::string_view text, BlockIndex i) c
 // the finder's 0-based places are the helpers at the end, and nowhere else.
 struct CompareEngine::Refinement {
     Refinement(std::int64_t minlen, std::string_view s, std::string_view t, BlockIndex inew,
-               BlockIndex iold, std::int64_t ioffS, std::int64_t ioffT)
+               BlockIndex iold, std::int64_t ioffS, std::int64_t ioffT,
+               const ChunkFinder::IndexProgress& indexProgress)
         : minlen(minlen),
           S(s),
           T(t),
@@ -207,7 +219,7 @@ struct CompareEngine::Refinement {
           iold(iold),
           ioffS(ioffS),
           ioffT(ioffT),
-          finder(s, t, minlen),
+          finder(s, t, minlen, indexProgress),
           lastPos(1 - minlen),
           lastLen(minlen) {}
 
@@ -262,8 +274,17 @@ void CompareEngine::refineblock(std::int64_t minlen, std::string_view docnew,
     const std::string_view S = blocktext(docnew, inew);
     const std::string_view T = blocktext(docold, iold);
     if (minlen <= 0 || S.empty() || T.empty()) return;
-    Refinement r(minlen, S, T, inew, iold, blocks_[inew].ioffset + blocks_[inew].pt0 - 1,
-                 blocks_[iold].ioffset + blocks_[iold].pt0 - 1);
+    const std::int64_t ioffS = blocks_[inew].ioffset + blocks_[inew].pt0 - 1;
+    // Only an index over a long piece takes long enough to tell of.
+    constexpr std::size_t kLongPiece = std::size_t{1} << 20;
+    ChunkFinder::IndexProgress indexProgress;
+    if (progress_.hook && S.size() + T.size() >= kLongPiece) {
+        indexProgress = [this, ioffS, lenS = static_cast<double>(S.size())](double done) {
+            report(static_cast<double>(ioffS) + lenS * kIndexShare * done);
+        };
+    }
+    Refinement r(minlen, S, T, inew, iold, ioffS, blocks_[iold].ioffset + blocks_[iold].pt0 - 1,
+                 indexProgress);
 
     // Consume both blocks; their pieces follow.
     for (BlockIndex i : {inew, iold}) {
@@ -322,7 +343,8 @@ BlockIndex CompareEngine::addOldPiece(Refinement& r, std::int64_t pt0, std::int6
 void CompareEngine::matchChunks(Refinement& r) {
     auto& b = blocks_;  // indices only: addblock may move the elements
     for (BlockIndex k = r.first; k <= r.lastChunk; ++k) {
-        tell(r.ioffS + b[k].pt0 - 1);
+        tell(static_cast<double>(r.ioffS) + static_cast<double>(r.lenS) * kIndexShare +
+             static_cast<double>(b[k].pt0 - 1) * (1 - kIndexShare));
         const std::int64_t f = r.find(k - r.first);
         if (f > 0 && f > r.lastPos) {
             if (f != r.lastPos + r.minlen) {

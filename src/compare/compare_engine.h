@@ -148,18 +148,20 @@ class CompareEngine {
 
   private:
     struct Refinement;
-    // The passes share one rising figure: pass `stage` of `stages` is as far as the new text's
-    // byte it has reached.
+    // The passes share one rising figure: the current pass, from `passStart` and taking
+    // `passShare` of the whole, is as far as the place in the new text it has reached.
     struct Progress {
         CompareProgress hook;
-        double stage = 0;
-        double stages = 1;
+        double passStart = 0;
+        double passShare = 1;
         double length = 1;
         unsigned calls = 0;
     };
 
-    // Tells the hook, now and then, that the pass has reached byte `posNew` of the new text.
-    void tell(std::int64_t posNew);
+    // Tells the hook, now and then, that the pass has reached place `posNew` of the new text.
+    void tell(double posNew);
+    // Tells it now.
+    void report(double posNew);
 
     // Replaces the pair inew (new text) / iold (its old partner) by their pieces, cut in
     // chunks of `minlen`. The phases below run in this order on one Refinement.

@@ -19,8 +19,10 @@ TEST(EngineProgress, ToldComparisonsAgreeRiseAndStop) {
     PairGenerator gen(31);
     for (int n = 0; n < 60; ++n) {
         // Past the coarse pass's 30000 bytes now and then, unrelated now and then: every pass
-        // has chunks to tell of.
-        const std::size_t length = n % 4 == 0 ? 40000 + gen.below(40000) : 100 + gen.below(5000);
+        // has chunks to tell of. The first pair is long enough for its indexing to tell too.
+        const std::size_t length = n == 0       ? 700000
+                                   : n % 4 == 0 ? 40000 + gen.below(40000)
+                                                : 100 + gen.below(5000);
         const TextPair pair = n % 3 == 0
                                   ? gen.unrelated(gen.anyAlphabet(), length, length / 2 + 1)
                                   : gen.similar(gen.anyAlphabet(), length, 1 + gen.below(40), 50);
