@@ -55,6 +55,12 @@ void showBlocks(Workspace& ws, const std::string& dump) {
     }
 }
 
+// A document's real text and how its line breaks are written, wherever they are kept.
+struct RealText {
+    std::string_view text;
+    const std::vector<LineBreak>& breaks;
+};
+
 bool holdsPlain(const RichTextBox& rtb, std::string_view text) {
     return rtb.Runs().empty() && rtb.TextEquals(text);
 }
@@ -63,7 +69,7 @@ bool holdsPlain(const RichTextBox& rtb, std::string_view text) {
 // place when the surface holds the new text unmarked, otherwise as new content. Every line
 // break keeps how it is written: those of `docnew` as they were, those of the deleted text
 // as `oldBreaks` say.
-void showMarked(Workspace& ws, const CompareEngine& engine, const RichText& docnew,
+void showMarked(Workspace& ws, const CompareEngine& engine, RealText docnew,
                 std::string_view docold, const std::vector<LineBreak>& oldBreaks) {
     RichTextBox& rtb = ws.mergedoc;
     rtb.SetEnabled(false);
@@ -79,7 +85,7 @@ void showMarked(Workspace& ws, const CompareEngine& engine, const RichText& docn
 }
 
 // The comparison in place of the document, the caret keeping its offset.
-void showComparison(Workspace& ws, const CompareEngine& engine, const RichText& docnew,
+void showComparison(Workspace& ws, const CompareEngine& engine, RealText docnew,
                     std::string_view docold, const std::string& dump) {
     const Pos caret = ws.mergedoc.SelStart();
     showMarked(ws, engine, docnew, docold, {});
@@ -107,7 +113,7 @@ bool mergetext(Workspace& ws, const RichText& docnew, std::string_view docold) {
     CompareEngine engine;
     std::string dump;
     if (!compare(ws, engine, docnew.text, docold, dump)) return false;
-    showComparison(ws, engine, docnew, docold, dump);
+    showComparison(ws, engine, {docnew.text, docnew.breaks}, docold, dump);
     return true;
 }
 
@@ -133,7 +139,7 @@ void mnuTrackChanges_Click(Workspace& ws) {
         }
         ws.trackChanges = true;
         if (marked) acceptAll(rtb);
-        showMarked(ws, engine, real, *stored, ws.doc.storedBreaks);
+        showMarked(ws, engine, {real.text, real.breaks}, *stored, ws.doc.storedBreaks);
         if (ws.blockCheck) showBlocks(ws, dump);
     } else {
         ws.trackChanges = false;
@@ -165,7 +171,17 @@ void mnuCompareTo_Click(Workspace& ws) {
         return;
     }
     fixlines(docold);
-    const RichText docnew = realDocument(ws.mergedoc);
+    // A document still as opened or saved is its stored text: compared from there, it needs
+    // no copy of its own (on a large document, the largest block of the command).
+    std::shared_ptr<const std::string> stored;
+    RichText copy;
+    if (ws.mergedoc.Runs().empty() && ws.doc.stored.knownSameAs(ws.mergedoc.Revision())) {
+        stored = ws.doc.stored.shared();
+    } else {
+        copy = realDocument(ws.mergedoc);
+    }
+    const RealText docnew =
+        stored ? RealText{*stored, ws.doc.storedBreaks} : RealText{copy.text, copy.breaks};
     CompareEngine engine;
     std::string dump;
     if (!compare(ws, engine, docnew.text, docold, dump)) return;
