@@ -1,30 +1,26 @@
 // scrivane-compare: compares two files the way the editor's Compare to does and prints the
 // differences.
 
-#include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <iostream>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "compare/compare_engine.h"
+#include "compare/html_review.h"
 #include "compare/markup_format.h"
-#include "platform/pure/line_ends.h"
+#include "scrivane_compare_ansi.h"
+#include "scrivane_compare_file.h"
+#include "scrivane_compare_git.h"
 
 namespace {
 
 using namespace scrivane;
+using namespace scrivane::compare_tool;
 
 constexpr int kEqual = 0;
 constexpr int kDifferent = 1;
@@ -32,6 +28,9 @@ constexpr int kTrouble = 2;
 
 constexpr std::string_view kUsage =
     "Usage: scrivane-compare [--format=FORMAT] [--color=WHEN] NEW OLD\n"
+    "       scrivane-compare [--format=ansi|count] [--color=WHEN] PATH OLD-FILE OLD-HEX OLD-MODE\n"
+    "                        NEW-FILE NEW-HEX NEW-MODE [NEW-PATH MESSAGE]   (as git's external "
+    "diff)\n"
     "\n"
     "Compares the file NEW (taken as the document) with the file OLD, character by\n"
     "character, as the editor's Compare to does. Both files are read as bytes and their\n"
@@ -45,8 +44,11 @@ constexpr std::string_view kUsage =
     "      rtf     the complete marked-up RTF document the editor would show\n"
     "      blocks  the block-check dump of the comparison (CR LF line ends)\n"
     "      count   only the status text, e.g. \"3 differences were found.\"\n"
+    "      html    one self-contained web page: the text of NEW, insertions blue, deletions\n"
+    "              red and struck through, the count at the top, each change linked to the\n"
+    "              next (n and p keys walk them); always UTF-8, a Latin-1 text converted\n"
     "  --color=WHEN     colours for the ansi format: auto (default: only when standard\n"
-    "                   output is a terminal), always or never\n"
+    "                   output is a terminal, or git's pager), always or never\n"
     "  --help           print this help and exit\n"
     "  --version        print the version and exit\n"
     "  --               the arguments that follow are file names\n"
@@ -54,9 +56,14 @@ constexpr std::string_view kUsage =
     "The status text also goes to standard error for the formats other than count.\n"
     "\n"
     "Exit status: 0 the texts are equal, 1 they differ, 2 trouble (bad arguments, a file\n"
-    "that cannot be read, output that cannot be written).\n";
+    "that cannot be read, output that cannot be written).\n"
+    "\n"
+    "Called by git with its seven arguments (git config diff.external scrivane-compare, or\n"
+    "GIT_EXTERNAL_DIFF=scrivane-compare git diff), it prints a diff --git header for the path\n"
+    "and the difference, and exits 0 so that git goes on; binary files (a NUL in the first\n"
+    "8000 bytes) are only named, and an unmerged path reads \"* Unmerged path PATH\".\n";
 
-enum class Format { Ansi, Rtf, Blocks, Count };
+enum class Format { Ansi, Rtf, Blocks, Count, Html };
 enum class Colour { Auto, Always, Never };
 
 struct Options {
@@ -70,6 +77,7 @@ std::optional<Format> parseFormat(std::string_view name) {
     if (name == "rtf") return Format::Rtf;
     if (name == "blocks") return Format::Blocks;
     if (name == "count") return Format::Count;
+    if (name == "html") return Format::Html;
     return std::nullopt;
 }
 
@@ -96,13 +104,20 @@ int usageError(const std::string& message) {
 
 // Reads the arguments into `options`. Returns an exit status when the program ends here
 // (help, version, or an argument it cannot use). Options that take a value accept it both as
-// --name=value and as the next argument.
-std::optional<int> parseArguments(const std::vector<std::string_view>& args, Options& options) {
+// --name=value and as the next argument. Run by git, the options are the ones the user's
+// command line gives before git's arguments: from the first argument that is not one of
+// them on, every argument is git's, even one that begins with a hyphen (a path "-x").
+std::optional<int> parseArguments(const std::vector<std::string_view>& args, bool gitEnvironment,
+                                  Options& options) {
     bool onlyFiles = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
-        if (onlyFiles || arg == "-" || !arg.starts_with("-")) {
+        const std::size_t equals = arg.find('=');
+        const std::string_view name = arg.substr(0, equals);
+        const bool valueOption = name == "--format" || name == "--color";
+        if (onlyFiles || arg == "-" || !arg.starts_with("-") || (gitEnvironment && !valueOption)) {
             options.files.emplace_back(arg);
+            onlyFiles = onlyFiles || gitEnvironment;
             continue;
         }
         if (arg == "--") {
@@ -111,9 +126,7 @@ std::optional<int> parseArguments(const std::vector<std::string_view>& args, Opt
         }
         if (arg == "--help" || arg == "-h") return print(kUsage);
         if (arg == "--version") return print("scrivane-compare " SCRIVANE_VERSION "\n");
-        const std::size_t equals = arg.find('=');
-        const std::string_view name = arg.substr(0, equals);
-        if (name != "--format" && name != "--color") {
+        if (!valueOption) {
             return usageError("unknown option '" + std::string(arg) + "'");
         }
         std::string_view value;
@@ -134,146 +147,24 @@ std::optional<int> parseArguments(const std::vector<std::string_view>& args, Opt
             options.colour = *colour;
         }
     }
+    if (isGitCall(options.files, gitEnvironment)) {
+        if (options.format != Format::Ansi && options.format != Format::Count) {
+            return usageError("git's external diff takes the ansi or count format");
+        }
+        return std::nullopt;
+    }
     if (options.files.size() != 2) return usageError("expected two files, NEW and OLD");
     return std::nullopt;
 }
 
-// A file's text as the editor holds it: its bytes with every line break made CR LF.
-class FileText {
-  public:
-    FileText() = default;
-    FileText(FileText&& other) noexcept
-        : map_(std::exchange(other.map_, nullptr)),
-          size_(std::exchange(other.size_, 0)),
-          text_(std::move(other.text_)) {}
-    FileText& operator=(FileText&&) = delete;
-    ~FileText() { unmap(); }
-
-    std::string_view view() const {
-        return map_ != nullptr ? std::string_view(static_cast<const char*>(map_), size_)
-                               : std::string_view(text_);
-    }
-
-    // What fixlines followed by toCrLfInPlace makes of the bytes.
-    void normaliseLineEnds() {
-        const std::string_view bytes = view();
-        const std::size_t lone = firstLoneBreak(bytes);
-        if (lone == bytes.size()) return;
-        std::string text = toCrLf(bytes.substr(lone));
-        text.insert(0, bytes.substr(0, lone));
-        text_ = std::move(text);
-        unmap();
-    }
-
-  private:
-    friend std::optional<FileText> readFile(const std::string& path, std::string& error);
-
-    void unmap() {
-        if (map_ != nullptr) ::munmap(map_, size_);
-        map_ = nullptr;
-        size_ = 0;
-    }
-
-    // A regular file is mapped rather than read: its pages are the file cache's, where read()
-    // would copy them into fresh memory that the kernel first has to clear. Anything else is
-    // read into text_.
-    void* map_ = nullptr;
-    std::size_t size_ = 0;
-    std::string text_;
-};
-
-// Reads the whole file as bytes; on failure `error` gets "<reason> opening <path>".
-std::optional<FileText> readFile(const std::string& path, std::string& error) {
-    auto fail = [&](int code) {
-        error = std::string(std::strerror(code)) + " opening " + path;
-        return std::nullopt;
-    };
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return fail(errno);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        const int code = S_ISDIR(info.st_mode) ? EISDIR : errno;
-        ::close(fd);
-        return fail(code);
-    }
-    FileText file;
-    if (S_ISREG(info.st_mode) && info.st_size > 0) {
-        const auto size = static_cast<std::size_t>(info.st_size);
-        void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-        if (map != MAP_FAILED) {
-            ::close(fd);
-            file.map_ = map;
-            file.size_ = size;
-            return file;
-        }
-    }
-    // Not a regular file (a pipe, say), or one that cannot be mapped.
-    char buffer[1 << 16];
-    while (true) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got == 0) break;
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            const int code = errno;
-            ::close(fd);
-            return fail(code);
-        }
-        file.text_.append(buffer, static_cast<std::size_t>(got));
-    }
-    ::close(fd);
-    return file;
+// Set (to "true") by git while its pager reads what the programs it runs print.
+bool gitPagerInUse() {
+    const char* value = std::getenv("GIT_PAGER_IN_USE");
+    return value != nullptr &&
+           (std::string_view(value) == "true" || std::string_view(value) == "1");
 }
 
-// How the ansi format shows each kind of run: with terminal colours, or with the bracket
-// marks a reader or a later program can tell apart in plain text.
-struct RunMarks {
-    std::string_view open, close;
-};
-struct AnsiStyle {
-    RunMarks inserted, deleted;
-};
-constexpr AnsiStyle kColours{{"\x1b[34m", "\x1b[0m"}, {"\x1b[31;9m", "\x1b[0m"}};
-constexpr AnsiStyle kBrackets{{"{+", "+}"}, {"[-", "-]"}};
-
-// Terminal rendering: CR LF as LF, each changed run between its marks.
-void appendAnsi(std::string& out, std::string_view text, RunMarks marks) {
-    if (text.empty()) return;
-    out.append(marks.open);
-    // Stretches between the CRs of CR LF pairs are copied whole.
-    std::size_t from = 0;
-    for (std::size_t at = text.find('\r'); at != std::string_view::npos;
-         at = text.find('\r', at + 1)) {
-        if (at + 1 < text.size() && text[at + 1] == '\n') {
-            out.append(text.substr(from, at - from));
-            from = at + 1;
-        }
-    }
-    out.append(text.substr(from));
-    out.append(marks.close);
-}
-
-std::string ansiText(const CompareEngine& engine, std::string_view docnew, std::string_view docold,
-                     const AnsiStyle& style) {
-    std::string out;
-    out.reserve(docnew.size() + docnew.size() / 8);
-    for (const CompareRun& run : engine.runs(docnew, docold)) {
-        switch (run.kind) {
-            case RunKind::Same:
-                appendAnsi(out, run.text, {});
-                break;
-            case RunKind::Inserted:
-                appendAnsi(out, run.text, style.inserted);
-                break;
-            case RunKind::Deleted:
-                appendAnsi(out, run.text, style.deleted);
-                break;
-        }
-    }
-    if (!out.empty() && out.back() != '\n') out.push_back('\n');
-    return out;
-}
-
-bool useColours(Colour colour) {
+bool useColours(Colour colour, bool gitCall) {
     switch (colour) {
         case Colour::Always:
             return true;
@@ -282,12 +173,20 @@ bool useColours(Colour colour) {
         case Colour::Auto:
             break;
     }
-    return ::isatty(STDOUT_FILENO) == 1;
+    return ::isatty(STDOUT_FILENO) == 1 || (gitCall && gitPagerInUse());
 }
 
 int run(const std::vector<std::string_view>& args) {
     Options options;
-    if (const std::optional<int> status = parseArguments(args, options)) return *status;
+    const bool gitEnvironment = std::getenv("GIT_DIFF_PATH_COUNTER") != nullptr;
+    if (const std::optional<int> status = parseArguments(args, gitEnvironment, options)) {
+        return *status;
+    }
+    if (isGitCall(options.files, gitEnvironment)) {
+        return gitExternalDiff(options.files,
+                               options.format == Format::Count ? GitBody::Count : GitBody::Text,
+                               useColours(options.colour, true) ? kColours : kBrackets);
+    }
 
     std::string error;
     std::optional<FileText> newFile = readFile(options.files[0], error);
@@ -311,8 +210,13 @@ int run(const std::vector<std::string_view>& args) {
         count = engine.countchanges();
         if (options.format == Format::Blocks) output = engine.dumpblocks(docnew, docold);
         if (options.format == Format::Ansi) {
-            output =
-                ansiText(engine, docnew, docold, useColours(options.colour) ? kColours : kBrackets);
+            output = ansiText(engine, docnew, docold,
+                              useColours(options.colour, false) ? kColours : kBrackets);
+        }
+        if (options.format == Format::Html) {
+            const RunRange runs = engine.runs(docnew, docold);
+            output = htmlReview(std::vector<CompareRun>(runs.begin(), runs.end()),
+                                {options.files[0], options.files[1]});
         }
     }
     const std::string status = differencesText(count);

@@ -39,6 +39,7 @@ TEST_F(CompareToolTest, OptionsTakeTheirValueEitherWay) {
     const std::vector<std::vector<std::string>> pairs[] = {
         {{"--format=count"}, {"--format", "count"}},
         {{"--format=rtf"}, {"--format", "rtf"}},
+        {{"--format=html"}, {"--format", "html"}},
         {{"--color=always"}, {"--color", "always"}},
         {{"--color=never", "--format=blocks"}, {"--color", "never", "--format", "blocks"}},
     };
@@ -97,6 +98,8 @@ TEST_F(CompareToolTest, EveryTroubleIsNamedByTheToolAndEndsWithStatusTwo) {
         {{"--colour=always", "new.txt", "old.txt"}, "unknown option"},
         {{"new.txt"}, "expected two files"},
         {{"-dash.txt", "old.txt"}, "unknown option"},
+        {{"--format=html", "p", "new.txt", "1", "100644", "old.txt", "2", "100644"},
+         "git's external diff takes the ansi or count format"},
     };
     fs::create_directories(dir_ / "a-directory");
     for (const auto& c : cases) {
