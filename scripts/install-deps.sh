@@ -7,13 +7,18 @@ set -euo pipefail
 # desktop-file-utils, appstream and man-db check the desktop entry, metadata and manual pages;
 # python3, xvfb, xdotool, xclip, x11-xkb-utils (setxkbmap), libx11-data (the compose tables a
 # dead key needs) and a font run the X11 smoke (scripts/x11-smoke.py); libxxhash-dev gives the
-# recovery files' checksum; the rest build and test the editor.
+# recovery files' checksum; dbus, at-spi2-core and the AT-SPI Python binding let the
+# screen-reader test (scripts/atspi-reading.py) read the running editor; the rest build and
+# test the editor.
 packages=(build-essential cmake pkg-config qt6-base-dev libqscintilla2-qt6-dev libgl-dev
           libxxhash-dev googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
           clang-format dpkg-dev file desktop-file-utils appstream man-db
           python3 xvfb xdotool xclip x11-xkb-utils libx11-data fonts-dejavu-core)
 # git runs scrivane-compare as its external diff, chromium renders a review page (tests/cli).
 packages+=(git chromium)
+# A session bus with the accessibility bus and the Python AT-SPI binding read the running
+# editor as a screen reader does (scripts/atspi-reading.py).
+packages+=(dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0)
 
 missing=()
 for p in "${packages[@]}"; do

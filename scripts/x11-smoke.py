@@ -240,9 +240,9 @@ def start_xvfb():
 
 
 class Session:
-    """One editor process on one file, with a home of its own."""
+    """One editor process on one file, with a home of its own (and `extra_env` on top)."""
 
-    def __init__(self, exe, display, script, workdir):
+    def __init__(self, exe, display, script, workdir, extra_env=None):
         home = os.path.join(workdir, "home")
         self.env = {
             "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
@@ -258,6 +258,7 @@ class Session:
             "LANG": "C.UTF-8",
             "LC_ALL": "C.UTF-8",
         }
+        self.env.update(extra_env or {})
         os.makedirs(self.env["XDG_RUNTIME_DIR"], mode=0o700)
         if script.settings:
             config = os.path.join(self.env["XDG_CONFIG_HOME"], "Scrivane")

@@ -148,7 +148,9 @@ ScintillaSurface::ScintillaSurface(QWidget* parent)
 
 ScintillaSurface::~ScintillaSurface() {
     if (editor_) {
-        editor_->disconnect();
+        // The surface's own handlers (and the editor's), not what others listen for: the
+        // toolkit forgets the widget's accessible when told the widget is destroyed.
+        QObject::disconnect(editor_, nullptr, editor_, nullptr);
         delete editor_.data();
     }
 }
@@ -457,6 +459,7 @@ void ScintillaSurface::replaceAll(std::string_view text, const std::vector<TextR
     marks_.reset(TextLength());
     sci(Sci::SCI_SETMODEVENTMASK, kAnnouncedChanges);
     noteEdit(0, oldLength, static_cast<Pos>(text.size()));
+    announcer_.replacedAll();
     pendingChanges_ += (hadText ? 1 : 0) + (text.empty() ? 0 : 1);
     paintRuns(runs);
     sci(Sci::SCI_EMPTYUNDOBUFFER);
@@ -505,6 +508,7 @@ void ScintillaSurface::TakeText(std::unique_ptr<PendingText> text,
     marks_.reset(length);
     sci(Sci::SCI_SETMODEVENTMASK, kAnnouncedChanges);
     noteEdit(0, oldLength, length);
+    announcer_.replacedAll();
     pendingChanges_ += (oldLength > 0 ? 1 : 0) + (length > 0 ? 1 : 0);
     sci(Sci::SCI_GOTOPOS, 0);
     SetLineBreaks(breaks);
@@ -691,6 +695,7 @@ void ScintillaSurface::onModified(int position, int type, int length) {
         marks_.removed(position, length);
     }
     noteEdit(position, insertion ? 0 : length, insertion ? length : 0);
+    announcer_.beforeChange(position, insertion ? 0 : length, insertion ? length : 0);
     ++revision_;
     ++pendingChanges_;
     if (writeDepth_ == 0) {
@@ -763,6 +768,7 @@ void ScintillaSurface::settleInput() {
 
 void ScintillaSurface::deliverChanges() {
     if (!inputEdits_.empty()) settleInput();
+    announcer_.settled();
     inputMarking_.reset();
     while (pendingChanges_ > 0) {
         --pendingChanges_;

@@ -13,6 +13,7 @@
 #include "platform/pure/text_runs.h"
 #include "platform/qt/caret_moves.h"
 #include "platform/qt/run_styling.h"
+#include "platform/qt/surface_accessible.h"
 #include "platform/qt/surface_widget.h"
 #include "platform/rich_text_box.h"
 
@@ -41,6 +42,8 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput, private Selec
 
     QWidget* widget() const;
     QsciScintilla* editor() const;
+    // What tells assistive technology about caret moves and text changes.
+    SurfaceAnnouncer& announcer() { return announcer_; }
 
     // The window's menu shortcuts: the editor's own commands on these keys are unbound, so
     // that the keys reach the menus' actions. Each call replaces the keys given before.
@@ -186,6 +189,7 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput, private Selec
     int writeDepth_ = 0;
     int pendingChanges_ = 0;
     bool deliveryPosted_ = false;
+    SurfaceAnnouncer announcer_{*editor_};
 };
 
 }  // namespace scrivane

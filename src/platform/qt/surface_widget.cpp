@@ -1,7 +1,7 @@
 #include "platform/qt/surface_widget.h"
+#include "platform/qt/surface_accessible.h"
 
 #include <QAccessible>
-#include <QAccessibleWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -39,24 +39,14 @@ std::vector<std::string> localFilesOf(const QMimeData* data) {
     return paths;
 }
 
-namespace {
-
-// The editor's own accessible counts every character from the start of the document to the
-// caret at each repaint, a fifth of a second in the middle of 100 MB: the surface is offered
-// to assistive technology as a plain editable-text widget instead.
-QAccessibleInterface* surfaceAccessible(const QString& /*className*/, QObject* object) {
-    auto* widget = dynamic_cast<SurfaceWidget*>(object);
-    return widget != nullptr ? new QAccessibleWidget(widget, QAccessible::EditableText) : nullptr;
-}
-
-}  // namespace
-
 SurfaceWidget::SurfaceWidget(SurfaceInput& input, QWidget* parent)
     : QsciScintilla(parent), input_(input) {
-    // Installed after the editor's own factory, which the editor's constructor installs: the
-    // factory installed last is asked first.
+    // The editor's own accessible counts every character from the start of the document to the
+    // caret at each repaint, a fifth of a second in the middle of 100 MB: the surface offers
+    // one that reads only the range it is asked about. Installed after the editor's own
+    // factory, which the editor's constructor installs: the factory installed last is asked first.
     static const bool installed = [] {
-        QAccessible::installFactory(surfaceAccessible);
+        QAccessible::installFactory(surfaceAccessibleFactory);
         return true;
     }();
     (void)installed;
