@@ -7,9 +7,7 @@ set -euo pipefail
 # desktop-file-utils, appstream and man-db check the desktop entry, metadata and manual pages;
 # python3, xvfb, xdotool, xclip, x11-xkb-utils (setxkbmap), libx11-data (the compose tables a
 # dead key needs) and a font run the X11 smoke (scripts/x11-smoke.py); libxxhash-dev gives the
-# recovery files' checksum; dbus, at-spi2-core and the AT-SPI Python binding let the
-# screen-reader test (scripts/atspi-reading.py) read the running editor; the rest build and
-# test the editor.
+# recovery files' checksum; the rest build and test the editor.
 packages=(build-essential cmake pkg-config qt6-base-dev libqscintilla2-qt6-dev libgl-dev
           libxxhash-dev googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
           clang-format dpkg-dev file desktop-file-utils appstream man-db
