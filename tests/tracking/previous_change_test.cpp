@@ -1,0 +1,124 @@
+#include "tracking/previous_change.h"
+
+#include <random>
+
+#include "tracking/marked_position.h"
+#include "tracking/track_changes.h"
+#include "tracking/tracking_fixture.h"
+
+namespace scrivane {
+namespace {
+
+TEST_F(TrackingTest, PreviousChangeWalksTheRunsBackwardsAndWrapsOnce) {
+    ws.trackChanges = true;
+    // Markers at 0 and 6: "ab" blue at 1, "efg" red at 7.
+    load(
+        "\x06"
+        "ab cd\x06"
+        "efg",
+        "Bbb...Rrrr");
+    struct Step {
+        Pos caret, selStart, selLength;
+    };
+    const Step steps[] = {
+        {10, 7, 3},  // from the end: the last change
+        {7, 1, 2},   // at a change: the one before it
+        {8, 7, 3},   // inside a change: that change
+        {1, 7, 3},   // at the first change: wraps to the end
+        {0, 7, 3},   // before every change: wraps too
+        {3, 1, 2},
+    };
+    for (const Step& s : steps) {
+        mergedoc.SetSelStart(s.caret);
+        findpreviouschange(ws, false);
+        EXPECT_EQ(mergedoc.SelStart(), s.selStart) << s.caret;
+        EXPECT_EQ(mergedoc.SelLength(), s.selLength) << s.caret;
+    }
+    // No marker anywhere: the caret goes to the end, nothing selected.
+    load("plain text", "..........");
+    mergedoc.SetSelStart(4);
+    findpreviouschange(ws, false);
+    EXPECT_EQ(mergedoc.SelStart(), 10);
+    EXPECT_EQ(mergedoc.SelLength(), 0);
+    // Tracking off: switched on first, as Next Change does.
+    ws.trackChanges = false;
+    const std::string old = "0123456789abcdefghij0123456789";
+    mergedoc.SetText(old.substr(0, 4) + "XY" + old.substr(4));
+    ws.doc.stored.set(old);
+    findpreviouschange(ws, false);
+    EXPECT_TRUE(ws.trackChanges);
+    EXPECT_EQ(mergedoc.SelText(), "XY");
+}
+
+// From wherever Next Change leaves the selection, Previous Change goes back to where the one
+// before it was, and the other way round, on random marked documents.
+TEST_F(TrackingTest, PreviousChangeUndoesNextChange) {
+    ws.trackChanges = true;
+    std::mt19937 random(7);
+    // A comparison writes no two markers side by side; a marker may stand alone before plain
+    // text where the run it began was removed.
+    const std::string kinds[] = {"...", "Bbb", "Rrr", "Bb", "Rr", "B.", ".."};
+    for (int round = 0; round < 200; ++round) {
+        std::string text, marks;
+        const int pieces = 1 + static_cast<int>(random() % 6);
+        for (int i = 0; i < pieces; ++i) {
+            const std::string& kind = kinds[random() % 7];
+            marks += kind;
+            for (const char m : kind) text += m == 'B' || m == 'R' ? '\x06' : 'x';
+        }
+        // With no change at all each leaves the caret at its own end of the text.
+        if (marks.find_first_of("BR") == std::string::npos) continue;
+        load(text, marks);
+        mergedoc.SetSelStart(static_cast<Pos>(random() % (text.size() + 1)));
+        findnextchange(ws, false);
+        const Pos first = mergedoc.SelStart();
+        findnextchange(ws, false);
+        const Pos second = mergedoc.SelStart();
+        findpreviouschange(ws, false);
+        EXPECT_EQ(mergedoc.SelStart(), first) << marks;
+        findnextchange(ws, false);
+        EXPECT_EQ(mergedoc.SelStart(), second) << marks;
+    }
+}
+
+// A place in the real text maps onto the same byte of the marked text, and the two answers
+// for one place have only struck text and markers between them.
+TEST(MarkedPosition, LandsOnTheSameKeptByte) {
+    std::mt19937 random(11);
+    for (int round = 0; round < 300; ++round) {
+        std::string marked, real;
+        std::vector<TextRun> runs;
+        std::vector<bool> kept;
+        const int count = static_cast<int>(random() % 7);
+        for (int i = 0; i < count; ++i) {
+            const TextRun run{1 + random() % 3, random() % 2 ? kPlain : kDeletedRed,
+                              random() % 3 == 0, random() % 4 == 0};
+            runs.push_back(run);
+            for (std::size_t k = 0; k < run.length; ++k) {
+                const char c = static_cast<char>('a' + marked.size() % 26);
+                marked += c;
+                kept.push_back(!run.strike && !run.marker);
+                if (kept.back()) real += c;
+            }
+        }
+        for (Pos p = 0; p <= static_cast<Pos>(real.size()); ++p) {
+            const Pos after = markedPosition(runs, p, Side::After);
+            const Pos before = markedPosition(runs, p, Side::Before);
+            ASSERT_LE(before, after);
+            for (Pos between = before; between < after; ++between) {
+                EXPECT_FALSE(kept[static_cast<std::size_t>(between)]);
+            }
+            if (p < static_cast<Pos>(real.size())) {
+                ASSERT_LT(after, static_cast<Pos>(marked.size()));
+                EXPECT_EQ(marked[static_cast<std::size_t>(after)],
+                          real[static_cast<std::size_t>(p)]);
+            } else if (!runs.empty()) {
+                EXPECT_EQ(after, static_cast<Pos>(marked.size()));
+            }
+        }
+    }
+    EXPECT_EQ(markedPosition({}, 5, Side::After), 5);
+}
+
+}  // namespace
+}  // namespace scrivane
