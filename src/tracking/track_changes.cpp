@@ -137,11 +137,16 @@ void mnuCompareTo_Click(Workspace& ws) {
     if (refuseEdit(ws)) return;
     const std::string chosen = ws.services.ShowOpen(ws.doc.filename);
     if (chosen.empty()) return;
+    compareWithFile(ws, chosen);
+}
+
+bool compareWithFile(Workspace& ws, const std::string& chosen) {
+    if (refuseEdit(ws)) return false;
     // The file first: one that cannot be read leaves the document, marks and mode as they were.
     std::string error;
     if (!ws.txt.LoadFile(chosen, error)) {
         ws.services.MessageBox(error + " opening " + chosen, Buttons::Ok, Icon::None);
-        return;
+        return false;
     }
     if (ws.trackChanges) {
         mnuTrackChanges_Click(ws);
@@ -154,6 +159,7 @@ void mnuCompareTo_Click(Workspace& ws) {
         ws.trackChanges = true;
         ws.view.OptionsChanged();
     }
+    return shown;
 }
 
 void unstrike(Workspace& ws) {
