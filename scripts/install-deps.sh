@@ -12,6 +12,8 @@ packages=(build-essential cmake pkg-config qt6-base-dev libqscintilla2-qt6-dev l
           libxxhash-dev googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
           clang-format dpkg-dev file desktop-file-utils appstream man-db
           python3 xvfb xdotool xclip x11-xkb-utils libx11-data fonts-dejavu-core)
+# git runs the difftool test (scrivane --compare started by git difftool).
+packages+=(git)
 
 missing=()
 for p in "${packages[@]}"; do
