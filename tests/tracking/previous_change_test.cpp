@@ -9,37 +9,22 @@
 namespace scrivane {
 namespace {
 
-TEST_F(TrackingTest, PreviousChangeWalksTheRunsBackwardsAndWrapsOnce) {
+// Where Next Change has no counterpart to undo: no change at all, and tracking off.
+TEST_F(TrackingTest, PreviousChangeWithoutChangesOrTracking) {
     ws.trackChanges = true;
-    // Markers at 0 and 6: "ab" blue at 1, "efg" red at 7.
-    load(
-        "\x06"
-        "ab cd\x06"
-        "efg",
-        "Bbb...Rrrr");
-    struct Step {
-        Pos caret, selStart, selLength;
-    };
-    const Step steps[] = {
-        {10, 7, 3},  // from the end: the last change
-        {7, 1, 2},   // at a change: the one before it
-        {8, 7, 3},   // inside a change: that change
-        {1, 7, 3},   // at the first change: wraps to the end
-        {0, 7, 3},   // before every change: wraps too
-        {3, 1, 2},
-    };
-    for (const Step& s : steps) {
-        mergedoc.SetSelStart(s.caret);
-        findpreviouschange(ws, false);
-        EXPECT_EQ(mergedoc.SelStart(), s.selStart) << s.caret;
-        EXPECT_EQ(mergedoc.SelLength(), s.selLength) << s.caret;
-    }
-    // No marker anywhere: the caret goes to the end, nothing selected.
     load("plain text", "..........");
     mergedoc.SetSelStart(4);
     findpreviouschange(ws, false);
-    EXPECT_EQ(mergedoc.SelStart(), 10);
+    EXPECT_EQ(mergedoc.SelStart(), 10);  // the end, nothing selected
     EXPECT_EQ(mergedoc.SelLength(), 0);
+    // Inside a change: that change is the one before the caret.
+    load(
+        "ab\x06"
+        "cde",
+        "..Bbbb");
+    mergedoc.SetSelStart(5);
+    findpreviouschange(ws, false);
+    EXPECT_EQ(mergedoc.SelText(), "cde");
     // Tracking off: switched on first, as Next Change does.
     ws.trackChanges = false;
     const std::string old = "0123456789abcdefghij0123456789";
