@@ -24,11 +24,9 @@ TEST_F(CompareStartTest, OpensNewAndComparesItWithOld) {
         std::vector<std::string> messages;
     } cases[] = {
         {{"--compare", "new.txt", "old.txt"}, 23, 0, true, {}},
-        {{"-c", dir() + "/new.txt", dir() + "/old.txt"}, 23, 0, true, {}},
         // Line 2 of NEW: selected where it now stands, after the struck line.
         {{"-c", "new.txt:2", "old.txt"}, 43, 22, true, {}},
         {{"-c", "+2", "new.txt", "old.txt"}, 43, 22, true, {}},
-        {{"-c", "new.txt", "2", "old.txt"}, 43, 22, true, {}},
         {{"-c", "new.txt:2:3", "old.txt"}, 45, 0, true, {}},
         {{"-c", "new.txt", "-p", "24", "old.txt"}, 43, 0, true, {}},
         // OLD cannot be read: told as Compare to tells it; NEW stays open, unmarked.

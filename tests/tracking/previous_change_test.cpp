@@ -3,7 +3,6 @@
 #include <random>
 
 #include "tracking/marked_position.h"
-#include "tracking/track_changes.h"
 #include "tracking/tracking_fixture.h"
 
 namespace scrivane {
@@ -33,37 +32,6 @@ TEST_F(TrackingTest, PreviousChangeWithoutChangesOrTracking) {
     findpreviouschange(ws, false);
     EXPECT_TRUE(ws.trackChanges);
     EXPECT_EQ(mergedoc.SelText(), "XY");
-}
-
-// From wherever Next Change leaves the selection, Previous Change goes back to where the one
-// before it was, and the other way round, on random marked documents.
-TEST_F(TrackingTest, PreviousChangeUndoesNextChange) {
-    ws.trackChanges = true;
-    std::mt19937 random(7);
-    // A comparison writes no two markers side by side; a marker may stand alone before plain
-    // text where the run it began was removed.
-    const std::string kinds[] = {"...", "Bbb", "Rrr", "Bb", "Rr", "B.", ".."};
-    for (int round = 0; round < 200; ++round) {
-        std::string text, marks;
-        const int pieces = 1 + static_cast<int>(random() % 6);
-        for (int i = 0; i < pieces; ++i) {
-            const std::string& kind = kinds[random() % 7];
-            marks += kind;
-            for (const char m : kind) text += m == 'B' || m == 'R' ? '\x06' : 'x';
-        }
-        // With no change at all each leaves the caret at its own end of the text.
-        if (marks.find_first_of("BR") == std::string::npos) continue;
-        load(text, marks);
-        mergedoc.SetSelStart(static_cast<Pos>(random() % (text.size() + 1)));
-        findnextchange(ws, false);
-        const Pos first = mergedoc.SelStart();
-        findnextchange(ws, false);
-        const Pos second = mergedoc.SelStart();
-        findpreviouschange(ws, false);
-        EXPECT_EQ(mergedoc.SelStart(), first) << marks;
-        findnextchange(ws, false);
-        EXPECT_EQ(mergedoc.SelStart(), second) << marks;
-    }
 }
 
 // A place in the real text maps onto the same byte of the marked text, and the two answers
