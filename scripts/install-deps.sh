@@ -12,7 +12,8 @@ packages=(build-essential cmake pkg-config qt6-base-dev libqscintilla2-qt6-dev l
           libxxhash-dev googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
           clang-format dpkg-dev file desktop-file-utils appstream man-db
           python3 xvfb xdotool xclip x11-xkb-utils libx11-data fonts-dejavu-core)
-# git runs scrivane-compare as its external diff, chromium renders a review page (tests/cli).
+# git runs scrivane-compare as its external diff and starts scrivane --compare as its difftool,
+# chromium renders a review page (tests/cli, scripts/x11-smoke.py).
 packages+=(git chromium)
 # A session bus with the accessibility bus and the Python AT-SPI binding read the running
 # editor as a screen reader does (scripts/atspi-reading.py).

@@ -52,6 +52,10 @@ class Script:
     settings: bytes = b""
     layout: tuple = ("us", "")  # setxkbmap layout and variant while the script runs
     why: str = ""
+    # When set, the file is committed with these bytes in a fresh git repository, `content` is
+    # written over it in the working tree, and git difftool starts the editor as the README
+    # configures it.
+    committed: bytes = None
 
 
 def scripts():
@@ -196,6 +200,18 @@ def scripts():
             why="a Latin-1 file stays Latin-1 (E9, EF, FF kept, typed ü and ÿ as FC and FF) "
                 "and keeps its LF among CR LFs",
         ),
+        Script(
+            "git-difftool",
+            b"alpha beta gamma delta\nepsilon zeta eta theta\niota kappa lambda mu\n",
+            # Opened at the first change (the struck second line); F2 goes on to the inserted
+            # last line, Shift+F2 back to the struck one, and Ctrl+U takes that deletion back.
+            [("key", "F2 shift+F2 ctrl+u ctrl+End"), ("type", "nu"), ("save",)],
+            b"alpha beta gamma delta\n0123456789ABCDEF\nepsilon zeta eta theta\n"
+            b"iota kappa lambda mu\nnu",
+            committed=b"alpha beta gamma delta\n0123456789ABCDEF\nepsilon zeta eta theta\n",
+            why="git difftool opens the working-tree file compared with the committed one; "
+                "saving keeps the edits and the deletion taken back",
+        ),
     ]
 
 
@@ -271,9 +287,31 @@ class Session:
         with open(self.path, "wb") as f:
             f.write(script.content)
         self.log = open(os.path.join(workdir, "editor.log"), "wb")
-        self.proc = subprocess.Popen([exe, "doc.txt"], cwd=docs, env=self.env,
-                                     stdout=self.log, stderr=subprocess.STDOUT)
+        self.git = script.committed is not None
+        if self.git:
+            self.start_difftool(exe, docs, script)
+        else:
+            self.proc = subprocess.Popen([exe, "doc.txt"], cwd=docs, env=self.env,
+                                         stdout=self.log, stderr=subprocess.STDOUT)
         self.window = None
+
+    def start_difftool(self, exe, docs, script):
+        """git difftool starts the editor; self.proc is git, which waits for it."""
+        self.env["GIT_CONFIG_NOSYSTEM"] = "1"
+        with open(self.path, "wb") as f:
+            f.write(script.committed)
+        for args in (["init", "-q", "."], ["add", "doc.txt"],
+                     ["-c", "user.name=smoke", "-c", "user.email=smoke@localhost",
+                      "commit", "-q", "-m", "committed"],
+                     # As the README gives it, with the program's full path.
+                     ["config", "difftool.scrivane.cmd",
+                      f"'{exe}' --compare \"$REMOTE\" \"$LOCAL\""]):
+            subprocess.run(["git", *args], cwd=docs, env=self.env, check=True,
+                           stdout=subprocess.DEVNULL, stderr=self.log)
+        with open(self.path, "wb") as f:
+            f.write(script.content)
+        self.proc = subprocess.Popen(["git", "difftool", "-y", "-t", "scrivane"], cwd=docs,
+                                     env=self.env, stdout=self.log, stderr=subprocess.STDOUT)
 
     def start(self):
         self.window = self.wait_for_window()
@@ -289,7 +327,10 @@ class Session:
         while time.monotonic() < deadline:
             if self.proc.poll() is not None:
                 raise Failure("the editor ended before its window appeared")
-            found = run("xdotool", "search", "--pid", str(self.proc.pid), "--name", "^Scrivane ver",
+            # Under git the editor is git's child: its window is found by name alone (the
+            # X server is private).
+            by_pid = [] if self.git else ["--pid", str(self.proc.pid)]
+            found = run("xdotool", "search", *by_pid, "--name", "^Scrivane ver",
                         env=self.env, check=False).stdout.split()
             if found:
                 window = found[0].decode()
@@ -297,7 +338,9 @@ class Session:
                 while time.monotonic() < deadline and self.proc.poll() is None:
                     name = run("xdotool", "getwindowname", window, env=self.env,
                                check=False).stdout.decode()
-                    if "doc.txt" in name and "unmodified" in name:
+                    # The file itself, by its full path: git's copy of the old side is
+                    # also called doc.txt.
+                    if f" - {self.path} (" in name and "unmodified" in name:
                         run("xdotool", "windowfocus", "--sync", window, env=self.env, check=False)
                         time.sleep(SETTLE)
                         return window
@@ -351,6 +394,16 @@ class Session:
         raise Failure(f"Ctrl+S wrote nothing within 10 s (caption: {self.caption()!r})")
 
     def close(self):
+        if self.git and self.window is not None and self.proc.poll() is None:
+            # The editor goes; git, which waited for it, then ends by itself and removes its
+            # copy of the old side.
+            pid = self.xdotool("getwindowpid", self.window, check=False)
+            if pid.isdigit():
+                os.kill(int(pid), signal.SIGKILL)
+            try:
+                self.proc.wait(10)
+            except subprocess.TimeoutExpired:
+                pass
         if self.proc.poll() is None:
             self.proc.terminate()
             try:
@@ -446,6 +499,9 @@ def main(argv):
     if unknown:
         print("x11-smoke: no script named " + ", ".join(sorted(unknown)))
         return 2
+    if shutil.which("git") is None:
+        print("SKIP git-difftool: git is not installed (Debian: git)")
+        todo = [s for s in todo if s.committed is None]
 
     try:
         xvfb, display = start_xvfb()

@@ -107,8 +107,22 @@ Pos columnOffset(std::string_view line, Pos column, bool utf8Document) {
     return static_cast<Pos>(std::min(at, line.size()));
 }
 
+namespace {
+
+bool isCompareOption(const std::string& arg) {
+    return arg == "--compare" || arg == "-c";
+}
+
+}  // namespace
+
+std::optional<CompareRequest> compareRequest(const std::vector<std::string>& args) {
+    if (args.size() < 3 || !isCompareOption(args[0])) return std::nullopt;
+    return CompareRequest{std::vector<std::string>(args.begin() + 1, args.end() - 1), args.back()};
+}
+
 InfoRequest infoRequest(const std::vector<std::string>& args) {
     if (args.empty()) return InfoRequest::None;
+    if (isCompareOption(args[0]) && args.size() < 3) return InfoRequest::CompareUsage;
     if (args[0] == "--help" || args[0] == "-h") return InfoRequest::Help;
     if (args[0] == "--version") return InfoRequest::Version;
     return InfoRequest::None;
@@ -119,6 +133,7 @@ std::string helpText() {
            "       scrivane FILE -p POSITION\n"
            "       scrivane +LINE FILE\n"
            "       scrivane FILE:LINE[:COLUMN]\n"
+           "       scrivane --compare NEW OLD\n"
            "\n"
            "Opens FILE in the Scrivane editor, a plain-text editor that goes straight to a\n"
            "line and marks changes.\n"
@@ -134,6 +149,14 @@ std::string helpText() {
            "+LINE FILE, FILE:LINE and FILE:LINE:COLUMN apply only when no file is named by\n"
            "the command line as it stands: a file called \"notes.txt:25\" opens as itself.\n"
            "\n"
+           "  -c, --compare NEW OLD\n"
+           "                     open NEW and compare it with OLD at once, as Compare to...\n"
+           "                     does: inserted text blue, deleted text red and struck\n"
+           "                     through, Track Changes on, the caret at the first change.\n"
+           "                     NEW takes the forms above (+LINE NEW, NEW:LINE, ...).\n"
+           "                     As git difftool:\n"
+           "                       git config difftool.scrivane.cmd 'scrivane --compare "
+           "\"$REMOTE\" \"$LOCAL\"'\n"
            "  -h, --help         print this help and exit\n"
            "  --version          print the version and exit\n"
            "\n"

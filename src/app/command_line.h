@@ -41,8 +41,20 @@ std::optional<CommandLineRequest> parseCommandLine(const std::vector<std::string
 // line is shorter, and 0 for a column below 1.
 Pos columnOffset(std::string_view line, Pos column, bool utf8Document);
 
-// --help and --version, answered without a window. Recognised as the first argument only.
-enum class InfoRequest { None, Help, Version };
+// "--compare NEW OLD" (or -c): NEW opened as the arguments in `open` would open it (+N,
+// FILE:N, FILE LINE and -p apply to it), then compared with the file OLD, the last argument.
+struct CompareRequest {
+    std::vector<std::string> open;
+    std::string old;
+    bool operator==(const CompareRequest&) const = default;
+};
+
+// The compare request when the first argument is --compare or -c and at least two follow.
+std::optional<CompareRequest> compareRequest(const std::vector<std::string>& args);
+
+// --help and --version, answered without a window, and a --compare that lacks a file.
+// Recognised as the first argument only.
+enum class InfoRequest { None, Help, Version, CompareUsage };
 InfoRequest infoRequest(const std::vector<std::string>& args);
 std::string helpText();
 std::string versionText();

@@ -24,9 +24,15 @@ int printInfo(scrivane::InfoRequest request) {
 
 int main(int argc, char** argv) {
     std::vector<std::string> given(argv + 1, argv + argc);
-    if (const auto request = scrivane::infoRequest(given); request != scrivane::InfoRequest::None) {
-        return printInfo(request);
+    const auto request = scrivane::infoRequest(given);
+    if (request == scrivane::InfoRequest::CompareUsage) {
+        std::fputs(
+            "scrivane: --compare needs two files: NEW and OLD\n"
+            "Try 'scrivane --help' for more information.\n",
+            stderr);
+        return 2;
     }
+    if (request != scrivane::InfoRequest::None) return printInfo(request);
 
     scrivane::GuardedApplication app(argc, argv);
     QApplication::setApplicationName(scrivane::kProgramName);

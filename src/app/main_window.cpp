@@ -17,6 +17,7 @@
 #include "app/startup.h"
 #include "app/window_metrics.h"
 #include "navigate/goto_line.h"
+#include "platform/qt/change_strip.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/scintilla_surface.h"
 #include "recovery/recovery_keeper.h"
@@ -25,6 +26,7 @@
 #include "settings/display_options.h"
 #include "tracking/edit_menu.h"
 #include "tracking/modified_check.h"
+#include "tracking/previous_change.h"
 #include "tracking/read_only.h"
 #include "tracking/track_changes.h"
 #include "tracking/tracked_keys.h"
@@ -83,6 +85,16 @@ MainWindow::MainWindow(std::vector<std::string> arguments, const WindowTimings& 
 
     buildSearchBar();
     buildMenus();
+    strip_ = new ChangeStrip(centralWidget());
+    strip_->hide();
+    strip_->goTo = [this](Pos start) { goToChange(start); };
+    stripTimer_.setSingleShot(true);
+    stripTimer_.setInterval(0);
+    connect(&stripTimer_, &QTimer::timeout, this, &MainWindow::refreshChangeStrip);
+    // Every command may change the marks, whichever way it is started.
+    for (QAction* action : menuBar()->findChildren<QAction*>()) {
+        connect(action, &QAction::triggered, this, &MainWindow::scheduleChangeStrip);
+    }
     // The editing component leaves the menus' keys to them, whichever the menus have.
     const std::vector<QKeyCombination> menuKeys = menuShortcuts(*menuBar());
     mergedoc_->SetMenuKeys(menuKeys);
@@ -195,6 +207,8 @@ void MainWindow::buildMenus() {
                                  &MainWindow::trackChanges);
     mnuTrackChanges_->setCheckable(true);
     addAction(options, "Next Change", QKeySequence(Qt::Key_F2), &MainWindow::nextChange);
+    addAction(options, "Previous Change", QKeySequence(Qt::SHIFT | Qt::Key_F2),
+              &MainWindow::previousChange);
     optBlockCheck_ = addAction(options, "&Block Check", QKeySequence(Qt::CTRL | Qt::Key_B),
                                &MainWindow::blockCheck);
     optBlockCheck_->setCheckable(true);
@@ -274,9 +288,39 @@ void MainWindow::layoutSurface() {
     const auto rect = surfaceRect(client.width(), client.height(), bar_.surfaceLeft,
                                   bar_.surfaceTop, logicalDpiX());
     if (!rect) return;
-    mergedoc_->widget()->setGeometry(rect->left, rect->top, rect->width, rect->height);
+    // The change strip takes its width from the surface's right side.
+    const int stripWidth = strip_->isVisibleTo(this) ? changeStripWidth(*this) : 0;
+    const int width = std::max(0, rect->width - stripWidth);
+    mergedoc_->widget()->setGeometry(rect->left, rect->top, width, rect->height);
+    strip_->setGeometry(rect->left + width, rect->top, stripWidth, rect->height);
     mergedoc_->SetRightMargin(rightMarginFor(ws_->settings.wrap));
     fitStatusLabel();
+}
+
+void MainWindow::scheduleChangeStrip() {
+    if (!stripTimer_.isActive()) stripTimer_.start();
+}
+
+void MainWindow::refreshChangeStrip() {
+    const std::uint64_t revision = mergedoc_->Revision();
+    if (stripKnown_ && revision == stripRevision_) return;
+    stripKnown_ = true;
+    stripRevision_ = revision;
+    std::vector<ChangeTick> ticks =
+        changeTicks(mergedoc_->Runs(), [this](Pos pos) { return mergedoc_->GetLineFromChar(pos); });
+    const bool show = !ticks.empty();
+    const Pos lines = mergedoc_->GetLineFromChar(mergedoc_->TextLength()) + 1;
+    strip_->setTicks(std::move(ticks), lines);
+    if (show != strip_->isVisibleTo(this)) {
+        strip_->setVisible(show);
+        layoutSurface();
+    }
+}
+
+void MainWindow::goToChange(Pos start) {
+    mergedoc_->SelectInContext(start, 0);
+    mergedoc_->SetFocus();
+    ArmTimer();
 }
 
 // --- WindowView
@@ -285,6 +329,7 @@ void MainWindow::ArmTimer() {
     // Arming restarts the countdown: the refresh follows the last arming, so a burst of keys
     // costs one refresh.
     timer1_.start();
+    scheduleChangeStrip();
     if (!undoWarmer_.isActive()) undoWarmer_.start();
     keeper_->documentTouched();
 }
@@ -295,6 +340,7 @@ void MainWindow::SetCaption(const std::string& caption) {
 }
 
 void MainWindow::SetStatusLabel(const std::string& text) {
+    scheduleChangeStrip();
     lblmod_->setText(qs(text));
     fitStatusLabel();
 }
@@ -343,13 +389,16 @@ void MainWindow::OptionsChanged() {
     mnuIndent_->setChecked(ws_->settings.autoIndent);
     mnuTrackChanges_->setChecked(ws_->trackChanges);
     optBlockCheck_->setChecked(ws_->blockCheck);
+    scheduleChangeStrip();
 }
 
 void MainWindow::DocumentOpened() {
     keeper_->documentOpened();
+    scheduleChangeStrip();
 }
 void MainWindow::DocumentSaved() {
     keeper_->documentSaved();
+    scheduleChangeStrip();
 }
 void MainWindow::DocumentClosed() {
     keeper_->documentClosed();
@@ -358,6 +407,7 @@ void MainWindow::DocumentClosed() {
 // --- SurfaceEvents
 
 void MainWindow::Change() {
+    scheduleChangeStrip();
     mergedoc_Change(*ws_);
     keeper_->documentTouched();
 }
@@ -450,6 +500,9 @@ void MainWindow::trackChanges() {
 }
 void MainWindow::nextChange() {
     findnextchange(*ws_, false);
+}
+void MainWindow::previousChange() {
+    findpreviouschange(*ws_, false);
 }
 void MainWindow::blockCheck() {
     optBlockCheck_Click(*ws_);

@@ -18,6 +18,7 @@ class QPushButton;
 
 namespace scrivane {
 
+class ChangeStrip;
 class ScintillaSurface;
 class SearchBar;
 class QtServices;
@@ -78,6 +79,11 @@ class MainWindow final : public QMainWindow, private WindowView, private Surface
     void buildSearchBar();
     void buildMenus();
     void layoutSurface();
+    // The change strip follows the document's marks: asked after anything that may change
+    // them, it looks once the events in hand are done, and only when the content changed.
+    void scheduleChangeStrip();
+    void refreshChangeStrip();
+    void goToChange(Pos start);
     void fitStatusLabel();
     void refreshEditMenu();
     QAction* addAction(QMenu* menu, const char* caption, const QKeySequence& keys,
@@ -97,6 +103,7 @@ class MainWindow final : public QMainWindow, private WindowView, private Surface
     void compareTo();
     void trackChanges();
     void nextChange();
+    void previousChange();
     void blockCheck();
     void askAndFind();
     void findNext();
@@ -118,6 +125,9 @@ class MainWindow final : public QMainWindow, private WindowView, private Surface
     std::unique_ptr<SessionEndWatcher> sessionEnd_;
     QTimer timer1_;
     QTimer undoWarmer_;
+    QTimer stripTimer_;
+    std::uint64_t stripRevision_ = 0;
+    bool stripKnown_ = false;
     std::size_t undoWarmStep_;
     bool shown_ = false;
 
@@ -130,6 +140,7 @@ class MainWindow final : public QMainWindow, private WindowView, private Surface
     QLineEdit* txtGoto_ = nullptr;
     QPushButton* cmdGoto_ = nullptr;
     QLabel* lblmod_ = nullptr;
+    ChangeStrip* strip_ = nullptr;
     SearchBarPlaces bar_;
     SearchBar* searchBar_ = nullptr;
 

@@ -7,6 +7,8 @@
 #include "app/settings_store.h"
 #include "navigate/char_boundary.h"
 #include "navigate/goto_line.h"
+#include "tracking/marked_position.h"
+#include "tracking/track_changes.h"
 
 namespace scrivane {
 
@@ -33,6 +35,25 @@ void gotoColumnOfSelectedLine(Workspace& ws, Pos column) {
     ws.view.ArmTimer();
 }
 
+// --compare: the document just opened against the file `old`, as Compare to... compares it.
+// The place the command line asked for keeps its text; without one the caret goes to the
+// first change.
+void compareOpenedWith(Workspace& ws, const std::string& old, bool placeAsked) {
+    RichTextBox& rtb = ws.mergedoc;
+    const Pos start = rtb.SelStart();
+    const Pos end = start + rtb.SelLength();
+    if (!compareWithFile(ws, resolveOpenPath(ws.services, old))) return;
+    if (placeAsked) {
+        const std::vector<TextRun> runs = rtb.Runs();
+        const Pos from = markedPosition(runs, start, Side::After);
+        rtb.SelectInContext(from, std::max(from, markedPosition(runs, end, Side::Before)) - from);
+    } else {
+        const Pos marker = rtb.NextMarker(0);
+        rtb.SelectInContext(marker < rtb.TextLength() ? marker + 1 : 0, 0);
+    }
+    ws.view.ArmTimer();
+}
+
 }  // namespace
 
 void formLoad(Workspace& ws) {
@@ -51,8 +72,10 @@ void formLoad(Workspace& ws) {
 void formActivate(Workspace& ws) {
     if (ws.commandLineHandled) return;
     ws.commandLineHandled = true;
-    const auto request = parseCommandLine(
-        ws.arguments, [&](const std::string& name) { return fileExists(ws.services, name); });
+    const auto compare = compareRequest(ws.arguments);
+    const auto request =
+        parseCommandLine(compare ? compare->open : ws.arguments,
+                         [&](const std::string& name) { return fileExists(ws.services, name); });
     if (!request) {
         ws.view.DocumentOpened();
         return;
@@ -73,6 +96,10 @@ void formActivate(Workspace& ws) {
             break;
         case GotoMode::None:
             break;
+    }
+    // A NEW that did not open is reported by openfile: there is nothing to compare then.
+    if (compare && !ws.doc.filename.empty()) {
+        compareOpenedWith(ws, compare->old, request->mode != GotoMode::None);
     }
     ws.mergedoc.SetFocus();
 }

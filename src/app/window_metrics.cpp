@@ -142,4 +142,9 @@ QSize openingClientSize(const QWidget& window, QSize designed, QSize least) {
     return designed.boundedTo(room).expandedTo(least);
 }
 
+int changeStripWidth(const QWidget& window) {
+    return std::max(6,
+                    window.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &window) / 2);
+}
+
 }  // namespace scrivane

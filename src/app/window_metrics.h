@@ -43,4 +43,8 @@ void setStatusText(QLabel* label, const QString& text, int room, int leastWidth)
 // is shown), and no smaller than `least`.
 QSize openingClientSize(const QWidget& window, QSize designed, QSize least);
 
+// The width of the strip beside the surface's scrollbar that shows where the changes are:
+// half as wide as a scrollbar in the window's style.
+int changeStripWidth(const QWidget& window);
+
 }  // namespace scrivane

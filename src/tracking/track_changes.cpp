@@ -161,6 +161,11 @@ void mnuCompareTo_Click(Workspace& ws) {
     if (refuseEdit(ws)) return;
     const std::string chosen = ws.services.ShowOpen(ws.doc.filename);
     if (chosen.empty()) return;
+    compareWithFile(ws, chosen);
+}
+
+bool compareWithFile(Workspace& ws, const std::string& chosen) {
+    if (refuseEdit(ws)) return false;
     // The file, then the comparison: one that cannot be read, fails or is stopped leaves the
     // document, marks and mode as they were. The file's text goes straight into the
     // comparison, with its line ends as the surface would hold them.
@@ -168,7 +173,7 @@ void mnuCompareTo_Click(Workspace& ws) {
     std::string error;
     if (!readFileBytes(chosen, docold, error)) {
         ws.services.MessageBox(error + " opening " + chosen, Buttons::Ok, Icon::None);
-        return;
+        return false;
     }
     fixlines(docold);
     // A document still as opened or saved is its stored text: compared from there, it needs
@@ -184,7 +189,7 @@ void mnuCompareTo_Click(Workspace& ws) {
         stored ? RealText{*stored, ws.doc.storedBreaks} : RealText{copy.text, copy.breaks};
     CompareEngine engine;
     std::string dump;
-    if (!compare(ws, engine, docnew.text, docold, dump)) return;
+    if (!compare(ws, engine, docnew.text, docold, dump)) return false;
     if (ws.trackChanges) {
         mnuTrackChanges_Click(ws);
         ws.services.ProcessEvents();
@@ -192,6 +197,7 @@ void mnuCompareTo_Click(Workspace& ws) {
     showComparison(ws, engine, docnew, docold, dump);
     ws.trackChanges = true;
     ws.view.OptionsChanged();
+    return true;
 }
 
 void unstrike(Workspace& ws) {

@@ -26,6 +26,11 @@ Pos acceptAll(RichTextBox& rtb);
 // Compare to...: the document (without marks) against a chosen file; tracking is on afterwards.
 void mnuCompareTo_Click(Workspace& ws);
 
+// Compare to... once the file is chosen: the document (without marks) against the file at
+// `path`. A file that cannot be read is reported and leaves everything as it was. True when
+// the comparison is shown.
+bool compareWithFile(Workspace& ws, const std::string& path);
+
 // Restores the selected text: markers inside it removed, the rest plain and unstruck. The
 // caret ends before it.
 void unstrike(Workspace& ws);

@@ -144,3 +144,29 @@ TEST(CommandLine, HelpAndVersionOnlyAsTheFirstArgument) {
 
 }  // namespace
 }  // namespace scrivane
+
+namespace scrivane {
+namespace {
+
+TEST(CommandLine, CompareTakesNewAsTheCommandLineWouldAndOldLast) {
+    const struct {
+        std::vector<std::string> args;
+        std::optional<CompareRequest> expected;
+        InfoRequest info;
+    } cases[] = {
+        {{"-c", "+3", "my new.txt", "old.txt"},
+         CompareRequest{{"+3", "my new.txt"}, "old.txt"},
+         InfoRequest::None},
+        // Too few files: told at once, with no window.
+        {{"--compare", "new.txt"}, std::nullopt, InfoRequest::CompareUsage},
+        // Only as the first argument: otherwise a file name like any other.
+        {{"new.txt", "--compare", "old.txt"}, std::nullopt, InfoRequest::None},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(compareRequest(c.args), c.expected) << c.args.back();
+        EXPECT_EQ(infoRequest(c.args), c.info) << c.args.back();
+    }
+}
+
+}  // namespace
+}  // namespace scrivane

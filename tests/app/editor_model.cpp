@@ -447,6 +447,28 @@ void EditorModel::nextChange(bool restart) {
         if (!restart) nextChange(true);
         return;
     }
+    selectChangeAfter(marker);
+}
+
+void EditorModel::previousChange() {
+    previousChange(false);
+}
+
+void EditorModel::previousChange(bool restart) {
+    if (restart) sel_ = {size(), 0};
+    if (!tracking_) trackChanges();
+    // Markers before the one just before the caret; from the end, every one.
+    Pos marker = (restart ? size() : sel_.start - 1) - 1;
+    while (marker >= 0 && !doc_[static_cast<std::size_t>(marker)].marker) --marker;
+    if (marker < 0) {
+        if (restart) sel_ = {size(), 0};
+        if (!restart) previousChange(true);
+        return;
+    }
+    selectChangeAfter(marker);
+}
+
+void EditorModel::selectChangeAfter(Pos marker) {
     const Pos p = marker + 1;
     sel_ = {p, 0};
     if (p >= size()) return;

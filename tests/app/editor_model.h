@@ -45,9 +45,10 @@ class EditorModel {
     void backspace(bool shift, bool ctrl);
     void paste();  // Ctrl+V: the clipboard (document bytes, any line breaks)
     void undo();
-    void trackChanges();  // Ctrl+T
-    void nextChange();    // F2
-    void unstrike();      // Ctrl+U
+    void trackChanges();    // Ctrl+T
+    void nextChange();      // F2
+    void previousChange();  // Shift+F2
+    void unstrike();        // Ctrl+U
     void replaceAll(const std::string& from, const std::string& to);
     void fixIndents();  // Ctrl+I
     // Ctrl+S: the bytes the file gets.
@@ -95,6 +96,8 @@ class EditorModel {
     void unstrikeRange(Pos from, Pos n);
     void accept();
     void nextChange(bool restart);
+    void previousChange(bool restart);
+    void selectChangeAfter(Pos marker);
 
     Cells doc_;
     Cells stored_;

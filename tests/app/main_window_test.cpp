@@ -132,6 +132,7 @@ TEST_F(MainWindowTest, MenusAsDesigned) {
     EXPECT_EQ(itemsOf(menuTitled(w, "&Options")), (Items{{"&Compare to...", true},
                                                          {"&Track Changes", true},
                                                          {"Next Change", true},
+                                                         {"Previous Change", true},
                                                          {"&Block Check", true},
                                                          {"", true},
                                                          {"&Wrap Text", true},

@@ -43,7 +43,15 @@ std::string fileBytes(const std::string& path) {
 }
 
 WindowDriver::WindowDriver(const std::string& path, bool autoIndent)
-    : window_(std::make_unique<MainWindow>(std::vector<std::string>{path}, shortTimings())) {
+    : WindowDriver(std::vector<std::string>{path}) {
+    for (QAction* a : window_->findChildren<QAction*>()) {
+        if (a->text() == "&Auto-Indent" && a->isChecked() != autoIndent) a->trigger();
+    }
+    settle(5);
+}
+
+WindowDriver::WindowDriver(std::vector<std::string> arguments)
+    : window_(std::make_unique<MainWindow>(std::move(arguments), shortTimings())) {
     // A message box would wait for a user who is not there: it is noted and closed.
     watchdog_.setInterval(40);
     QObject::connect(&watchdog_, &QTimer::timeout, [this] {
@@ -59,9 +67,6 @@ WindowDriver::WindowDriver(const std::string& path, bool autoIndent)
     // Both are looked at again by the scripts, through the focus and the document.
     (void)QTest::qWaitForWindowActive(window_.get());
     (void)QTest::qWaitFor([this] { return !window_->workspace().doc.filename.empty(); }, 3000);
-    for (QAction* a : window_->findChildren<QAction*>()) {
-        if (a->text() == "&Auto-Indent" && a->isChecked() != autoIndent) a->trigger();
-    }
     settle(5);
 }
 

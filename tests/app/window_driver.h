@@ -21,6 +21,8 @@ class WindowDriver {
   public:
     // Opens `path` from the command line; `autoIndent` is set through the Options menu.
     WindowDriver(const std::string& path, bool autoIndent);
+    // Started with these arguments (a file among them); Auto-Indent as it comes.
+    explicit WindowDriver(std::vector<std::string> arguments);
     ~WindowDriver();
 
     MainWindow& window() { return *window_; }

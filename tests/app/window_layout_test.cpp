@@ -50,9 +50,17 @@ TEST(WindowLayoutTest, EveryControlShowsWholeAtAnyWindowSize) {
     if (screen.contains(QRect(screen.topLeft(), w.minimumSizeHint()))) {
         EXPECT_TRUE(screen.contains(w.frameGeometry())) << "opened larger than the screen";
     }
+    // A marked document: the change strip beside the surface shows too.
+    RichTextBox& doc = w.workspace().mergedoc;
+    doc.SetEnabled(false);
+    doc.SetContent(RichText{"marked", {TextRun{6, kInsertedBlue, false, false}}});
+    doc.SetEnabled(true);
+    w.workspace().view.ArmTimer();
+    QTest::qWait(1);
     const QList<QWidget*> all =
         w.centralWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-    ASSERT_EQ(all.size(), 10);
+    ASSERT_EQ(all.size(), 11);
+    for (const QWidget* c : all) ASSERT_TRUE(c->isVisible()) << c->metaObject()->className();
     for (const QSize size : {w.size(), QSize(1600, 1000), QSize(480, 400), QSize(10, 10)}) {
         w.resize(size);
         QTest::qWait(1);

@@ -212,10 +212,14 @@ std::string describe(const EditorModel& m) {
             log.add("Ctrl+T");
             d.key(Qt::Key_T, Qt::ControlModifier);
             m.trackChanges();
-        } else if (op < 77) {
+        } else if (op < 76) {
             log.add("F2");
             d.key(Qt::Key_F2);
             m.nextChange();
+        } else if (op < 77) {
+            log.add("Shift+F2");
+            d.key(Qt::Key_F2, Qt::ShiftModifier);
+            m.previousChange();
         } else if (op < 80) {
             log.add("Ctrl+U");
             d.key(Qt::Key_U, Qt::ControlModifier);
