@@ -27,8 +27,9 @@ Pos acceptAll(RichTextBox& rtb);
 void mnuCompareTo_Click(Workspace& ws);
 
 // Compare to... once the file is chosen: the document (without marks) against the file at
-// `path`. A file that cannot be read is reported and leaves everything as it was. True when
-// the comparison is shown.
+// `path`. A file that cannot be read is reported; it, a comparison that fails, or one stopped
+// with Escape leaves the document, its marks and the mode as they were. True when the
+// comparison is shown.
 bool compareWithFile(Workspace& ws, const std::string& path);
 
 // Restores the selected text: markers inside it removed, the rest plain and unstruck. The
