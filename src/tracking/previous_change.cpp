@@ -1,7 +1,5 @@
 #include "tracking/previous_change.h"
 
-#include "navigate/char_boundary.h"
-#include "navigate/goto_line.h"
 #include "tracking/track_changes.h"
 
 namespace scrivane {
@@ -33,16 +31,7 @@ void findpreviouschange(Workspace& ws, bool irestart) {
         if (!irestart) findpreviouschange(ws, true);
         return;
     }
-    const Pos p = marker + 1;
-    rtb.SetSelStart(p);
-    if (p >= length) return;
-    // As Next Change selects: the run of one colour after the marker, or one character (a
-    // line break whole) when that is plain.
-    rtb.SetSelLength(charEndAt(rtb, p) - p);
-    const Colour c = rtb.SelColor();
-    if (c != kInsertedBlue && c != kDeletedRed) return;
-    textgotochar(rtb, p, rtb.ColourRunEnd(p) - p);
-    ws.view.ArmTimer();
+    selectChangeAt(ws, marker + 1);
 }
 
 }  // namespace scrivane

@@ -235,9 +235,13 @@ void findnextchange(Workspace& ws, bool irestart) {
         if (!irestart) findnextchange(ws, true);
         return;
     }
-    const Pos p = marker + 1;
+    selectChangeAt(ws, marker + 1);
+}
+
+void selectChangeAt(Workspace& ws, Pos p) {
+    RichTextBox& rtb = ws.mergedoc;
     rtb.SetSelStart(p);
-    if (p >= length) return;
+    if (p >= rtb.TextLength()) return;
     // One character, a line break whole: typing over it must not split the pair.
     rtb.SetSelLength(charEndAt(rtb, p) - p);
     const Colour c = rtb.SelColor();

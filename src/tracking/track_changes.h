@@ -40,6 +40,10 @@ void unstrike(Workspace& ws);
 // the top (`irestart` true: search from the top, no wrap). Switches tracking on first.
 void findnextchange(Workspace& ws, bool irestart);
 
+// Selects the change that begins at `p`, just after its marker: the run of one colour there,
+// or one character (a line break whole) where that is plain.
+void selectChangeAt(Workspace& ws, Pos p);
+
 // Block Check: flips the switch; switched on, says where the next comparison writes its blocks.
 void optBlockCheck_Click(Workspace& ws);
 
