@@ -191,12 +191,16 @@ def scripts():
             "latin1-bytes-kept",
             b"caf\xe9\r\nna\xefve\n\xff end\r\n",
             # Ctrl+T marks the deleted "na"; F2 from the top selects it and Ctrl+U takes the
-            # deletion back; Ctrl+T again accepts everything.
+            # deletion back; Ctrl+T again accepts everything. The two letters come from the
+            # layout's dead diaeresis: typed as keys the layout lacks, xdotool maps them in and
+            # out again around each press, and the editor now and then read the press after the
+            # mapping was gone and got nothing.
             [("key", "ctrl+Home Down Home Delete Delete"),
              ("key", "ctrl+t ctrl+Home F2 ctrl+u ctrl+t"),
-             ("key", "ctrl+Home End"), ("type", "ü"), ("key", "ctrl+End"), ("type", "ÿ"),
+             ("key", "ctrl+Home End dead_diaeresis u ctrl+End dead_diaeresis y"),
              ("save",)],
             b"caf\xe9\xfc\r\nna\xefve\n\xff end\r\n\xff",
+            layout=("us", "intl"),
             why="a Latin-1 file stays Latin-1 (E9, EF, FF kept, typed ü and ÿ as FC and FF) "
                 "and keeps its LF among CR LFs",
         ),
