@@ -5,12 +5,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 
 #include "files/file_bytes.h"
 #include "files/opening_budget.h"
+#include "files/text_reader.h"
 #include "platform/pure/line_end_stream.h"
 #include "platform/work_progress.h"
 
@@ -20,64 +23,67 @@ namespace {
 // Bytes read, or handed to the surface, between two looks at the window.
 constexpr std::size_t kPiece = std::size_t{16} << 20;
 
-// Reading counts for the first half of the progress when the text is then handed over in a
-// second pass.
-bool tell(WorkProgress& progress, std::uint64_t done, std::uint64_t total, double from,
-          double share) {
-    return progress.tell(from + share * WorkProgress::share(done, total));
+// Until the text is all in: the file read counts for half, the text handed to the surface
+// for the other half.
+bool tell(WorkProgress& progress, std::uint64_t read, std::uint64_t size, std::uint64_t handed,
+          std::uint64_t expected) {
+    return progress.tell(0.5 * WorkProgress::share(read, size) +
+                         0.5 * WorkProgress::share(handed, expected));
 }
 
-// Reads up to `length` bytes; 0 at the end of the file, -1 on error (errno set).
-ssize_t readSome(int fd, char* into, std::size_t length) {
+// What a text of which `ready` is read will come to: the rest of the file widens as the part
+// read did.
+std::uint64_t expectedLength(const TextReader::Ready& ready, std::uint64_t size) {
+    if (ready.finished || ready.fileBytes == 0) return ready.text.size();
+    const double widening =
+        static_cast<double>(ready.text.size()) / static_cast<double>(ready.fileBytes);
+    return static_cast<std::uint64_t>(static_cast<double>(size) * widening * 1.01);
+}
+
+// The text is read and widened on a thread while this one hands it to the surface piece by
+// piece. The surface's buffer is made once the first piece is in, to the size it shows the
+// whole will take, while the reading goes on. Nothing when the widened text is too large to
+// edit: the caller reads it read-only.
+std::optional<LoadOutcome> loadEditable(int fd, std::uint64_t size, WorkProgress& progress,
+                                        RichTextBox& surface, LoadedFile& loaded,
+                                        std::string& error) {
+    constexpr auto kWait = std::chrono::milliseconds(50);
+    TextReader reader(fd, size, platformLineEnds());
+    TextReader::Ready ready = reader.ready(kPiece, kWait);
+    while (!ready.finished && ready.text.size() < kPiece) {
+        if (!tell(progress, ready.fileBytes, size, 0, 1)) return LoadOutcome::Cancelled;
+        ready = reader.ready(kPiece, kWait);
+    }
+    const std::uint64_t expected = expectedLength(ready, size);
+    loaded.text = surface.StartText(std::min<std::uint64_t>(expected, kLargestEditable), false);
+    std::size_t handed = 0;
     for (;;) {
-        const ssize_t got = ::read(fd, into, length);
-        if (got >= 0 || errno != EINTR) return got;
-    }
-}
-
-// The whole file, its size as it grows while read. Read through a small buffer that stays in
-// the cache: reading straight into the text would first have to fill it with zeros.
-LoadOutcome readWhole(int fd, std::uint64_t size, WorkProgress& progress, std::string& bytes,
-                      std::string& error) {
-    constexpr std::size_t kRead = std::size_t{1} << 20;
-    bytes.reserve(size + size / 8 + 64);
-    std::unique_ptr<char[]> buffer(new char[kRead]);
-    std::size_t told = 0;
-    for (;;) {
-        const ssize_t got = readSome(fd, buffer.get(), kRead);
-        if (got < 0) {
-            error = std::strerror(errno);
-            return LoadOutcome::Failed;
+        while (ready.text.size() - handed >= kPiece ||
+               (ready.finished && handed < ready.text.size())) {
+            const std::string_view piece = ready.text.substr(handed, kPiece);
+            if (handed + piece.size() > kLargestEditable) return std::nullopt;
+            if (!loaded.text->Append(piece)) {
+                error = "Not enough memory";
+                return LoadOutcome::Failed;
+            }
+            handed += piece.size();
+            if (!tell(progress, ready.fileBytes, size, handed, expected))
+                return LoadOutcome::Cancelled;
         }
-        if (got == 0) return LoadOutcome::Loaded;
-        bytes.append(buffer.get(), static_cast<std::size_t>(got));
-        if (bytes.size() - told >= kPiece) {
-            told = bytes.size();
-            if (!tell(progress, bytes.size(), size, 0.0, 0.5)) return LoadOutcome::Cancelled;
-        }
+        if (ready.finished) break;
+        if (!tell(progress, ready.fileBytes, size, handed, expected)) return LoadOutcome::Cancelled;
+        ready = reader.ready(handed + kPiece, kWait);
     }
-}
-
-LoadOutcome loadEditable(int fd, std::uint64_t size, WorkProgress& progress, RichTextBox& surface,
-                         LoadedFile& loaded, std::string& error) {
-    std::string bytes;
-    const LoadOutcome read = readWhole(fd, size, progress, bytes, error);
-    if (read != LoadOutcome::Loaded) return read;
-    DocumentText doc = readLineEnds(std::move(bytes), platformLineEnds());
-    // Lone breaks made CR LF can take a file past what an editable document holds.
-    loaded.readOnly = doc.text.size() > kLargestEditable;
-    loaded.text = surface.StartText(doc.text.size(), loaded.readOnly);
-    const std::string_view text = doc.text;
-    for (std::size_t at = 0; at < text.size(); at += kPiece) {
-        if (!loaded.text->Append(text.substr(at, kPiece))) {
-            error = "Not enough memory";
-            return LoadOutcome::Failed;
-        }
-        if (!tell(progress, at + kPiece, text.size(), 0.5, 0.5)) return LoadOutcome::Cancelled;
+    TextReader::Outcome outcome = reader.take();
+    if (!outcome.error.empty()) {
+        error = outcome.error;
+        return LoadOutcome::Failed;
     }
-    loaded.usual = doc.usual;
-    loaded.breaks = std::move(doc.breaks);
-    if (!loaded.readOnly) loaded.stored = std::move(doc.text);
+    loaded.usual = outcome.doc.usual;
+    loaded.breaks = std::move(outcome.doc.breaks);
+    loaded.stored = std::move(outcome.doc.text);
+    // The figures so far stood against an estimate.
+    progress.tell(1.0);
     return LoadOutcome::Loaded;
 }
 
@@ -111,7 +117,7 @@ LoadOutcome loadReadOnly(int fd, std::uint64_t size, WorkProgress& progress, Ric
         }
         if (got == 0) break;
         done += static_cast<std::uint64_t>(got);
-        if (!tell(progress, done, size, 0.0, 1.0)) return LoadOutcome::Cancelled;
+        if (!progress.tell(WorkProgress::share(done, size))) return LoadOutcome::Cancelled;
     }
     loaded.usual = stream->usual();
     loaded.breaks = std::move(stream->breaks());
@@ -134,9 +140,19 @@ LoadOutcome loadFile(Services& services, RichTextBox& surface, const std::string
     } else {
         WorkProgress progress(services, "Opening " + fileNameOf(path), WorkProgress::Escape::Stops);
         try {
-            outcome = budget.mode == OpenMode::ReadOnly
-                          ? loadReadOnly(fd, size, progress, surface, loaded, error)
-                          : loadEditable(fd, size, progress, surface, loaded, error);
+            std::optional<LoadOutcome> editable;
+            if (budget.mode != OpenMode::ReadOnly)
+                editable = loadEditable(fd, size, progress, surface, loaded, error);
+            if (editable) {
+                outcome = *editable;
+            } else {
+                // Its lone breaks made CR LF took it past what an editable document holds.
+                loaded = LoadedFile{};
+                outcome = ::lseek(fd, 0, SEEK_SET) == 0
+                              ? loadReadOnly(fd, size, progress, surface, loaded, error)
+                              : LoadOutcome::Failed;
+                if (outcome == LoadOutcome::Failed && error.empty()) error = std::strerror(errno);
+            }
         } catch (const std::bad_alloc&) {
             error = "Not enough memory";
             outcome = LoadOutcome::Failed;

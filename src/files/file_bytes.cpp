@@ -22,6 +22,13 @@ std::string notRegularError(const struct stat& st) {
 
 }  // namespace
 
+ssize_t readSome(int fd, char* into, std::size_t length) {
+    for (;;) {
+        const ssize_t got = ::read(fd, into, length);
+        if (got >= 0 || errno != EINTR) return got;
+    }
+}
+
 int openForReading(const std::string& path, struct stat& st, std::string& error) {
     // Looked at before it is opened: opening a FIFO would release a writer waiting for a
     // reader, which then writes into a pipe that is closed at once.

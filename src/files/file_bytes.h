@@ -1,5 +1,8 @@
 #pragma once
 
+#include <sys/types.h>
+
+#include <cstddef>
 #include <string>
 
 struct stat;
@@ -18,6 +21,10 @@ int openForReading(const std::string& path, struct stat& st, std::string& error)
 // Reads `fd` to its end into `bytes`: first into a buffer of the file's size, then beyond it,
 // since pipes report no size and a file may grow while it is read.
 bool readAll(int fd, const struct stat& st, std::string& bytes, std::string& error);
+
+// Reads up to `length` bytes, again when a signal interrupted it: 0 at the end of the file,
+// -1 on error (errno set).
+ssize_t readSome(int fd, char* into, std::size_t length);
 
 // A whole file's bytes.
 bool readFileBytes(const std::string& path, std::string& bytes, std::string& error);

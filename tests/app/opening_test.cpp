@@ -118,7 +118,7 @@ TEST_F(OpenTest, AFailedOpenLeavesTheDocumentAsItWas) {
 // the document, its name, its stored text and its undo are as they were.
 TEST_F(OpenTest, RefusedOrCancelledOpensLeaveTheDocumentAsItWas) {
     const std::string good = writeFile("good.txt", "kept\nline\n");
-    // Read in two pieces, handed over in two.
+    // Handed over in two pieces.
     // CR LF lines: widening lone breaks in place searches backwards with memrchr, which
     // AddressSanitizer checks over everything before the point searched, line after line.
     std::string lines;

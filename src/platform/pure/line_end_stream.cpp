@@ -11,6 +11,23 @@ LineEndStream::LineEndStream(LineEnds usual) : usual_(usual), usualEnd_(endOf(us
 void LineEndStream::note(LineEnd end) {
     if (end != usualEnd_) breaks_.push_back(LineBreak{line_, end});
     ++line_;
+    ++(end == LineEnd::CrLf ? counts_.crlf : end == LineEnd::Lf ? counts_.lf : counts_.cr);
+}
+
+void LineEndStream::settleUsual(LineEnds fallback) {
+    const LineEnds usual = mostUsed(counts_, fallback);
+    if (usual == usual_) return;
+    const LineEnd usualEnd = endOf(usual);
+    std::vector<LineBreak> breaks;
+    auto listed = breaks_.begin();
+    for (Pos line = 0; line < line_; ++line) {
+        LineEnd end = usualEnd_;
+        if (listed != breaks_.end() && listed->line == line) end = (listed++)->end;
+        if (end != usualEnd) breaks.push_back(LineBreak{line, end});
+    }
+    breaks_ = std::move(breaks);
+    usual_ = usual;
+    usualEnd_ = usualEnd;
 }
 
 void LineEndStream::add(std::string_view bytes, std::string& out) {

@@ -21,6 +21,9 @@ class LineEndStream {
     void add(std::string_view bytes, std::string& out);
     // The end of the file: a CR still waiting is a lone one.
     void finish(std::string& out);
+    // Takes the ending readLineEnds would find for everything added as usual, noting the
+    // breaks again against it when it differs from the one the stream began with.
+    void settleUsual(LineEnds fallback);
 
     LineEnds usual() const { return usual_; }
     std::vector<LineBreak>& breaks() { return breaks_; }
@@ -32,6 +35,7 @@ class LineEndStream {
     LineEnd usualEnd_;
     bool pendingCr_ = false;
     Pos line_ = 0;
+    BreakCounts counts_;
     std::vector<LineBreak> breaks_;
 };
 

@@ -51,12 +51,6 @@ LineEnds platformLineEnds() {
 
 namespace {
 
-struct BreakCounts {
-    std::size_t crlf = 0;
-    std::size_t lf = 0;
-    std::size_t cr = 0;
-};
-
 BreakCounts countBreaks(std::string_view bytes) {
     BreakCounts counts;
     const std::size_t n = bytes.size();
@@ -75,12 +69,6 @@ BreakCounts countBreaks(std::string_view bytes) {
     return counts;
 }
 
-LineEnds mostUsed(const BreakCounts& counts, LineEnds fallback) {
-    if (counts.crlf == 0 && counts.lf == 0 && counts.cr == 0) return fallback;
-    if (counts.crlf >= counts.lf && counts.crlf >= counts.cr) return LineEnds::CrLf;
-    return counts.lf >= counts.cr ? LineEnds::Lf : LineEnds::Cr;
-}
-
 std::string_view bytesOf(LineEnd end) {
     switch (end) {
         case LineEnd::Lf:
@@ -95,6 +83,12 @@ std::string_view bytesOf(LineEnd end) {
 }
 
 }  // namespace
+
+LineEnds mostUsed(const BreakCounts& counts, LineEnds fallback) {
+    if (counts.crlf == 0 && counts.lf == 0 && counts.cr == 0) return fallback;
+    if (counts.crlf >= counts.lf && counts.crlf >= counts.cr) return LineEnds::CrLf;
+    return counts.lf >= counts.cr ? LineEnds::Lf : LineEnds::Cr;
+}
 
 LineEnds detectLineEnds(std::string_view bytes, LineEnds fallback) {
     return mostUsed(countBreaks(bytes), fallback);

@@ -20,6 +20,14 @@ LineEnds platformLineEnds();
 // those two; a text without line breaks gets `fallback`.
 LineEnds detectLineEnds(std::string_view bytes, LineEnds fallback);
 
+// How many breaks of each form a text holds, and the ending detectLineEnds picks from them.
+struct BreakCounts {
+    std::size_t crlf = 0;
+    std::size_t lf = 0;
+    std::size_t cr = 0;
+};
+LineEnds mostUsed(const BreakCounts& counts, LineEnds fallback);
+
 // File bytes as the editor holds them, every break CR LF, with what it takes to write each
 // break back as it was: the usual ending and the lines that differ from it, in line order.
 struct DocumentText {

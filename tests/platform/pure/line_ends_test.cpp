@@ -225,7 +225,7 @@ TEST(LineEnds, ReadingAndWritingBackIsTheIdentity) {
 }
 
 // A file read in pieces cut anywhere (a CR LF split between two included) reads as it does
-// whole, whatever ending the stream takes as usual.
+// whole, whatever ending the stream takes as usual, and settles on the same usual ending.
 TEST(LineEndStream, PiecesReadAsTheWholeFile) {
     std::mt19937 rng(12);
     static constexpr const char kAlphabet[] = {'a', '\r', '\n', '\r', '\0'};
@@ -248,6 +248,9 @@ TEST(LineEndStream, PiecesReadAsTheWholeFile) {
         if (usual == whole.usual) {
             ASSERT_EQ(stream.breaks(), whole.breaks) << round;
         }
+        stream.settleUsual(LineEnds::Lf);
+        ASSERT_EQ(stream.usual(), whole.usual) << round;
+        ASSERT_EQ(stream.breaks(), whole.breaks) << round;
     }
 }
 
