@@ -54,27 +54,37 @@ bool savefile(Workspace& ws, const std::string& fname) {
     if (ws.trackChanges) mnuTrackChanges_Click(ws);
     ws.services.ProcessEvents();
 
-    std::string text;
-    std::vector<LineBreak> breaks;
+    std::vector<LineBreak> breaks = ws.mergedoc.LineBreaks();
     {
-        // The clock starts before the copies are made: on a large document they take a while
-        // of their own before the first byte is written.
         WorkProgress progress(ws.services, "Saving " + fileNameOf(fname),
                               WorkProgress::Escape::Ignored);
         progress.tell(0);
-        text = ws.mergedoc.Text();
-        breaks = ws.mergedoc.LineBreaks();
-        const std::string bytes = writeLineEnds(text, ws.doc.lineEnds, breaks);
+        // Written straight from the editor's text, its breaks turned into the file's a piece at
+        // a time. The text cannot change meanwhile: input waits while the progress shows.
+        const std::string_view text = ws.mergedoc.TextRange(0, ws.mergedoc.TextLength());
+        const LineEnds usual = ws.doc.lineEnds;
+        const ByteSource bytes = [&](const ByteSink& sink) {
+            return writeLineEndsInPieces(text, usual, breaks, kSavePiece, sink);
+        };
+        // A break is never longer in the file than in the text, so the text's length bounds
+        // what is written; the copy kept is the last tenth.
         const auto told = [&](std::uint64_t written) {
-            progress.tell(WorkProgress::share(written, bytes.size()));
+            progress.tell(0.9 * WorkProgress::share(written, text.size()));
         };
         if (!saveFileBytes(fname, bytes, error, told)) {
             ws.services.MessageBox(openingError(error, fname), Buttons::Ok, Icon::None);
             return false;
         }
+        // The text as saved is what "unmodified" compares with from now on.
+        std::string kept;
+        kept.reserve(text.size());
+        for (std::size_t at = 0; at < text.size(); at += kSavePiece) {
+            progress.tell(0.9 + 0.1 * WorkProgress::share(at, text.size()));
+            kept.append(text.substr(at, kSavePiece));
+        }
+        ws.doc.stored.set(std::move(kept));
     }
 
-    ws.doc.stored.set(std::move(text));
     ws.doc.stored.sameAs(ws.mergedoc.Revision());
     ws.doc.storedBreaks = std::move(breaks);
     ws.doc.filename = fname;

@@ -57,24 +57,37 @@ class Descriptor {
     int fd_;
 };
 
-// Written in pieces when someone follows the progress, so that it hears of each.
-bool writeAll(int fd, std::string_view bytes, std::string& error,
-              const WriteProgress& progress = {}) {
+// Writes `piece` whole, in pieces of its own when someone follows the progress, so that it
+// hears of each; `written` counts the bytes of the whole file.
+bool writePiece(int fd, std::string_view piece, std::string& error, const WriteProgress& progress,
+                std::uint64_t& written) {
     constexpr std::size_t kPiece = std::size_t{8} << 20;
     std::size_t done = 0;
-    while (done < bytes.size()) {
+    while (done < piece.size()) {
         const std::size_t want =
-            progress ? std::min(kPiece, bytes.size() - done) : bytes.size() - done;
-        const ssize_t n = ::write(fd, bytes.data() + done, want);
+            progress ? std::min(kPiece, piece.size() - done) : piece.size() - done;
+        const ssize_t n = ::write(fd, piece.data() + done, want);
         if (n < 0) {
             if (errno == EINTR) continue;
             error = systemError(errno);
             return false;
         }
         done += static_cast<std::size_t>(n);
-        if (progress) progress(done);
+        written += static_cast<std::uint64_t>(n);
+        if (progress) progress(written);
     }
     return true;
+}
+
+bool writeAll(int fd, const ByteSource& source, std::string& error, const WriteProgress& progress,
+              std::uint64_t& written) {
+    written = 0;
+    return source(
+        [&](std::string_view piece) { return writePiece(fd, piece, error, progress, written); });
+}
+
+ByteSource wholeBytes(std::string_view bytes) {
+    return [bytes](const ByteSink& sink) { return sink(bytes); };
 }
 
 bool flushAndClose(Descriptor& fd, std::string& error) {
@@ -311,7 +324,7 @@ std::string followLinks(const std::string& path) {
 // file as it was (the directory takes no temporary file or refuses the rename, or may not be
 // read to flush the rename; an attribute cannot be copied), so that writing in place may
 // still do.
-bool replaceByRename(const std::string& target, const struct stat* st, std::string_view bytes,
+bool replaceByRename(const std::string& target, const struct stat* st, const ByteSource& bytes,
                      const WriteProgress& progress, std::string& error, bool& renameRefused) {
     renameRefused = false;
     bool flushable = false;
@@ -361,7 +374,8 @@ bool replaceByRename(const std::string& target, const struct stat* st, std::stri
         ::umask(mask);
         if (::fchmod(fd.get(), 0666 & ~mask) != 0) return fail(errno);
     }
-    if (!writeAll(fd.get(), bytes, error, progress) || !flushAndClose(fd, error)) {
+    std::uint64_t written = 0;
+    if (!writeAll(fd.get(), bytes, error, progress, written) || !flushAndClose(fd, error)) {
         ::unlinkat(dir.get(), temporary.c_str(), 0);
         return false;
     }
@@ -393,13 +407,14 @@ std::string backUp(int fd, std::string& error) {
     }
     std::vector<char> buffer(1 << 20);
     off_t at = 0;
+    std::uint64_t written = 0;
     for (;;) {
         const ssize_t n = ::pread(fd, buffer.data(), buffer.size(), at);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 ||
             (n > 0 &&
-             !writeAll(copy.get(), std::string_view(buffer.data(), static_cast<std::size_t>(n)),
-                       error))) {
+             !writePiece(copy.get(), std::string_view(buffer.data(), static_cast<std::size_t>(n)),
+                         error, {}, written))) {
             if (n < 0) error = systemError(errno);
             ::unlink(name.c_str());
             return {};
@@ -416,20 +431,21 @@ std::string backUp(int fd, std::string& error) {
 }
 
 // Makes `fd` hold exactly `bytes`, flushed.
-bool overwrite(int fd, std::string_view bytes, std::string& error,
+bool overwrite(int fd, const ByteSource& bytes, std::string& error,
                const WriteProgress& progress = {}) {
-    if (::lseek(fd, 0, SEEK_SET) != 0 || !writeAll(fd, bytes, error, progress)) {
+    std::uint64_t written = 0;
+    if (::lseek(fd, 0, SEEK_SET) != 0 || !writeAll(fd, bytes, error, progress, written)) {
         if (error.empty()) error = systemError(errno);
         return false;
     }
-    if (::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0) {
+    if (::ftruncate(fd, static_cast<off_t>(written)) != 0 || ::fsync(fd) != 0) {
         error = systemError(errno);
         return false;
     }
     return true;
 }
 
-bool replaceInPlace(const std::string& target, std::string_view bytes,
+bool replaceInPlace(const std::string& target, const ByteSource& bytes,
                     const WriteProgress& progress, std::string& error) {
     Descriptor fd(::open(target.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY));
     if (fd.get() < 0) {
@@ -455,7 +471,7 @@ bool replaceInPlace(const std::string& target, std::string_view bytes,
     if (saved.get() >= 0 && ::fstat(saved.get(), &st) == 0) {
         old.resize(static_cast<std::size_t>(st.st_size));
         restored = ::pread(saved.get(), old.data(), old.size(), 0) == st.st_size &&
-                   overwrite(fd.get(), old, ignored);
+                   overwrite(fd.get(), wholeBytes(old), ignored);
     }
     if (restored) {
         ::unlink(copy.c_str());
@@ -466,7 +482,7 @@ bool replaceInPlace(const std::string& target, std::string_view bytes,
 }
 
 // Devices and FIFOs: written as they are, without blocking on a FIFO nobody reads.
-bool writeStream(const std::string& target, std::string_view bytes, const WriteProgress& progress,
+bool writeStream(const std::string& target, const ByteSource& bytes, const WriteProgress& progress,
                  std::string& error) {
     Descriptor fd(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0) {
@@ -474,7 +490,8 @@ bool writeStream(const std::string& target, std::string_view bytes, const WriteP
         return false;
     }
     ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
-    if (!writeAll(fd.get(), bytes, error, progress)) return false;
+    std::uint64_t written = 0;
+    if (!writeAll(fd.get(), bytes, error, progress, written)) return false;
     if (fd.close() != 0) {
         error = systemError(errno);
         return false;
@@ -513,6 +530,11 @@ std::string saveBackupDir() {
 }
 
 bool saveFileBytes(const std::string& path, std::string_view bytes, std::string& error,
+                   const WriteProgress& progress) {
+    return saveFileBytes(path, wholeBytes(bytes), error, progress);
+}
+
+bool saveFileBytes(const std::string& path, const ByteSource& bytes, std::string& error,
                    const WriteProgress& progress) {
     ignoreFileSizeSignal();
     error.clear();

@@ -40,6 +40,15 @@ using WriteProgress = std::function<void(std::uint64_t written)>;
 bool saveFileBytes(const std::string& path, std::string_view bytes, std::string& error,
                    const WriteProgress& progress = {});
 
+// The same with the bytes given piece by piece, so that a large document is never held whole
+// in its file form: each call of the source hands every piece in order to the sink, and stops
+// with false as soon as the sink refuses one. A save may call it twice (the file written in
+// place after a refused rename).
+using ByteSink = std::function<bool(std::string_view piece)>;
+using ByteSource = std::function<bool(const ByteSink& sink)>;
+bool saveFileBytes(const std::string& path, const ByteSource& bytes, std::string& error,
+                   const WriteProgress& progress = {});
+
 // The start of the name of every temporary file that `who` makes beside a file it saves:
 // ".scrivane-", then its boot, process id and start time, so that a later save can tell one
 // left behind by a process that has ended. Six random characters follow.

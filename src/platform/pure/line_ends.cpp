@@ -159,11 +159,29 @@ DocumentText readLineEnds(std::string bytes, LineEnds fallback) {
     return doc;
 }
 
-std::string writeLineEnds(std::string_view text, LineEnds usual,
-                          const std::vector<LineBreak>& breaks) {
-    const std::string_view usualBytes = bytesOf(endOf(usual));
+bool writeLineEndsInPieces(std::string_view text, LineEnds usual,
+                           const std::vector<LineBreak>& breaks, std::size_t pieceSize,
+                           const PieceSink& sink) {
+    pieceSize = std::max<std::size_t>(pieceSize, 1);
     std::string out;
-    out.reserve(text.size() + 16);
+    out.reserve(std::min(pieceSize, text.size()) + 2);
+    // Short stretches gather in `out`; a stretch longer than a piece goes out as it stands.
+    const auto put = [&](std::string_view s) {
+        if (out.size() + s.size() <= pieceSize) {
+            out.append(s);
+            return true;
+        }
+        if (!out.empty()) {
+            if (!sink(out)) return false;
+            out.clear();
+        }
+        for (; s.size() >= pieceSize; s.remove_prefix(pieceSize)) {
+            if (!sink(s.substr(0, pieceSize))) return false;
+        }
+        out.append(s);
+        return true;
+    };
+    const std::string_view usualBytes = bytesOf(endOf(usual));
     auto exception = breaks.begin();
     Pos line = 0;
     std::size_t i = 0;
@@ -171,16 +189,27 @@ std::string writeLineEnds(std::string_view text, LineEnds usual,
     BreakScanner scanner(text);
     while (i < n) {
         const std::size_t at = scanner.next(i);
-        out.append(text.substr(i, at - i));
+        if (!put(text.substr(i, at - i))) return false;
         if (at == n) break;
         while (exception != breaks.end() && exception->line < line) ++exception;
         const bool own = exception != breaks.end() && exception->line == line &&
                          exception->end != LineEnd::Usual;
-        out.append(own ? bytesOf(exception->end) : usualBytes);
+        if (!put(own ? bytesOf(exception->end) : usualBytes)) return false;
         ++line;
         i = at + breakLength(text, at);
     }
-    return out;
+    return out.empty() || sink(out);
+}
+
+std::string writeLineEnds(std::string_view text, LineEnds usual,
+                          const std::vector<LineBreak>& breaks) {
+    std::string whole;
+    whole.reserve(text.size());  // a break never grows: CR LF is the longest
+    writeLineEndsInPieces(text, usual, breaks, kSavePiece, [&](std::string_view piece) {
+        whole.append(piece);
+        return true;
+    });
+    return whole;
 }
 
 void fixlines(std::string& s) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +45,15 @@ DocumentText readLineEnds(std::string bytes, LineEnds fallback);
 // one as `usual`. writeLineEnds(readLineEnds(b)) == b for all bytes b.
 std::string writeLineEnds(std::string_view text, LineEnds usual,
                           const std::vector<LineBreak>& breaks);
+
+// writeLineEnds a piece at a time, so that a large document is never held whole in its file
+// form: `sink` hears the bytes in order, in pieces of at most `pieceSize`. False from the sink
+// stops the writing and is given back.
+using PieceSink = std::function<bool(std::string_view piece)>;
+inline constexpr std::size_t kSavePiece = std::size_t{16} << 20;
+bool writeLineEndsInPieces(std::string_view text, LineEnds usual,
+                           const std::vector<LineBreak>& breaks, std::size_t pieceSize,
+                           const PieceSink& sink);
 
 // The editor's line-end normaliser: looks at the first and last line break only, and when
 // they are not both CR LF turns every CR LF, CR and LF into CR LF. Changes `s` in place.

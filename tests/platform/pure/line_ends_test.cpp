@@ -224,6 +224,37 @@ TEST(LineEnds, ReadingAndWritingBackIsTheIdentity) {
     }
 }
 
+// Written a piece at a time, any bytes come back as they were, in pieces no longer than asked;
+// a sink that refuses a piece hears no more, and the writing says it stopped.
+TEST(LineEnds, WrittenInPiecesAsWhole) {
+    std::mt19937 rng(13);
+    static constexpr const char kAlphabet[] = {'a', 'b', '\r', '\n', '\n'};
+    for (int round = 0; round < 3000; ++round) {
+        std::string bytes;
+        const std::size_t length = rng() % (round % 10 == 0 ? 300 : 30);
+        for (std::size_t i = 0; i < length; ++i) bytes += kAlphabet[rng() % sizeof kAlphabet];
+        const DocumentText doc = readLineEnds(bytes, static_cast<LineEnds>(rng() % 3));
+        const std::size_t pieceSize = 1 + rng() % 9;
+        const std::size_t refuseAt = rng() % 8;  // the piece the sink refuses, 0 for none
+        std::string out;
+        std::size_t heard = 0;
+        const bool whole = writeLineEndsInPieces(doc.text, doc.usual, doc.breaks, pieceSize,
+                                                 [&](std::string_view piece) {
+                                                     EXPECT_FALSE(piece.empty()) << round;
+                                                     EXPECT_LE(piece.size(), pieceSize) << round;
+                                                     if (++heard == refuseAt) return false;
+                                                     out.append(piece);
+                                                     return true;
+                                                 });
+        if (whole) {
+            ASSERT_EQ(out, bytes) << round;
+        } else {
+            ASSERT_EQ(heard, refuseAt) << round;
+            ASSERT_EQ(out, bytes.substr(0, out.size())) << round;
+        }
+    }
+}
+
 // A file read in pieces cut anywhere (a CR LF split between two included) reads as it does
 // whole, whatever ending the stream takes as usual, and settles on the same usual ending.
 TEST(LineEndStream, PiecesReadAsTheWholeFile) {
