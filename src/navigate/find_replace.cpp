@@ -73,8 +73,10 @@ void findnext(Workspace& ws, SearchBarView& bar) {
         // From the character after the selection's first one: the match selected last time
         // (or one right at the caret) is passed over until the search wraps around.
         const auto start = static_cast<std::size_t>(ws.mergedoc.SelStart());
-        match = search->forward(text, nextCharBorder(text, start, documentEncoding(ws.mergedoc)));
-        if (!match) match = search->forward(text, 0);
+        const std::size_t from = nextCharBorder(text, start, documentEncoding(ws.mergedoc));
+        match = search->forward(text, from);
+        // Around the end: what lies before the first search's start.
+        if (!match) match = search->forward(text, 0, from);
     }
     if (!match) {
         nothingFound(ws);
@@ -89,8 +91,12 @@ void findprevious(Workspace& ws, SearchBarView& bar) {
     std::optional<ByteRange> match;
     if (const auto search = currentSearch(ws, bar)) {
         const std::string_view text = wholeText(ws.mergedoc);
-        match = search->backward(text, static_cast<std::size_t>(ws.mergedoc.SelStart()));
-        if (!match) match = search->backward(text, text.size());
+        const auto start = static_cast<std::size_t>(ws.mergedoc.SelStart());
+        match = search->backward(text, start);
+        // Around the start: only a match that reaches past the first search's end is new.
+        const std::size_t longest = search->longestMatch();
+        if (!match)
+            match = search->backward(text, text.size(), start > longest ? start - longest : 0);
     }
     if (!match) {
         nothingFound(ws);

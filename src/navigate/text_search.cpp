@@ -4,6 +4,7 @@
 #include <wctype.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <utility>
 
@@ -130,6 +131,48 @@ TextSearch::TextSearch(std::string_view pattern, Encoding encoding, bool exact)
             mayStart_[b] = b >= 0xC0;
         }
     }
+    startsHigh_ =
+        std::all_of(mayStart_.begin() + 0xC0, mayStart_.end(), [](bool may) { return may; });
+    std::vector<unsigned char> starts;
+    for (std::size_t b = 0; b < (startsHigh_ ? 0xC0 : 0x100); ++b) {
+        if (mayStart_[b]) starts.push_back(static_cast<unsigned char>(b));
+    }
+    wordScan_ = starts.size() <= 2 && (startsHigh_ || !starts.empty());
+    if (wordScan_ && !starts.empty()) {
+        startA_ = starts.front();
+        startB_ = starts.back();
+    } else {
+        startA_ = startB_ = 0xC0;  // stands for nothing more than startsHigh_ does
+    }
+}
+
+std::size_t TextSearch::longestMatch() const {
+    if (exact_ || encoding_ == Encoding::Latin1) return exact_ ? pattern_.size() : folded_.size();
+    return 4 * folded_.size();  // no character takes more than four bytes
+}
+
+std::size_t TextSearch::nextStart(std::string_view text, std::size_t at, std::size_t end) const {
+    // 16 bytes at a time, as the compiler's vectors (SSE2 or NEON) hold them.
+    using Bytes = unsigned char __attribute__((vector_size(16)));
+    using Words = std::uint64_t __attribute__((vector_size(16)));
+    while (at < end) {
+        if (wordScan_) {
+            for (; end - at >= sizeof(Bytes); at += sizeof(Bytes)) {
+                Bytes block;
+                std::memcpy(&block, text.data() + at, sizeof block);
+                Bytes hits = (block == startA_) | (block == startB_);
+                if (startsHigh_) hits |= block >= 0xC0;
+                Words words;
+                std::memcpy(&words, &hits, sizeof words);
+                if ((words[0] | words[1]) != 0) break;
+            }
+        }
+        const std::size_t stop = wordScan_ ? std::min(end, at + sizeof(Bytes)) : end;
+        for (; at < stop; ++at) {
+            if (mayStart_[static_cast<unsigned char>(text[at])]) return at;
+        }
+    }
+    return end;
 }
 
 std::size_t TextSearch::matchAt(std::string_view text, std::size_t at) const {
@@ -164,29 +207,34 @@ bool TextSearch::matches(std::string_view text, const ByteRange& range) const {
     return matchAt(text.substr(0, range.start + range.length), range.start) == range.length;
 }
 
-std::optional<ByteRange> TextSearch::forward(std::string_view text, std::size_t from) const {
-    if (pattern_.empty() || from > text.size()) return std::nullopt;
+std::optional<ByteRange> TextSearch::forward(std::string_view text, std::size_t from,
+                                             std::size_t before) const {
+    before = std::min(before, text.size());
+    if (pattern_.empty() || from >= before) return std::nullopt;
     if (exact_) {
-        const std::size_t at = text.find(pattern_, from);
+        const std::string_view hay =
+            text.substr(0, std::min(text.size(), before + pattern_.size() - 1));
+        const std::size_t at = hay.find(pattern_, from);
         if (at == std::string_view::npos) return std::nullopt;
         return found(at, pattern_.size());
     }
-    for (std::size_t i = from; i < text.size(); ++i) {
-        if (!mayStart_[static_cast<unsigned char>(text[i])]) continue;
+    for (std::size_t i = nextStart(text, from, before); i < before;
+         i = nextStart(text, i + 1, before)) {
         if (const std::size_t length = matchAt(text, i)) return found(i, length);
     }
     return std::nullopt;
 }
 
-std::optional<ByteRange> TextSearch::backward(std::string_view text, std::size_t end) const {
+std::optional<ByteRange> TextSearch::backward(std::string_view text, std::size_t end,
+                                              std::size_t notBefore) const {
     if (pattern_.empty()) return std::nullopt;
     const std::string_view hay = text.substr(0, std::min(end, text.size()));
     if (exact_) {
         if (hay.size() < pattern_.size()) return std::nullopt;
         // Candidates by their first byte, from the last possible start down.
         std::size_t limit = hay.size() - pattern_.size() + 1;  // starts lie in [0, limit)
-        while (limit > 0) {
-            const void* hit = memrchr(hay.data(), pattern_.front(), limit);
+        while (limit > notBefore) {
+            const void* hit = memrchr(hay.data() + notBefore, pattern_.front(), limit - notBefore);
             if (hit == nullptr) return std::nullopt;
             const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - hay.data());
             if (matchAt(hay, at)) return found(at, pattern_.size());
@@ -194,7 +242,7 @@ std::optional<ByteRange> TextSearch::backward(std::string_view text, std::size_t
         }
         return std::nullopt;
     }
-    for (std::size_t i = hay.size(); i-- > 0;) {
+    for (std::size_t i = hay.size(); i-- > notBefore;) {
         if (!mayStart_[static_cast<unsigned char>(hay[i])]) continue;
         if (const std::size_t length = matchAt(hay, i)) return found(i, length);
     }

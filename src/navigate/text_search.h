@@ -47,11 +47,15 @@ class TextSearch {
 
     bool empty() const { return pattern_.empty(); }
 
-    // The match with the smallest start at or after `from` (a character border).
-    std::optional<ByteRange> forward(std::string_view text, std::size_t from) const;
-    // The match with the largest start among those that lie wholly within the first `end`
-    // bytes of `text`.
-    std::optional<ByteRange> backward(std::string_view text, std::size_t end) const;
+    // The match with the smallest start in [from, before) (`from` a character border).
+    std::optional<ByteRange> forward(std::string_view text, std::size_t from,
+                                     std::size_t before = std::string_view::npos) const;
+    // The match with the largest start at or after `notBefore` among those that lie wholly
+    // within the first `end` bytes of `text`.
+    std::optional<ByteRange> backward(std::string_view text, std::size_t end,
+                                      std::size_t notBefore = 0) const;
+    // The most bytes a match can take.
+    std::size_t longestMatch() const;
 
     // True when `range` of `text` is exactly one match.
     bool matches(std::string_view text, const ByteRange& range) const;
@@ -60,12 +64,20 @@ class TextSearch {
     // Length in bytes of a match at `at`, or 0 when there is none (the pattern is never empty
     // when this is called).
     std::size_t matchAt(std::string_view text, std::size_t at) const;
+    // The first place in [at, end) whose byte may begin a folded match, or `end`.
+    std::size_t nextStart(std::string_view text, std::size_t at, std::size_t end) const;
 
     std::string pattern_;
     Encoding encoding_;
     bool exact_;
     std::vector<char32_t> folded_;      // the pattern's characters, folded
     std::array<bool, 256> mayStart_{};  // bytes that can begin a folded match
+    // The same for a scan of many bytes at a time, where few bytes may begin a match: up to
+    // two bytes, and every byte that begins a multi-byte character when `startsHigh_`.
+    bool wordScan_ = false;
+    unsigned char startA_ = 0;
+    unsigned char startB_ = 0;
+    bool startsHigh_ = false;
 };
 
 // The next character border after `pos` in `text` (pos + 1 for Latin-1, and when `pos` is at or

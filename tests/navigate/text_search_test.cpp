@@ -119,7 +119,9 @@ void checkAgainstReference(Encoding encoding,
     std::vector<std::size_t> textPieces;
     std::vector<std::size_t> patternPieces;
     for (int round = 0; round < 6000; ++round) {
-        const std::string text = randomText(rng, classes, rng() % 30, textPieces);
+        // Now and then a long text, where the scan passes over words without a start.
+        const std::string text =
+            randomText(rng, classes, rng() % (round % 8 == 0 ? 200 : 30), textPieces);
         std::string pattern;
         if (!textPieces.empty() && rng() % 4 != 0) {
             // A stretch of the text, each character possibly swapped for one folding alike.
@@ -142,8 +144,21 @@ void checkAgainstReference(Encoding encoding,
             const std::size_t at = t.offsets[b];
             ASSERT_EQ(search.forward(text, at), naiveForward(t, p, at))
                 << "round " << round << " forward from " << at;
-            ASSERT_EQ(search.backward(text, at), naiveBackward(t, p, at))
+            const auto back = naiveBackward(t, p, at);
+            ASSERT_EQ(search.backward(text, at), back)
                 << "round " << round << " backward to " << at;
+            // Bounded by another border: forward, starts before it; backward, not before it.
+            const std::size_t bound = t.offsets[rng() % t.offsets.size()];
+            auto ahead = naiveForward(t, p, at);
+            if (ahead && ahead->start >= bound) ahead.reset();
+            ASSERT_EQ(search.forward(text, at, bound), ahead)
+                << "round " << round << " forward from " << at << " before " << bound;
+            ASSERT_EQ(search.backward(text, at, bound),
+                      back && back->start >= bound ? back : std::nullopt)
+                << "round " << round << " backward to " << at << " not before " << bound;
+            if (back) {
+                ASSERT_LE(back->length, search.longestMatch()) << "round " << round;
+            }
         }
         ASSERT_EQ(search.forward(text, text.size() + 1), std::nullopt);
         // A range is a match exactly when a match starts there with that length.
