@@ -66,7 +66,8 @@ inline double runUntilIdle(QsciScintillaBase& editor, const QElapsedTimer& clock
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
     QObject::disconnect(connection);
-    return blocked ? blockedAt : -1;
+    // Out of patience while the editor still works: a time-out, not idle.
+    return blocked && !editorBusy(editor) ? blockedAt : -1;
 }
 
 // Notes when the surface first paints with text in it.
