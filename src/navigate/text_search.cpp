@@ -151,28 +151,44 @@ std::size_t TextSearch::longestMatch() const {
     return 4 * folded_.size();  // no character takes more than four bytes
 }
 
+bool TextSearch::blockMayHoldStart(const char* block) const {
+    // As one of the compiler's vectors (SSE2 or NEON).
+    using Bytes = unsigned char __attribute__((vector_size(kScanBlock)));
+    using Words = std::uint64_t __attribute__((vector_size(kScanBlock)));
+    Bytes bytes;
+    std::memcpy(&bytes, block, sizeof bytes);
+    Bytes hits = (bytes == startA_) | (bytes == startB_);
+    if (startsHigh_) hits |= bytes >= 0xC0;
+    Words words;
+    std::memcpy(&words, &hits, sizeof words);
+    return (words[0] | words[1]) != 0;
+}
+
 std::size_t TextSearch::nextStart(std::string_view text, std::size_t at, std::size_t end) const {
-    // 16 bytes at a time, as the compiler's vectors (SSE2 or NEON) hold them.
-    using Bytes = unsigned char __attribute__((vector_size(16)));
-    using Words = std::uint64_t __attribute__((vector_size(16)));
     while (at < end) {
         if (wordScan_) {
-            for (; end - at >= sizeof(Bytes); at += sizeof(Bytes)) {
-                Bytes block;
-                std::memcpy(&block, text.data() + at, sizeof block);
-                Bytes hits = (block == startA_) | (block == startB_);
-                if (startsHigh_) hits |= block >= 0xC0;
-                Words words;
-                std::memcpy(&words, &hits, sizeof words);
-                if ((words[0] | words[1]) != 0) break;
-            }
+            while (end - at >= kScanBlock && !blockMayHoldStart(text.data() + at)) at += kScanBlock;
         }
-        const std::size_t stop = wordScan_ ? std::min(end, at + sizeof(Bytes)) : end;
+        const std::size_t stop = wordScan_ ? std::min(end, at + kScanBlock) : end;
         for (; at < stop; ++at) {
             if (mayStart_[static_cast<unsigned char>(text[at])]) return at;
         }
     }
     return end;
+}
+
+std::size_t TextSearch::startBefore(std::string_view text, std::size_t low, std::size_t end) const {
+    while (end > low) {
+        if (wordScan_) {
+            while (end - low >= kScanBlock && !blockMayHoldStart(text.data() + end - kScanBlock))
+                end -= kScanBlock;
+        }
+        const std::size_t stop = wordScan_ && end - low >= kScanBlock ? end - kScanBlock : low;
+        for (; end > stop; --end) {
+            if (mayStart_[static_cast<unsigned char>(text[end - 1])]) return end;
+        }
+    }
+    return low;
 }
 
 std::size_t TextSearch::matchAt(std::string_view text, std::size_t at) const {
@@ -242,9 +258,9 @@ std::optional<ByteRange> TextSearch::backward(std::string_view text, std::size_t
         }
         return std::nullopt;
     }
-    for (std::size_t i = hay.size(); i-- > notBefore;) {
-        if (!mayStart_[static_cast<unsigned char>(hay[i])]) continue;
-        if (const std::size_t length = matchAt(hay, i)) return found(i, length);
+    for (std::size_t after = startBefore(hay, notBefore, hay.size()); after > notBefore;
+         after = startBefore(hay, notBefore, after - 1)) {
+        if (const std::size_t length = matchAt(hay, after - 1)) return found(after - 1, length);
     }
     return std::nullopt;
 }

@@ -66,6 +66,11 @@ class TextSearch {
     std::size_t matchAt(std::string_view text, std::size_t at) const;
     // The first place in [at, end) whose byte may begin a folded match, or `end`.
     std::size_t nextStart(std::string_view text, std::size_t at, std::size_t end) const;
+    // The place after the last one in [low, end) whose byte may begin a folded match, or `low`.
+    std::size_t startBefore(std::string_view text, std::size_t low, std::size_t end) const;
+    // Whether the kScanBlock bytes at `block` hold one that may begin a folded match.
+    static constexpr std::size_t kScanBlock = 16;
+    bool blockMayHoldStart(const char* block) const;
 
     std::string pattern_;
     Encoding encoding_;
