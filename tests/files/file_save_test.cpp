@@ -147,6 +147,47 @@ TEST_F(FileSaveTest, NamesOfAnyLegalLengthSave) {
     }
 }
 
+// Bytes given in pieces land whole, whichever way the file is written: a new file, one
+// renamed over, one written in place (a second hard link) that was longer before and must
+// end where the new bytes end. A source may be read more than once; each time from the start.
+TEST_F(FileSaveTest, BytesGivenInPiecesLandWhole) {
+    const std::vector<std::string> pieces = {"first ", "", "second\n", std::string(70000, 'x'),
+                                             "end"};
+    std::string whole;
+    for (const auto& piece : pieces) whole += piece;
+    const ByteSource source = [&](const ByteSink& sink) {
+        return std::all_of(pieces.begin(), pieces.end(), sink);
+    };
+    const struct {
+        const char* name;
+        const char* old;  // nullptr: no file yet
+        bool linked;
+    } cases[] = {
+        {"new", nullptr, false},
+        {"renamed over", "old", false},
+        {"in place, longer before", nullptr, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string file = path("f");
+        if (c.old != nullptr) writeFile(file, c.old);
+        if (c.linked) {
+            writeFile(file, whole + whole);
+            fs::create_hard_link(file, path("link"));
+        }
+        std::uint64_t told = 0;
+        std::string error;
+        ASSERT_TRUE(saveFileBytes(file, source, error, [&](std::uint64_t n) { told = n; }))
+            << error;
+        EXPECT_EQ(readFile(file), whole);
+        EXPECT_EQ(told, whole.size());
+        if (c.linked) {
+            EXPECT_EQ(readFile(path("link")), whole);
+        }
+        for (const std::string& left : names()) fs::remove(path(left));
+    }
+}
+
 // User attributes and an ACL come along when the file is renamed over; an ACL the new file
 // would inherit from its directory, which the old file did not have, does not.
 TEST_F(FileSaveTest, ExtendedAttributesAndAclsAreKeptExactly) {
