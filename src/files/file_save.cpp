@@ -11,9 +11,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <future>
 #include <random>
 #include <vector>
 
@@ -90,9 +92,22 @@ ByteSource wholeBytes(std::string_view bytes) {
     return [bytes](const ByteSink& sink) { return sink(bytes); };
 }
 
-bool flushAndClose(Descriptor& fd, std::string& error) {
-    if (::fsync(fd.get()) != 0 && errno != EINVAL) {
-        error = systemError(errno);
+// fsync(fd), 0 or the error. Someone following the progress goes on hearing the bytes
+// written while the flush runs on a thread of its own: flushing a large file takes seconds,
+// and a window that follows keeps painting meanwhile.
+int flushFile(int fd, const WriteProgress& progress, std::uint64_t written) {
+    const auto flush = [fd] { return ::fsync(fd) == 0 ? 0 : errno; };
+    if (!progress) return flush();
+    auto flushed = std::async(std::launch::async, flush);
+    while (flushed.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
+        progress(written);
+    return flushed.get();
+}
+
+bool flushAndClose(Descriptor& fd, std::string& error, const WriteProgress& progress = {},
+                   std::uint64_t written = 0) {
+    if (const int err = flushFile(fd.get(), progress, written); err != 0 && err != EINVAL) {
+        error = systemError(err);
         return false;
     }
     if (fd.close() != 0) {
@@ -375,7 +390,8 @@ bool replaceByRename(const std::string& target, const struct stat* st, const Byt
         if (::fchmod(fd.get(), 0666 & ~mask) != 0) return fail(errno);
     }
     std::uint64_t written = 0;
-    if (!writeAll(fd.get(), bytes, error, progress, written) || !flushAndClose(fd, error)) {
+    if (!writeAll(fd.get(), bytes, error, progress, written) ||
+        !flushAndClose(fd, error, progress, written)) {
         ::unlinkat(dir.get(), temporary.c_str(), 0);
         return false;
     }
@@ -438,8 +454,12 @@ bool overwrite(int fd, const ByteSource& bytes, std::string& error,
         if (error.empty()) error = systemError(errno);
         return false;
     }
-    if (::ftruncate(fd, static_cast<off_t>(written)) != 0 || ::fsync(fd) != 0) {
+    if (::ftruncate(fd, static_cast<off_t>(written)) != 0) {
         error = systemError(errno);
+        return false;
+    }
+    if (const int err = flushFile(fd, progress, written); err != 0) {
+        error = systemError(err);
         return false;
     }
     return true;
