@@ -23,6 +23,7 @@ class ProgressDisplay : public QObject {
     // False once Escape was pressed, when the work can stop.
     bool step(const std::string& what, double done, bool cancellable);
     void end();
+    bool running() const { return running_; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

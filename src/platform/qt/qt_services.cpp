@@ -358,6 +358,10 @@ bool QtServices::Progress(const std::string& what, double done, bool cancellable
     return progress_->step(what, done, cancellable);
 }
 
+bool QtServices::InProgress() const {
+    return progress_ && progress_->running();
+}
+
 void QtServices::EndProgress() {
     progress_->end();
 }

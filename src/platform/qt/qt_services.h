@@ -44,6 +44,8 @@ class QtServices : public Services {
     std::optional<std::uint64_t> MemoryAvailable() override;
     bool Progress(const std::string& what, double done, bool cancellable) override;
     void EndProgress() override;
+    // Long work is going on, telling its progress.
+    bool InProgress() const;
 
   private:
     enum class FileDialog { Open, Save };
