@@ -1,5 +1,7 @@
 #include "app/saving.h"
-#include "tracking/read_only.h"
+
+#include <chrono>
+#include <future>
 
 #include "app/caption.h"
 #include "app/file_io.h"
@@ -7,6 +9,7 @@
 #include "files/file_bytes.h"
 #include "platform/work_progress.h"
 #include "tracking/modified_check.h"
+#include "tracking/read_only.h"
 #include "tracking/track_changes.h"
 
 namespace scrivane {
@@ -66,23 +69,23 @@ bool savefile(Workspace& ws, const std::string& fname) {
         const ByteSource bytes = [&](const ByteSink& sink) {
             return writeLineEndsInPieces(text, usual, breaks, kSavePiece, sink);
         };
+        // The text as saved is what "unmodified" compares with from now on. Its copy is made
+        // on a thread of its own while the file is written: the fresh pages of a large one cost
+        // about as much as the writing.
+        auto kept = std::async(std::launch::async, [text] { return std::string(text); });
         // A break is never longer in the file than in the text, so the text's length bounds
-        // what is written; the copy kept is the last tenth.
+        // what is written; the copy may take the last tenth.
         const auto told = [&](std::uint64_t written) {
             progress.tell(0.9 * WorkProgress::share(written, text.size()));
         };
         if (!saveFileBytes(fname, bytes, error, told)) {
+            kept.wait();
             ws.services.MessageBox(openingError(error, fname), Buttons::Ok, Icon::None);
             return false;
         }
-        // The text as saved is what "unmodified" compares with from now on.
-        std::string kept;
-        kept.reserve(text.size());
-        for (std::size_t at = 0; at < text.size(); at += kSavePiece) {
-            progress.tell(0.9 + 0.1 * WorkProgress::share(at, text.size()));
-            kept.append(text.substr(at, kSavePiece));
-        }
-        ws.doc.stored.set(std::move(kept));
+        while (kept.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
+            progress.tell(0.95);
+        ws.doc.stored.set(kept.get());
     }
 
     ws.doc.stored.sameAs(ws.mergedoc.Revision());
