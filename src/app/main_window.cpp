@@ -17,6 +17,7 @@
 #include "app/startup.h"
 #include "app/window_metrics.h"
 #include "navigate/goto_line.h"
+#include "platform/qt/background_hold.h"
 #include "platform/qt/change_strip.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/scintilla_surface.h"
@@ -58,11 +59,20 @@ MainWindow::MainWindow(std::vector<std::string> arguments, const WindowTimings& 
     : QMainWindow(parent),
       mergedoc_(std::make_unique<ScintillaSurface>()),
       txt_(std::make_unique<ScintillaSurface>()),
+      background_(std::make_unique<BackgroundHold>(*mergedoc_->editor())),
       services_(std::make_unique<QtServices>(this)),
       undoWarmStep_(timings.undoWarmStep) {
     setCentralWidget(new QWidget(this));
     mergedoc_->widget()->setParent(centralWidget());
     mergedoc_->SetEvents(static_cast<SurfaceEvents*>(this));
+    // While long work lets events run, the component's own background work waits for it.
+    services_->WatchProgress([this](bool running) {
+        if (running) {
+            background_->hold();
+        } else {
+            background_->release();
+        }
+    });
     ws_ =
         std::make_unique<Workspace>(*mergedoc_, *txt_, *services_, static_cast<WindowView&>(*this));
     ws_->arguments = std::move(arguments);

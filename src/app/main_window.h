@@ -19,6 +19,7 @@ class QPushButton;
 namespace scrivane {
 
 class ChangeStrip;
+class BackgroundHold;
 class ScintillaSurface;
 class SearchBar;
 class QtServices;
@@ -119,6 +120,7 @@ class MainWindow final : public QMainWindow, private WindowView, private Surface
 
     std::unique_ptr<ScintillaSurface> mergedoc_;
     std::unique_ptr<ScintillaSurface> txt_;
+    std::unique_ptr<BackgroundHold> background_;  // outlives services_, which tells it
     std::unique_ptr<QtServices> services_;
     std::unique_ptr<Workspace> ws_;
     std::unique_ptr<RecoveryKeeper> keeper_;

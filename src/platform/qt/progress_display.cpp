@@ -54,6 +54,7 @@ bool ProgressDisplay::step(const std::string& what, double done, bool cancellabl
         started_.start();
         lastEvents_.start();
         qApp->installEventFilter(this);
+        if (onRunning) onRunning(true);
     }
     cancellable_ = cancellable;
     if (lastEvents_.elapsed() >= kEventsEveryMs) {
@@ -84,6 +85,7 @@ void ProgressDisplay::end() {
     running_ = false;
     qApp->removeEventFilter(this);
     if (bar_) bar_->hide();
+    if (onRunning) onRunning(false);
 }
 
 bool ProgressDisplay::eventFilter(QObject* /*watched*/, QEvent* event) {

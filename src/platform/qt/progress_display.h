@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
+#include <functional>
 #include <string>
 
 class QProgressBar;
@@ -24,6 +25,8 @@ class ProgressDisplay : public QObject {
     bool step(const std::string& what, double done, bool cancellable);
     void end();
     bool running() const { return running_; }
+    // Told true when work starts telling its progress, false when it ends.
+    std::function<void(bool running)> onRunning;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -362,6 +362,10 @@ bool QtServices::InProgress() const {
     return progress_ && progress_->running();
 }
 
+void QtServices::WatchProgress(std::function<void(bool running)> watch) {
+    progress_->onRunning = std::move(watch);
+}
+
 void QtServices::EndProgress() {
     progress_->end();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -46,6 +47,8 @@ class QtServices : public Services {
     void EndProgress() override;
     // Long work is going on, telling its progress.
     bool InProgress() const;
+    // `watch` hears true when long work starts telling its progress, false when it ends.
+    void WatchProgress(std::function<void(bool running)> watch);
 
   private:
     enum class FileDialog { Open, Save };

@@ -11,6 +11,7 @@
 #include <array>
 #include <random>
 
+#include "platform/qt/background_hold.h"
 #include "platform/qt/run_styling.h"
 #include "surface_fixture.h"
 
@@ -251,6 +252,29 @@ TEST(WrappingTest, CaretKeysLandWhereTheEditorsOwnCommandsDo) {
 // Long lines that each wrap two to four times, many of them: going far down while the editor
 // still wraps in the background lands on the line asked for, in view, and the background
 // work ends with every line wrapped as it would be wrapped on its own.
+// Held, the wrapping in the background stops where it is, however long the events run;
+// released, it goes on to the end.
+TEST(WrappingTest, HeldBackgroundWrappingWaitsThenGoesOn) {
+    ShownSurface shown(wrappingText(6000, 4));
+    long expected = 0;
+    for (long line = 0; line < shown.lineCount(); ++line)
+        expected += shown.sci(Sci::SCI_WRAPCOUNT, static_cast<unsigned long>(line));
+    BackgroundHold hold(*shown.surface.editor());
+    hold.hold();
+    const long held = shown.displayLines();
+    ASSERT_NE(held, expected) << "wrapped before the hold";
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 300) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(shown.displayLines(), held);
+
+    hold.release();
+    waited.start();
+    while (shown.displayLines() != expected && waited.elapsed() < 120'000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(shown.displayLines(), expected);
+}
+
 TEST(WrappingTest, FarCaretLandsInViewWhileWrappingGoesOn) {
     std::string text;
     for (int i = 0; i < 6000; ++i) {
