@@ -88,7 +88,7 @@ MainWindow::MainWindow(std::vector<std::string> arguments, const WindowTimings& 
     connect(&timer1_, &QTimer::timeout, this, [this] { setcaption(*ws_); });
     // Between events, a few megabytes at a time: the next undo snapshot of a large document
     // then finds its memory ready. Not while long work lets events run (a save of 1 GB
-    // took a tenth longer with the preparing beside it): the user waits for that work.
+    // took a sixth longer with the preparing beside it): the user waits for that work.
     undoWarmer_.setInterval(0);
     connect(&undoWarmer_, &QTimer::timeout, this, [this] {
         if (services_->InProgress()) return;

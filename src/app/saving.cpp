@@ -79,6 +79,7 @@ bool savefile(Workspace& ws, const std::string& fname) {
             progress.tell(0.9 * WorkProgress::share(written, text.size()));
         };
         if (!saveFileBytes(fname, bytes, error, told)) {
+            // Before the message box, whose events may change the text the copy reads.
             kept.wait();
             ws.services.MessageBox(openingError(error, fname), Buttons::Ok, Icon::None);
             return false;

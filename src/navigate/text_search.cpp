@@ -137,8 +137,8 @@ TextSearch::TextSearch(std::string_view pattern, Encoding encoding, bool exact)
     for (std::size_t b = 0; b < (startsHigh_ ? 0xC0 : 0x100); ++b) {
         if (mayStart_[b]) starts.push_back(static_cast<unsigned char>(b));
     }
-    wordScan_ = starts.size() <= 2 && (startsHigh_ || !starts.empty());
-    if (wordScan_ && !starts.empty()) {
+    blockScan_ = starts.size() <= 2 && (startsHigh_ || !starts.empty());
+    if (blockScan_ && !starts.empty()) {
         startA_ = starts.front();
         startB_ = starts.back();
     } else {
@@ -166,10 +166,10 @@ bool TextSearch::blockMayHoldStart(const char* block) const {
 
 std::size_t TextSearch::nextStart(std::string_view text, std::size_t at, std::size_t end) const {
     while (at < end) {
-        if (wordScan_) {
+        if (blockScan_) {
             while (end - at >= kScanBlock && !blockMayHoldStart(text.data() + at)) at += kScanBlock;
         }
-        const std::size_t stop = wordScan_ ? std::min(end, at + kScanBlock) : end;
+        const std::size_t stop = blockScan_ ? std::min(end, at + kScanBlock) : end;
         for (; at < stop; ++at) {
             if (mayStart_[static_cast<unsigned char>(text[at])]) return at;
         }
@@ -179,11 +179,11 @@ std::size_t TextSearch::nextStart(std::string_view text, std::size_t at, std::si
 
 std::size_t TextSearch::startBefore(std::string_view text, std::size_t low, std::size_t end) const {
     while (end > low) {
-        if (wordScan_) {
+        if (blockScan_) {
             while (end - low >= kScanBlock && !blockMayHoldStart(text.data() + end - kScanBlock))
                 end -= kScanBlock;
         }
-        const std::size_t stop = wordScan_ && end - low >= kScanBlock ? end - kScanBlock : low;
+        const std::size_t stop = blockScan_ && end - low >= kScanBlock ? end - kScanBlock : low;
         for (; end > stop; --end) {
             if (mayStart_[static_cast<unsigned char>(text[end - 1])]) return end;
         }

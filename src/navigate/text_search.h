@@ -77,9 +77,9 @@ class TextSearch {
     bool exact_;
     std::vector<char32_t> folded_;      // the pattern's characters, folded
     std::array<bool, 256> mayStart_{};  // bytes that can begin a folded match
-    // The same for a scan of many bytes at a time, where few bytes may begin a match: up to
+    // The same for a scan kScanBlock bytes at a time, where few bytes may begin a match: up to
     // two bytes, and every byte that begins a multi-byte character when `startsHigh_`.
-    bool wordScan_ = false;
+    bool blockScan_ = false;
     unsigned char startA_ = 0;
     unsigned char startB_ = 0;
     bool startsHigh_ = false;
