@@ -10,6 +10,15 @@
 namespace scrivane {
 namespace {
 
+// Up to `below` - 1 bytes drawn from `alphabet`.
+template <std::size_t N>
+std::string randomOf(std::mt19937& rng, const char (&alphabet)[N], std::size_t below) {
+    std::string bytes;
+    const std::size_t length = rng() % below;
+    for (std::size_t i = 0; i < length; ++i) bytes += alphabet[rng() % N];
+    return bytes;
+}
+
 struct FixCase {
     const char* name;
     std::string in;
@@ -211,9 +220,7 @@ TEST(LineEnds, ReadingAndWritingBackIsTheIdentity) {
     std::mt19937 rng(11);
     static constexpr const char kAlphabet[] = {'a', 'b', '\r', '\n', '\0', '\x06', '\xE9'};
     for (int round = 0; round < 4000; ++round) {
-        std::string bytes;
-        const std::size_t length = rng() % (round % 10 == 0 ? 400 : 24);
-        for (std::size_t i = 0; i < length; ++i) bytes += kAlphabet[rng() % sizeof kAlphabet];
+        const std::string bytes = randomOf(rng, kAlphabet, round % 10 == 0 ? 400 : 24);
         const DocumentText doc = readLineEnds(bytes, LineEnds::Lf);
         ASSERT_EQ(doc.text, toCrLf(bytes)) << round;
         ASSERT_EQ(doc.usual, detectLineEnds(bytes, LineEnds::Lf)) << round;
@@ -230,9 +237,7 @@ TEST(LineEnds, WrittenInPiecesAsWhole) {
     std::mt19937 rng(13);
     static constexpr const char kAlphabet[] = {'a', 'b', '\r', '\n', '\n'};
     for (int round = 0; round < 3000; ++round) {
-        std::string bytes;
-        const std::size_t length = rng() % (round % 10 == 0 ? 300 : 30);
-        for (std::size_t i = 0; i < length; ++i) bytes += kAlphabet[rng() % sizeof kAlphabet];
+        const std::string bytes = randomOf(rng, kAlphabet, round % 10 == 0 ? 300 : 30);
         const DocumentText doc = readLineEnds(bytes, static_cast<LineEnds>(rng() % 3));
         const std::size_t pieceSize = 1 + rng() % 9;
         const std::size_t refuseAt = rng() % 8;  // the piece the sink refuses, 0 for none
@@ -261,9 +266,7 @@ TEST(LineEndStream, PiecesReadAsTheWholeFile) {
     std::mt19937 rng(12);
     static constexpr const char kAlphabet[] = {'a', '\r', '\n', '\r', '\0'};
     for (int round = 0; round < 3000; ++round) {
-        std::string bytes;
-        const std::size_t length = rng() % (round % 10 == 0 ? 300 : 20);
-        for (std::size_t i = 0; i < length; ++i) bytes += kAlphabet[rng() % sizeof kAlphabet];
+        const std::string bytes = randomOf(rng, kAlphabet, round % 10 == 0 ? 300 : 20);
         const LineEnds usual = static_cast<LineEnds>(rng() % 3);
         DocumentText whole = readLineEnds(bytes, LineEnds::Lf);
         LineEndStream stream(usual);
