@@ -66,7 +66,7 @@ bool savefile(Workspace& ws, const std::string& fname) {
         // a time. The text cannot change meanwhile: input waits while the progress shows.
         const std::string_view text = ws.mergedoc.TextRange(0, ws.mergedoc.TextLength());
         const LineEnds usual = ws.doc.lineEnds;
-        const ByteSource bytes = [&](const ByteSink& sink) {
+        const ByteSource bytes = [&](const PieceSink& sink) {
             return writeLineEndsInPieces(text, usual, breaks, kSavePiece, sink);
         };
         // The text as saved is what "unmodified" compares with from now on. Its copy is made

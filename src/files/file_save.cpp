@@ -89,7 +89,7 @@ bool writeAll(int fd, const ByteSource& source, std::string& error, const WriteP
 }
 
 ByteSource wholeBytes(std::string_view bytes) {
-    return [bytes](const ByteSink& sink) { return sink(bytes); };
+    return [bytes](const PieceSink& sink) { return sink(bytes); };
 }
 
 // fsync(fd), 0 or the error. Someone following the progress goes on hearing the bytes

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/pure/line_ends.h"
 #include "platform/pure/process_identity.h"
 
 struct stat;
@@ -44,8 +45,7 @@ bool saveFileBytes(const std::string& path, std::string_view bytes, std::string&
 // in its file form: each call of the source hands every piece in order to the sink, and stops
 // with false as soon as the sink refuses one. A save may call it twice (the file written in
 // place after a refused rename).
-using ByteSink = std::function<bool(std::string_view piece)>;
-using ByteSource = std::function<bool(const ByteSink& sink)>;
+using ByteSource = std::function<bool(const PieceSink& sink)>;
 bool saveFileBytes(const std::string& path, const ByteSource& bytes, std::string& error,
                    const WriteProgress& progress = {});
 

@@ -155,7 +155,7 @@ TEST_F(FileSaveTest, BytesGivenInPiecesLandWhole) {
                                              "end"};
     std::string whole;
     for (const auto& piece : pieces) whole += piece;
-    const ByteSource source = [&](const ByteSink& sink) {
+    const ByteSource source = [&](const PieceSink& sink) {
         return std::all_of(pieces.begin(), pieces.end(), sink);
     };
     const struct {
