@@ -79,6 +79,7 @@ std::optional<LoadOutcome> loadEditable(int fd, std::uint64_t size, WorkProgress
         error = outcome.error;
         return LoadOutcome::Failed;
     }
+    loaded.text->Describe(outcome.survey);
     loaded.usual = outcome.doc.usual;
     loaded.breaks = std::move(outcome.doc.breaks);
     loaded.stored = std::move(outcome.doc.text);
@@ -96,6 +97,7 @@ LoadOutcome loadReadOnly(int fd, std::uint64_t size, WorkProgress& progress, Ric
     std::string piece(kPiece, '\0');
     std::string text;
     std::optional<LineEndStream> stream;
+    TextSurvey survey;
     std::uint64_t done = 0;
     for (;;) {
         const ssize_t got = readSome(fd, piece.data(), kPiece);
@@ -115,10 +117,12 @@ LoadOutcome loadReadOnly(int fd, std::uint64_t size, WorkProgress& progress, Ric
             error = "Not enough memory";
             return LoadOutcome::Failed;
         }
+        survey.add(text);
         if (got == 0) break;
         done += static_cast<std::uint64_t>(got);
         if (!progress.tell(WorkProgress::share(done, size))) return LoadOutcome::Cancelled;
     }
+    loaded.text->Describe(survey);
     loaded.usual = stream->usual();
     loaded.breaks = std::move(stream->breaks());
     return LoadOutcome::Loaded;

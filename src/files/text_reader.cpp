@@ -59,7 +59,9 @@ void TextReader::run(int fd) {
             // most files.
             if (first) stream_ = LineEndStream(detectLineEnds(bytes, fallback_));
             first = false;
+            const std::size_t before = text_.size();
             stream_.add(bytes, text_);
+            survey_.add(std::string_view(text_).substr(before));
             read += static_cast<std::uint64_t>(got);
             if (text_.size() - published >= kPublish) {
                 published = text_.size();
@@ -67,7 +69,9 @@ void TextReader::run(int fd) {
             }
         }
         if (error_.empty()) {
+            const std::size_t before = text_.size();
             stream_.finish(text_);
+            survey_.add(std::string_view(text_).substr(before));
             stream_.settleUsual(fallback_);
         }
     } catch (const std::bad_alloc&) {
@@ -90,6 +94,7 @@ TextReader::Outcome TextReader::take() {
         outcome.doc.text = std::move(text_);
         outcome.doc.usual = stream_.usual();
         outcome.doc.breaks = std::move(stream_.breaks());
+        outcome.survey = survey_;
     }
     return outcome;
 }

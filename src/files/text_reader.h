@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/pure/line_end_stream.h"
+#include "platform/pure/text_survey.h"
 
 namespace scrivane {
 
@@ -42,6 +43,7 @@ class TextReader {
 
     struct Outcome {
         DocumentText doc;
+        TextSurvey survey;  // of doc.text, taken as it was read
         std::string error;  // empty when the whole file was read
     };
     // Once ready() said finished: the text and its breaks, or the error.
@@ -56,6 +58,7 @@ class TextReader {
     std::string text_;
     const char* data_ = nullptr;
     LineEndStream stream_;
+    TextSurvey survey_;
     LineEnds fallback_;
     std::string error_;
 

@@ -8,6 +8,7 @@
 
 #include "platform/pure/line_ends.h"
 #include "platform/pure/rich_text.h"
+#include "platform/pure/text_survey.h"
 #include "platform/text_buffer.h"
 
 namespace scrivane {
@@ -107,6 +108,8 @@ class PendingText {
     // Appends text whose breaks are all CR LF (a CR LF may be split between two pieces). False
     // when there was no memory for it; the text is then of no use.
     virtual bool Append(std::string_view text) = 0;
+    // What the whole text appended is like; told once it is all in, before the surface takes it.
+    virtual void Describe(const TextSurvey& survey) = 0;
 };
 
 // The editing surface: a document's buffer and its view together, as the window has them.

@@ -81,6 +81,7 @@ struct FakePendingText final : PendingText {
         text.append(piece);
         return true;
     }
+    void Describe(const TextSurvey&) override {}
     std::string text;
     bool readOnly = false;
 };

@@ -2,9 +2,6 @@
 
 #include <Qsci/qsciscintillabase.h>
 
-#include <algorithm>
-#include <cstring>
-
 #include "files/opening_budget.h"
 
 namespace scrivane {
@@ -18,7 +15,7 @@ constexpr std::uint64_t kSlack = 1 << 16;
 }  // namespace
 
 DocumentFiller::DocumentFiller(std::uint64_t expected, bool styles, bool readOnly)
-    : view_(std::make_unique<QsciScintillaBase>()), readOnly_(readOnly), styles_(styles) {
+    : view_(std::make_unique<QsciScintillaBase>()), readOnly_(readOnly) {
     long options = styles ? Sci::SC_DOCUMENTOPTION_DEFAULT : Sci::SC_DOCUMENTOPTION_STYLES_NONE;
     if (readOnly) options |= Sci::SC_DOCUMENTOPTION_TEXT_LARGE;
     const long document = view_->SendScintilla(Sci::SCI_CREATEDOCUMENT, 0UL, options);
@@ -49,25 +46,17 @@ bool DocumentFiller::Append(std::string_view text) {
         failed_ = true;
         return false;
     }
-    utf8_.add(text);
-    // Only a document without styles needs to know: a very long line needs them.
-    if (styles_) return true;
-    for (std::size_t at = 0; at < text.size();) {
-        const void* lf = std::memchr(text.data() + at, '\n', text.size() - at);
-        const std::size_t end =
-            lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - text.data()) : text.size();
-        lineSoFar_ += end - at;
-        longestLine_ = std::max(longestLine_, lineSoFar_);
-        if (!lf) break;
-        lineSoFar_ = 0;
-        at = end + 1;
-    }
     return true;
+}
+
+void DocumentFiller::Describe(const TextSurvey& survey) {
+    utf8_ = survey.utf8();
+    longestLine_ = survey.longestLine();
 }
 
 long DocumentFiller::takeDocument() {
     // In this view, which does not wrap, a code page costs no new layout of every line.
-    const long codePage = utf8_.valid() ? Sci::SC_CP_UTF8 : 0;
+    const long codePage = utf8_ ? Sci::SC_CP_UTF8 : 0;
     view_->SendScintilla(Sci::SCI_SETCODEPAGE, static_cast<unsigned long>(codePage));
     const long document = view_->SendScintilla(Sci::SCI_GETDOCPOINTER);
     view_->SendScintilla(Sci::SCI_ADDREFDOCUMENT, 0UL, document);

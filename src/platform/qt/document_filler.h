@@ -4,7 +4,6 @@
 #include <memory>
 #include <string_view>
 
-#include "platform/pure/utf8.h"
 #include "platform/rich_text_box.h"
 
 class QsciScintillaBase;
@@ -23,6 +22,7 @@ class DocumentFiller final : public PendingText {
     DocumentFiller& operator=(const DocumentFiller&) = delete;
 
     bool Append(std::string_view text) override;
+    void Describe(const TextSurvey& survey) override;
 
     bool readOnly() const { return readOnly_; }
     // Whether a line longer than `limit` bytes went in.
@@ -33,10 +33,8 @@ class DocumentFiller final : public PendingText {
   private:
     std::unique_ptr<QsciScintillaBase> view_;
     bool readOnly_;
-    bool styles_;
     bool failed_ = false;
-    Utf8Stream utf8_;
-    std::uint64_t lineSoFar_ = 0;
+    bool utf8_ = false;
     std::uint64_t longestLine_ = 0;
 };
 
