@@ -19,6 +19,7 @@
 #include "navigate/goto_line.h"
 #include "platform/qt/background_hold.h"
 #include "platform/qt/change_strip.h"
+#include "platform/qt/gap_follower.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/scintilla_surface.h"
 #include "recovery/recovery_keeper.h"
@@ -61,7 +62,8 @@ MainWindow::MainWindow(std::vector<std::string> arguments, const WindowTimings& 
       txt_(std::make_unique<ScintillaSurface>()),
       background_(std::make_unique<BackgroundHold>(*mergedoc_->editor())),
       services_(std::make_unique<QtServices>(this)),
-      undoWarmStep_(timings.undoWarmStep) {
+      undoWarmStep_(timings.undoWarmStep),
+      gapStep_(timings.gapStep) {
     setCentralWidget(new QWidget(this));
     mergedoc_->widget()->setParent(centralWidget());
     mergedoc_->SetEvents(static_cast<SurfaceEvents*>(this));
@@ -93,6 +95,12 @@ MainWindow::MainWindow(std::vector<std::string> arguments, const WindowTimings& 
     connect(&undoWarmer_, &QTimer::timeout, this, [this] {
         if (services_->InProgress()) return;
         if (!warmUndoSlot(ws_->undo, *mergedoc_, undoWarmStep_)) undoWarmer_.stop();
+    });
+    // Long work holds views of the text while it lets events run: the gap waits for it.
+    gapFollower_.setInterval(0);
+    connect(&gapFollower_, &QTimer::timeout, this, [this] {
+        if (services_->InProgress()) return;
+        if (!bringGapTowardSelection(*mergedoc_->editor(), gapStep_)) gapFollower_.stop();
     });
 
     buildSearchBar();
@@ -343,6 +351,7 @@ void MainWindow::ArmTimer() {
     timer1_.start();
     scheduleChangeStrip();
     if (!undoWarmer_.isActive()) undoWarmer_.start();
+    if (!gapFollower_.isActive()) gapFollower_.start();
     keeper_->documentTouched();
 }
 

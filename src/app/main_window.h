@@ -30,6 +30,7 @@ class SessionEndWatcher;
 struct WindowTimings {
     std::chrono::milliseconds caption{500};           // from the last arming to the caption refresh
     std::size_t undoWarmStep = std::size_t{2} << 20;  // bytes prepared per turn of the loop
+    std::size_t gapStep = std::size_t{8} << 20;       // the editor's gap moved per turn of the loop
     RecoveryTiming recovery;
 };
 
@@ -131,6 +132,8 @@ class MainWindow final : public QMainWindow, private WindowView, private Surface
     std::uint64_t stripRevision_ = 0;
     bool stripKnown_ = false;
     std::size_t undoWarmStep_;
+    QTimer gapFollower_;
+    std::size_t gapStep_;
     bool shown_ = false;
 
     QLineEdit* txtFind_ = nullptr;

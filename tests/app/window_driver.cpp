@@ -21,6 +21,7 @@ WindowTimings shortTimings() {
     WindowTimings t;
     t.caption = std::chrono::milliseconds(4);
     t.undoWarmStep = 16;
+    t.gapStep = 64;
     t.recovery.quiet = std::chrono::milliseconds(8);
     t.recovery.longest = std::chrono::milliseconds(30);
     t.recovery.retry = std::chrono::milliseconds(30);
