@@ -339,6 +339,19 @@ TEST_F(MainWindowTest, TheGapFollowsTheCaretButWaitsForLongWork) {
     QTest::keyClick(keys, Qt::Key_S, Qt::ControlModifier);
     std::ifstream in(path, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "y" + text + "x");
+
+    // A text that cannot change keeps its gap where the filling left it, at the end.
+    std::string lines;
+    for (int i = 0; i < 3000; ++i) lines += "read only\r\n";
+    auto pending = ws.mergedoc.StartText(lines.size(), true);
+    ASSERT_TRUE(pending->Append(lines));
+    ws.mergedoc.TakeText(std::move(pending), {});
+    ASSERT_TRUE(ws.mergedoc.ReadOnly());
+    ASSERT_EQ(ws.mergedoc.SelStart(), 0);
+    ws.view.ArmTimer();
+    QTest::qWait(200);
+    EXPECT_EQ(gap(), static_cast<long>(lines.size()));
+    ws.doc.stored.set(ws.mergedoc.Text());  // nothing to save: closing asks nothing
     EXPECT_TRUE(w.close());
 }
 

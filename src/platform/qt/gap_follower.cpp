@@ -9,6 +9,9 @@ namespace scrivane {
 
 bool bringGapTowardSelection(QsciScintillaBase& editor, std::size_t step) {
     using Sci = QsciScintillaBase;
+    // A text that cannot change needs no gap where it would change; moving it would only cost
+    // a later Find the copy back.
+    if (editor.SendScintilla(Sci::SCI_GETREADONLY) != 0) return false;
     // Typing replaces the selection: the edit begins at its start.
     const auto target = static_cast<std::int64_t>(editor.SendScintilla(Sci::SCI_GETSELECTIONSTART));
     const auto gap = static_cast<std::int64_t>(editor.SendScintilla(Sci::SCI_GETGAPPOSITION));
