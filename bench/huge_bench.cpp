@@ -27,8 +27,11 @@
 //            letter) with the event loop running between keys: the time of all of them
 //   save     Ctrl+S until the window answers again, the file written and flushed; done
 //            last, on a copy unless the file is a generated one that is not kept
+//   retrack  1000 scattered edits made with Track Changes off (not timed), then Ctrl+T: until
+//            the window answers, the edits compared with the text as opened and marked
 //   peak     peak resident memory in MB after opening (at idle, before any edit), then at
-//            the end (after saving; without edits, after f3), each beside its ratio to the file
+//            the end (after saving; without edits, after f3), and after retrack, each beside
+//            its ratio to the file
 // A file over 2 GiB opens read-only: its editing keys are refused, so key, track and save
 // are not measured and the line says "read-only".
 //
@@ -49,6 +52,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <optional>
 #include <random>
@@ -296,6 +300,41 @@ void runEdits(const ChildArgs& a) {
     value("peak-end", peakRssMb());
 }
 
+// kEdits scattered edits made with Track Changes off (straight into the text, a letter at the
+// start of a line, from the end up so that the component's gap has little way to go: not
+// timed), then Ctrl+T until the window answers: the edits compared with the text as opened and
+// marked.
+void runRetrack(const ChildArgs& a) {
+    DialogWatch dialogs;
+    step("retrack");
+    Opening opening(a.path, {a.path}, a.wrap, 1);
+    if (!openToCaption(opening, "retrack")) return;
+    Shown& shown = *opening.shown;
+    activate(shown.window);
+    ScintillaSurface& text = shown.surface;
+    std::mt19937 rng(12);
+    std::vector<Pos> near;
+    for (int i = 0; i < kEdits; ++i)
+        near.push_back(static_cast<Pos>(rng() % static_cast<std::uint64_t>(text.TextLength())));
+    std::sort(near.begin(), near.end(), std::greater<>());
+    int made = 0;
+    for (const Pos p : near) {
+        const std::string_view window = text.TextRange(p, 512);
+        const std::size_t lf = window.find('\n');
+        if (lf == std::string_view::npos) continue;
+        text.InsertAt(p + static_cast<Pos>(lf) + 1, "x", Marking{});
+        ++made;
+    }
+    QCoreApplication::processEvents();
+    QElapsedTimer clock;
+    clock.start();
+    type(text.widget(), Qt::Key_T, Qt::ControlModifier);
+    value("retrack", msSince(clock));
+    if (!shown.ws.trackChanges) say("note Ctrl+T left Track Changes off");
+    if (made != kEdits) say("note " + std::to_string(made) + " edits made for Ctrl+T");
+    value("peak-retrack", peakRssMb());
+}
+
 // argv: --child KIND PATH MODE HOME GOTO-LINE LINES
 int runChild(char** argv) {
     const std::string kind = argv[2];
@@ -307,6 +346,8 @@ int runChild(char** argv) {
         runOpen(a);
     } else if (kind == "goto") {
         runGoto(a);
+    } else if (kind == "retrack") {
+        runRetrack(a);
     } else {
         runEdits(a);
     }
@@ -511,6 +552,8 @@ void measure(const std::string& path, const std::string& editable, Run& run) {
     runCase({"open", readOnly ? "off+read-only" : "off", "caption"}, path, home(), target,
             wc.breaks, unwrapped, notes);
     runCase({"goto", "off", "goto"}, path, home(), target, wc.breaks, unwrapped, notes);
+    if (!readOnly)
+        runCase({"retrack", on, "retrack"}, path, home(), target, wc.breaks, wrapped, notes);
     // Last: the save may change the file itself.
     if (!readOnly && !editable.empty()) {
         warmUp(editable);
@@ -523,11 +566,12 @@ void measure(const std::string& path, const std::string& editable, Run& run) {
     if (readOnly) {
         cells.emplace_back("read-only");
     } else {
-        for (const char* name : {"key", "track", "save"})
+        for (const char* name : {"key", "track", "save", "retrack"})
             cells.push_back(timeCell(wrapped, name, wc.ms));
     }
     cells.push_back(peakCell(wrapped, "peak-open", mib));
     cells.push_back(peakCell(wrapped, "peak-end", mib));
+    if (!readOnly) cells.push_back(peakCell(wrapped, "peak-retrack", mib));
     printLine("  wrap on ", cells);
     cells.clear();
     for (const char* name : {"caption", "goto", "idle"})
