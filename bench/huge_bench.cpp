@@ -182,6 +182,16 @@ bool openToCaption(Opening& opening, const std::string& name) {
     return false;
 }
 
+// The window on `a.path` as `scrivane FILE` opens it, once its caption names the file, made
+// active for keys; null (reported under `name`) when the caption never came.
+std::unique_ptr<Opening> openActive(const ChildArgs& a, const std::string& name) {
+    step(name);
+    auto opening = std::make_unique<Opening>(a.path, std::vector<std::string>{a.path}, a.wrap, 1);
+    if (!openToCaption(*opening, name)) return nullptr;
+    activate(opening->shown->window);
+    return opening;
+}
+
 // Types a word the file does not hold into the find box and presses Enter: the time until
 // the box saying nothing was found appears.
 void findAbsentWord(Shown& shown, DialogWatch& dialogs) {
@@ -251,14 +261,12 @@ void runGoto(const ChildArgs& a) {
 // grown by one byte per edit, and the file as saved too.
 void runEdits(const ChildArgs& a) {
     DialogWatch dialogs;
-    step("track");
-    Opening opening(a.path, {a.path}, a.wrap, 1);
-    if (!openToCaption(opening, "track")) return;
-    Shown& shown = *opening.shown;
+    const std::unique_ptr<Opening> opening = openActive(a, "track");
+    if (!opening) return;
+    Shown& shown = *opening->shown;
     QsciScintillaBase& editor = *shown.surface.editor();
-    activate(shown.window);
     // A user does not wait for the background wrapping (minutes at 1 GB) before editing.
-    if (runUntilIdle(editor, opening.clock) < 0)
+    if (runUntilIdle(editor, opening->clock) < 0)
         say("note the editor was still wrapping in the background when the edits began");
     QWidget* surface = shown.surface.widget();
     QLineEdit* gotoBox = searchBarBox(shown.window, 2);
@@ -306,11 +314,9 @@ void runEdits(const ChildArgs& a) {
 // marked.
 void runRetrack(const ChildArgs& a) {
     DialogWatch dialogs;
-    step("retrack");
-    Opening opening(a.path, {a.path}, a.wrap, 1);
-    if (!openToCaption(opening, "retrack")) return;
-    Shown& shown = *opening.shown;
-    activate(shown.window);
+    const std::unique_ptr<Opening> opening = openActive(a, "retrack");
+    if (!opening) return;
+    Shown& shown = *opening->shown;
     ScintillaSurface& text = shown.surface;
     std::mt19937 rng(12);
     std::vector<Pos> near;
