@@ -89,19 +89,11 @@ MainWindow::MainWindow(std::vector<std::string> arguments, const WindowTimings& 
     timer1_.setInterval(timings.caption);
     connect(&timer1_, &QTimer::timeout, this, [this] { setcaption(*ws_); });
     // Between events, a few megabytes at a time: the next undo snapshot of a large document
-    // then finds its memory ready. Not while long work lets events run (a save of 1 GB
-    // took a sixth longer with the preparing beside it): the user waits for that work.
-    undoWarmer_.setInterval(0);
-    connect(&undoWarmer_, &QTimer::timeout, this, [this] {
-        if (services_->InProgress()) return;
-        if (!warmUndoSlot(ws_->undo, *mergedoc_, undoWarmStep_)) undoWarmer_.stop();
-    });
-    // Long work holds views of the text while it lets events run: the gap waits for it.
-    gapFollower_.setInterval(0);
-    connect(&gapFollower_, &QTimer::timeout, this, [this] {
-        if (services_->InProgress()) return;
-        if (!bringGapTowardSelection(*mergedoc_->editor(), gapStep_)) gapFollower_.stop();
-    });
+    // then finds its memory ready.
+    stepBetweenEvents(undoWarmer_,
+                      [this] { return warmUndoSlot(ws_->undo, *mergedoc_, undoWarmStep_); });
+    stepBetweenEvents(gapFollower_,
+                      [this] { return bringGapTowardSelection(*mergedoc_->editor(), gapStep_); });
 
     buildSearchBar();
     buildMenus();
@@ -344,6 +336,17 @@ void MainWindow::goToChange(Pos start) {
 }
 
 // --- WindowView
+
+void MainWindow::stepBetweenEvents(QTimer& timer, std::function<bool()> step) {
+    // Not while long work lets events run: the user waits for that work (a save of 1 GB took
+    // a sixth longer with the undo slot prepared beside it), and it holds views of the text
+    // that moving the editor's gap would leave pointing elsewhere.
+    timer.setInterval(0);
+    connect(&timer, &QTimer::timeout, this, [this, &timer, step = std::move(step)] {
+        if (services_->InProgress()) return;
+        if (!step()) timer.stop();
+    });
+}
 
 void MainWindow::ArmTimer() {
     // Arming restarts the countdown: the refresh follows the last arming, so a burst of keys

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QTimer>
 #include <chrono>
+#include <functional>
 #include <memory>
 
 #include "app/layout.h"
@@ -84,6 +85,9 @@ class MainWindow final : public QMainWindow, private WindowView, private Surface
     // The change strip follows the document's marks: asked after anything that may change
     // them, it looks once the events in hand are done, and only when the content changed.
     void scheduleChangeStrip();
+    // Runs `step` at every turn of the event loop while `timer` is started, until it returns
+    // false (nothing left to do).
+    void stepBetweenEvents(QTimer& timer, std::function<bool()> step);
     void refreshChangeStrip();
     void goToChange(Pos start);
     void fitStatusLabel();

@@ -249,9 +249,6 @@ TEST(WrappingTest, CaretKeysLandWhereTheEditorsOwnCommandsDo) {
     }
 }
 
-// Long lines that each wrap two to four times, many of them: going far down while the editor
-// still wraps in the background lands on the line asked for, in view, and the background
-// work ends with every line wrapped as it would be wrapped on its own.
 // Held, the wrapping in the background stops where it is, however long the events run;
 // released, it goes on to the end.
 TEST(WrappingTest, HeldBackgroundWrappingWaitsThenGoesOn) {
@@ -275,6 +272,9 @@ TEST(WrappingTest, HeldBackgroundWrappingWaitsThenGoesOn) {
     EXPECT_EQ(shown.displayLines(), expected);
 }
 
+// Long lines that each wrap two to four times, many of them: going far down while the editor
+// still wraps in the background lands on the line asked for, in view, and the background
+// work ends with every line wrapped as it would be wrapped on its own.
 TEST(WrappingTest, FarCaretLandsInViewWhileWrappingGoesOn) {
     std::string text;
     for (int i = 0; i < 6000; ++i) {
