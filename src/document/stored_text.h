@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/text_buffer.h"
+
 namespace scrivane {
 
 // The document's text as last opened or saved, every break CR LF: what "unmodified" compares
@@ -31,5 +33,11 @@ class StoredText {
     std::shared_ptr<const std::string> text_ = std::make_shared<const std::string>();
     std::uint64_t generation_ = 0;
 };
+
+// Whether `text` holds exactly the stored text: known without a pass over it when it was
+// opened or saved from it and has not changed since.
+inline bool holdsStored(const TextBuffer& text, const StoredText& stored) {
+    return stored.knownSameAs(text.Revision()) || text.TextEquals(stored.text());
+}
 
 }  // namespace scrivane

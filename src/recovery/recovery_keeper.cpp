@@ -131,11 +131,11 @@ void RecoveryKeeper::restartFrom(std::shared_ptr<const std::string> text) {
     // The next snapshot is a change of `text`, if the surface really holds it; otherwise it
     // carries the whole document.
     const Pos length = ws_.mergedoc.TextLength();
-    // Just opened or saved, the document is known to be the stored text: a pass over a
-    // gigabyte spared.
-    const bool known = text && text == ws_.doc.stored.shared() &&
-                       ws_.doc.stored.knownSameAs(ws_.mergedoc.Revision());
-    if (text && (known || ws_.mergedoc.TextEquals(*text))) {
+    // The stored text, just opened or saved, is known to be there without a pass over it.
+    const bool holds =
+        text && (text == ws_.doc.stored.shared() ? holdsStored(ws_.mergedoc, ws_.doc.stored)
+                                                 : ws_.mergedoc.TextEquals(*text));
+    if (holds) {
         pendingBase_ = std::move(text);
         span_.restart(length);
     } else {

@@ -6,7 +6,7 @@ void setundobuffer(UndoBuffer& undo, const RichTextBox& mergedoc, const StoredTe
                    bool tracking) {
     if (undo.undoslot == -1) undo.undoslot = 0;
     UndoEntry& entry = undo.entries[static_cast<std::size_t>(undo.undoslot)];
-    if (stored.knownSameAs(mergedoc.Revision()) || mergedoc.TextEquals(stored.text())) {
+    if (holdsStored(mergedoc, stored)) {
         // The own storage stays, prepared for the next snapshot that needs a copy.
         entry.shared = stored.shared();
     } else {
