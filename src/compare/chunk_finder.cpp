@@ -212,8 +212,11 @@ bool ChunkFinder::buildSampledIndex() {
 
     std::uint64_t topPower = 1;
     for (std::int64_t i = 1; i < kGram; ++i) topPower *= kBase;
-    // Candidates beyond this many mean text so repetitive that the rolling index does better.
-    const std::int64_t budget = 8 * static_cast<std::int64_t>(s_.size() + t_.size()) / m + 64;
+    // Candidates beyond this many mean text so repetitive that the rolling index does better:
+    // a candidate costs a jump into T, some 30 times what rolling over a byte of T does. The
+    // budget is paced over the chunks, so that text repetitive throughout gives up early rather
+    // than after most of the work.
+    const auto budget = static_cast<std::int64_t>(s_.size() + t_.size()) / 128 + 64;
     std::int64_t examined = 0;
 
     const auto chunks = static_cast<std::size_t>(fullChunks_);
@@ -223,6 +226,8 @@ bool ChunkFinder::buildSampledIndex() {
     for (std::size_t c = 0; c < chunks; ++c) {
         const char* chunk = s_.data() + static_cast<std::int64_t>(c) * m;
         found.clear();
+        const std::int64_t allowed =
+            budget / 8 + budget * static_cast<std::int64_t>(c + 1) / fullChunks_;
         std::uint64_t h = hashOf(chunk, kGram);
         for (std::int64_t i = 0; i < step; ++i) {
             // An occurrence at p whose sampled gram starts at p + i.
@@ -231,7 +236,7 @@ bool ChunkFinder::buildSampledIndex() {
                 for (std::uint32_t k = gramStart[g]; k < gramStart[g + 1]; ++k) {
                     const std::int64_t p = gramPlaces[k] - i;
                     if (p < 0 || p + m > lenT) continue;
-                    if (++examined > budget) return false;
+                    if (++examined > allowed) return false;
                     found.push_back(p);
                 }
             }
