@@ -4,8 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+
+#include "platform/pure/line_ends.h"
 
 namespace scrivane {
 namespace {
@@ -89,6 +92,19 @@ bool readFileBytes(const std::string& path, std::string& bytes, std::string& err
     if (fd < 0) return false;
     const bool ok = readAll(fd, st, bytes, error);
     ::close(fd);
+    return ok;
+}
+
+bool readFileAsCrLf(const std::string& path, std::string& text, std::string& error) {
+    text.clear();
+    struct stat st {};
+    const int fd = openForReading(path, st, error);
+    if (fd < 0) return false;
+    const auto size = static_cast<std::size_t>(std::max<off_t>(st.st_size, 0));
+    if (size <= text.max_size() / 2) text.reserve(2 * size);
+    const bool ok = readAll(fd, st, text, error);
+    ::close(fd);
+    if (ok) fixlines(text);
     return ok;
 }
 

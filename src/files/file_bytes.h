@@ -29,6 +29,11 @@ ssize_t readSome(int fd, char* into, std::size_t length);
 // A whole file's bytes.
 bool readFileBytes(const std::string& path, std::string& bytes, std::string& error);
 
+// A whole file's text with every line break made CR LF, as the editor holds text (fixlines).
+// The buffer is taken with room for every byte to become a pair, so the widening needs no
+// second buffer: only the pages written to are ever in memory.
+bool readFileAsCrLf(const std::string& path, std::string& text, std::string& error);
+
 // The last part of a path, the name a user knows the file by.
 inline std::string fileNameOf(const std::string& path) {
     return path.substr(path.rfind('/') + 1);

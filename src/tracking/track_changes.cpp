@@ -171,11 +171,10 @@ bool compareWithFile(Workspace& ws, const std::string& chosen) {
     // comparison, with its line ends as the surface would hold them.
     std::string docold;
     std::string error;
-    if (!readFileBytes(chosen, docold, error)) {
+    if (!readFileAsCrLf(chosen, docold, error)) {
         ws.services.MessageBox(error + " opening " + chosen, Buttons::Ok, Icon::None);
         return false;
     }
-    fixlines(docold);
     // A document still as opened or saved is its stored text: compared from there, it needs
     // no copy of its own (on a large document, the largest block of the command).
     std::shared_ptr<const std::string> stored;

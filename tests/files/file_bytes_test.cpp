@@ -156,5 +156,31 @@ TEST_F(FileBytesTest, AWriterWaitingOnAFifoKeepsWaiting) {
     ::close(reader);
 }
 
+TEST_F(FileBytesTest, TextIsReadWithEveryBreakAsCrLf) {
+    const struct {
+        std::string bytes;
+        std::string text;
+    } cases[] = {
+        {"", ""},
+        {"no break", "no break"},
+        {"a\nb\n", "a\r\nb\r\n"},
+        {"a\rb\r\nc\n\r", "a\r\nb\r\nc\r\n\r\n"},
+        {"\n\n\n", "\r\n\r\n\r\n"},
+        {"a\r\nb\r\n", "a\r\nb\r\n"},
+        {std::string("\0\n\0", 3), std::string("\0\r\n\0", 4)},
+    };
+    for (const auto& c : cases) {
+        std::string text = "stale";
+        std::string error;
+        EXPECT_TRUE(readFileAsCrLf(write("t.txt", c.bytes), text, error)) << error;
+        EXPECT_EQ(text, c.text);
+    }
+    std::string text = "stale";
+    std::string error;
+    EXPECT_FALSE(readFileAsCrLf(path("missing"), text, error));
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(error, "No such file or directory");
+}
+
 }  // namespace
 }  // namespace scrivane

@@ -141,8 +141,7 @@ void FakeSurface::SetLineBreaks(const std::vector<LineBreak>& breaks) {
 
 bool FakeSurface::LoadFile(const std::string& path, std::string& error) {
     std::string bytes;
-    if (!readFileBytes(path, bytes, error)) return false;
-    fixlines(bytes);
+    if (!readFileAsCrLf(path, bytes, error)) return false;
     SetText(bytes);
     return true;
 }

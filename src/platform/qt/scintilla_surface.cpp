@@ -591,8 +591,7 @@ void ScintillaSurface::SetLineBreaks(const std::vector<LineBreak>& breaks) {
 
 bool ScintillaSurface::LoadFile(const std::string& path, std::string& error) {
     std::string bytes;
-    if (!readFileBytes(path, bytes, error)) return false;
-    fixlines(bytes);
+    if (!readFileAsCrLf(path, bytes, error)) return false;
     SetText(bytes);
     return true;
 }
