@@ -106,10 +106,22 @@ SnapshotResult SnapshotWriter::apply(SnapshotJob& job) {
     const bool same = job.middle.empty() && length == before.size();
     if (usingShared_ && !same) {
         std::string next;
-        next.reserve(length + length / 16);
-        next.append(before, 0, job.head);
-        next += job.middle;
-        next.append(before, before.size() - job.tail, job.tail);
+        if (job.middle.capacity() >= length) {
+            // Room for the kept ends around the middle (a change over most of the text, such
+            // as a comparison's marks): built in the middle's own buffer, not a second one.
+            next = std::move(job.middle);
+            const std::size_t middle = next.size();
+            next.resize(length);
+            std::memmove(next.data() + job.head, next.data(), middle);
+            std::memcpy(next.data(), before.data(), job.head);
+            std::memcpy(next.data() + job.head + middle, before.data() + before.size() - job.tail,
+                        job.tail);
+        } else {
+            next.reserve(length + length / 16);
+            next.append(before, 0, job.head);
+            next += job.middle;
+            next.append(before, before.size() - job.tail, job.tail);
+        }
         own_ = std::move(next);
         shared_.reset();
         usingShared_ = false;

@@ -188,7 +188,9 @@ TEST_F(RecoveryFilesTest, EachFileHoldsTheTextRebuiltFromTheChangesAlone) {
     ChangedSpan span;
     span.restart(static_cast<Pos>(text.size()));
     bool first = true;
+    std::string before = text;
     for (int snapshot = 0; snapshot < 40; ++snapshot) {
+        before = text;
         for (int edit = rng() % 4; edit > 0; --edit) {
             const std::size_t pos = rng() % (text.size() + 1);
             const std::size_t removed = rng() % (std::min<std::size_t>(text.size() - pos, 5) + 1);
@@ -198,10 +200,15 @@ TEST_F(RecoveryFilesTest, EachFileHoldsTheTextRebuiltFromTheChangesAlone) {
             text.replace(pos, removed, inserted);
         }
         const ChangedSpan::Span s = span.span();
-        SnapshotJob job = jobFor("/d/f.txt", text.substr(s.head, s.middleLength()));
-        if (first)
-            job.base = std::make_shared<const std::string>(
-                "The quick brown fox jumps over the lazy dog.\r\n");
+        // Sometimes with room to build the whole text around it, sometimes not quite.
+        std::string middle;
+        middle.reserve(static_cast<std::size_t>(s.middleLength() + s.head + s.tail) + rng() % 3 -
+                       1);
+        middle.assign(text, static_cast<std::size_t>(s.head),
+                      static_cast<std::size_t>(s.middleLength()));
+        SnapshotJob job = jobFor("/d/f.txt", std::move(middle));
+        // The text before the edits given anew as a base, as after an open or a save.
+        if (first || rng() % 4 == 0) job.base = std::make_shared<const std::string>(before);
         first = false;
         job.head = static_cast<std::size_t>(s.head);
         job.tail = static_cast<std::size_t>(s.tail);
