@@ -74,9 +74,11 @@ bool savefile(Workspace& ws, const std::string& fname) {
         // about as much as the writing.
         auto kept = std::async(std::launch::async, [text] { return std::string(text); });
         // A break is never longer in the file than in the text, so the text's length bounds
-        // what is written; the copy may take the last tenth.
-        const auto told = [&](std::uint64_t written) {
-            progress.tell(0.9 * WorkProgress::share(written, text.size()));
+        // what is written; written in place, the old content's copy comes first. The copy of
+        // the text may take the last tenth.
+        const auto told = [&](const SaveProgress& p) {
+            progress.tell(0.9 *
+                          WorkProgress::share(p.copiedAside + p.written, p.oldSize + text.size()));
         };
         if (!saveFileBytes(fname, bytes, error, told)) {
             // Before the message box, whose events may change the text the copy reads.

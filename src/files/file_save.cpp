@@ -59,9 +59,12 @@ class Descriptor {
     int fd_;
 };
 
+// Hears the bytes written so far.
+using Told = std::function<void(std::uint64_t)>;
+
 // Writes `piece` whole, in pieces of its own when someone follows the progress, so that it
 // hears of each; `written` counts the bytes of the whole file.
-bool writePiece(int fd, std::string_view piece, std::string& error, const WriteProgress& progress,
+bool writePiece(int fd, std::string_view piece, std::string& error, const Told& progress,
                 std::uint64_t& written) {
     constexpr std::size_t kPiece = std::size_t{8} << 20;
     std::size_t done = 0;
@@ -81,7 +84,7 @@ bool writePiece(int fd, std::string_view piece, std::string& error, const WriteP
     return true;
 }
 
-bool writeAll(int fd, const ByteSource& source, std::string& error, const WriteProgress& progress,
+bool writeAll(int fd, const ByteSource& source, std::string& error, const Told& progress,
               std::uint64_t& written) {
     written = 0;
     return source(
@@ -95,7 +98,7 @@ ByteSource wholeBytes(std::string_view bytes) {
 // fsync(fd), 0 or the error. Someone following the progress goes on hearing the bytes
 // written while the flush runs on a thread of its own: flushing a large file takes seconds,
 // and a window that follows keeps painting meanwhile.
-int flushFile(int fd, const WriteProgress& progress, std::uint64_t written) {
+int flushFile(int fd, const Told& progress, std::uint64_t written) {
     const auto flush = [fd] { return ::fsync(fd) == 0 ? 0 : errno; };
     if (!progress) return flush();
     auto flushed = std::async(std::launch::async, flush);
@@ -104,7 +107,7 @@ int flushFile(int fd, const WriteProgress& progress, std::uint64_t written) {
     return flushed.get();
 }
 
-bool flushAndClose(Descriptor& fd, std::string& error, const WriteProgress& progress = {},
+bool flushAndClose(Descriptor& fd, std::string& error, const Told& progress = {},
                    std::uint64_t written = 0) {
     if (const int err = flushFile(fd.get(), progress, written); err != 0 && err != EINVAL) {
         error = systemError(err);
@@ -340,7 +343,7 @@ std::string followLinks(const std::string& path) {
 // read to flush the rename; an attribute cannot be copied), so that writing in place may
 // still do.
 bool replaceByRename(const std::string& target, const struct stat* st, const ByteSource& bytes,
-                     const WriteProgress& progress, std::string& error, bool& renameRefused) {
+                     const Told& progress, std::string& error, bool& renameRefused) {
     renameRefused = false;
     bool flushable = false;
     Descriptor dir(openDirectory(dirOf(target), flushable));
@@ -404,9 +407,9 @@ bool replaceByRename(const std::string& target, const struct stat* st, const Byt
     return !flushable || flushDirectory(dir.get(), error);
 }
 
-// Copies what `fd` holds from its start into a new private file, flushed. Returns the copy's
-// name, or "" with `error`.
-std::string backUp(int fd, std::string& error) {
+// Copies what `fd` holds from its start into a new private file, flushed, telling `copied` the
+// bytes copied as it goes. Returns the copy's name, or "" with `error`.
+std::string backUp(int fd, std::string& error, const Told& copied) {
     const std::string dir = saveBackupDir();
     if (!makeDirs(dir, 0700)) {
         error = systemError(errno);
@@ -430,7 +433,7 @@ std::string backUp(int fd, std::string& error) {
         if (n < 0 ||
             (n > 0 &&
              !writePiece(copy.get(), std::string_view(buffer.data(), static_cast<std::size_t>(n)),
-                         error, {}, written))) {
+                         error, copied, written))) {
             if (n < 0) error = systemError(errno);
             ::unlink(name.c_str());
             return {};
@@ -439,7 +442,7 @@ std::string backUp(int fd, std::string& error) {
         at += n;
     }
     // The copy's name must reach the disk before the file is overwritten.
-    if (!flushAndClose(copy, error) || !flushDirectory(dir, error)) {
+    if (!flushAndClose(copy, error, copied, written) || !flushDirectory(dir, error)) {
         ::unlink(name.c_str());
         return {};
     }
@@ -447,8 +450,7 @@ std::string backUp(int fd, std::string& error) {
 }
 
 // Makes `fd` hold exactly `bytes`, flushed.
-bool overwrite(int fd, const ByteSource& bytes, std::string& error,
-               const WriteProgress& progress = {}) {
+bool overwrite(int fd, const ByteSource& bytes, std::string& error, const Told& progress = {}) {
     std::uint64_t written = 0;
     if (::lseek(fd, 0, SEEK_SET) != 0 || !writeAll(fd, bytes, error, progress, written)) {
         if (error.empty()) error = systemError(errno);
@@ -472,9 +474,20 @@ bool replaceInPlace(const std::string& target, const ByteSource& bytes,
         error = systemError(errno);
         return false;
     }
-    const std::string copy = backUp(fd.get(), error);
+    // The copy of the old content takes as long as the writing: it is told too.
+    struct stat st {};
+    const std::uint64_t oldSize = ::fstat(fd.get(), &st) == 0
+                                      ? static_cast<std::uint64_t>(std::max<off_t>(st.st_size, 0))
+                                      : 0;
+    Told copied;
+    Told written;
+    if (progress) {
+        copied = [&](std::uint64_t n) { progress({0, std::min(n, oldSize), oldSize}); };
+        written = [&](std::uint64_t n) { progress({n, oldSize, oldSize}); };
+    }
+    const std::string copy = backUp(fd.get(), error, copied);
     if (copy.empty()) return false;
-    if (overwrite(fd.get(), bytes, error, progress)) {
+    if (overwrite(fd.get(), bytes, error, written)) {
         if (fd.close() != 0) {
             error = systemError(errno);
             return false;
@@ -486,7 +499,6 @@ bool replaceInPlace(const std::string& target, const ByteSource& bytes,
     std::string old;
     std::string ignored;
     Descriptor saved(::open(copy.c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat st {};
     bool restored = false;
     if (saved.get() >= 0 && ::fstat(saved.get(), &st) == 0) {
         old.resize(static_cast<std::size_t>(st.st_size));
@@ -502,7 +514,7 @@ bool replaceInPlace(const std::string& target, const ByteSource& bytes,
 }
 
 // Devices and FIFOs: written as they are, without blocking on a FIFO nobody reads.
-bool writeStream(const std::string& target, const ByteSource& bytes, const WriteProgress& progress,
+bool writeStream(const std::string& target, const ByteSource& bytes, const Told& progress,
                  std::string& error) {
     Descriptor fd(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0) {
@@ -556,6 +568,8 @@ bool saveFileBytes(const std::string& path, std::string_view bytes, std::string&
 
 bool saveFileBytes(const std::string& path, const ByteSource& bytes, std::string& error,
                    const WriteProgress& progress) {
+    Told written;
+    if (progress) written = [&progress](std::uint64_t n) { progress({n, 0, 0}); };
     ignoreFileSizeSignal();
     error.clear();
     const std::string target = followLinks(path);
@@ -570,17 +584,17 @@ bool saveFileBytes(const std::string& path, const ByteSource& bytes, std::string
     }
     if (!exists) {
         bool refused = false;
-        return replaceByRename(target, nullptr, bytes, progress, error, refused);
+        return replaceByRename(target, nullptr, bytes, written, error, refused);
     }
     if (S_ISDIR(st.st_mode)) {
         error = systemError(EISDIR);
         return false;
     }
-    if (!S_ISREG(st.st_mode)) return writeStream(target, bytes, progress, error);
+    if (!S_ISREG(st.st_mode)) return writeStream(target, bytes, written, error);
     const bool dirWritable = ::access(dirOf(target).c_str(), W_OK) == 0;
     if (chooseSaveWay(st, ::geteuid(), isOurGroup(st.st_gid), dirWritable) == SaveWay::Rename) {
         bool refused = false;
-        if (replaceByRename(target, &st, bytes, progress, error, refused)) return true;
+        if (replaceByRename(target, &st, bytes, written, error, refused)) return true;
         if (!refused) return false;
     }
     error.clear();

@@ -36,8 +36,15 @@ SaveWay chooseSaveWay(const struct stat& st, unsigned uid, bool inOurGroups, boo
 // a FIFO without a reader. On failure returns false with the system's description of the error in
 // `error`; the old content is then intact, or, if even putting it back failed, kept in a copy
 // that `error` names.
-// `progress` hears how many bytes are written as the writing goes on.
-using WriteProgress = std::function<void(std::uint64_t written)>;
+// `progress` hears how far the save is as it goes on.
+struct SaveProgress {
+    std::uint64_t written = 0;  // bytes of the new content written so far
+    // A file written in place first has its old content copied aside: `copiedAside` of its
+    // `oldSize` bytes (both 0 for any other save).
+    std::uint64_t copiedAside = 0;
+    std::uint64_t oldSize = 0;
+};
+using WriteProgress = std::function<void(const SaveProgress&)>;
 bool saveFileBytes(const std::string& path, std::string_view bytes, std::string& error,
                    const WriteProgress& progress = {});
 

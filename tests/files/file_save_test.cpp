@@ -175,13 +175,30 @@ TEST_F(FileSaveTest, BytesGivenInPiecesLandWhole) {
             writeFile(file, whole + whole);
             fs::create_hard_link(file, path("link"));
         }
-        std::uint64_t told = 0;
+        std::vector<SaveProgress> told;
         std::string error;
-        ASSERT_TRUE(saveFileBytes(file, source, error, [&](std::uint64_t n) { told = n; }))
-            << error;
+        ASSERT_TRUE(saveFileBytes(file, source, error, [&](const SaveProgress& p) {
+            told.push_back(p);
+        })) << error;
         EXPECT_EQ(readFile(file), whole);
-        EXPECT_EQ(told, whole.size());
+        ASSERT_FALSE(told.empty());
+        EXPECT_EQ(told.back().written, whole.size());
+        // In place, the old content is copied aside first, and that is told too.
+        const std::uint64_t oldSize = c.linked ? 2 * whole.size() : 0;
+        EXPECT_EQ(told.back().copiedAside, oldSize);
+        for (std::size_t i = 0; i < told.size(); ++i) {
+            EXPECT_EQ(told[i].oldSize, oldSize) << i;
+            if (told[i].written > 0) {
+                EXPECT_EQ(told[i].copiedAside, oldSize) << i;
+            }
+            if (i > 0) {
+                EXPECT_GE(told[i].copiedAside, told[i - 1].copiedAside) << i;
+            }
+        }
         if (c.linked) {
+            EXPECT_TRUE(std::any_of(told.begin(), told.end(), [&](const SaveProgress& p) {
+                return p.written == 0 && p.copiedAside == oldSize;
+            }));
             EXPECT_EQ(readFile(path("link")), whole);
         }
         for (const std::string& left : names()) fs::remove(path(left));
