@@ -50,8 +50,9 @@ inline bool runUntil(const std::function<bool()>& done) {
 
 // Runs the event loop until it waits with nothing to do. Returns when that was on `clock`
 // (the moment it began to wait, not when the caret's blinking woke it again); a negative
-// number on time-out.
-inline double runUntilIdle(QsciScintillaBase& editor, const QElapsedTimer& clock) {
+// number on time-out, after `patience` ms.
+inline double runUntilIdle(QsciScintillaBase& editor, const QElapsedTimer& clock,
+                           double patience = kPatience) {
     bool blocked = false;
     double blockedAt = 0;
     const auto connection = QObject::connect(QAbstractEventDispatcher::instance(),
@@ -61,7 +62,7 @@ inline double runUntilIdle(QsciScintillaBase& editor, const QElapsedTimer& clock
                                              });
     QElapsedTimer t;
     t.start();
-    while ((!blocked || editorBusy(editor)) && msSince(t) <= kPatience) {
+    while ((!blocked || editorBusy(editor)) && msSince(t) <= patience) {
         blocked = false;
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
