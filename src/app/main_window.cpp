@@ -300,8 +300,11 @@ void MainWindow::layoutSurface() {
     const auto rect = surfaceRect(client.width(), client.height(), bar_.surfaceLeft,
                                   bar_.surfaceTop, logicalDpiX());
     if (!rect) return;
-    // The change strip takes its width from the surface's right side.
-    const int stripWidth = strip_->isVisibleTo(this) ? changeStripWidth(*this) : 0;
+    // The change strip's place is kept beside the surface whether it shows or not: a surface
+    // that changed width when the first change appeared would lay out every line of the
+    // document again (minutes in the background at a gigabyte, and edits meanwhile pull that
+    // work back to their line, again and again).
+    const int stripWidth = changeStripWidth(*this);
     const int width = std::max(0, rect->width - stripWidth);
     mergedoc_->widget()->setGeometry(rect->left, rect->top, width, rect->height);
     strip_->setGeometry(rect->left + width, rect->top, stripWidth, rect->height);
@@ -323,10 +326,7 @@ void MainWindow::refreshChangeStrip() {
     const bool show = !ticks.empty();
     const Pos lines = mergedoc_->GetLineFromChar(mergedoc_->TextLength()) + 1;
     strip_->setTicks(std::move(ticks), lines);
-    if (show != strip_->isVisibleTo(this)) {
-        strip_->setVisible(show);
-        layoutSurface();
-    }
+    if (show != strip_->isVisibleTo(this)) strip_->setVisible(show);
 }
 
 void MainWindow::goToChange(Pos start) {
