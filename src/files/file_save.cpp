@@ -495,16 +495,21 @@ bool replaceInPlace(const std::string& target, const ByteSource& bytes,
         ::unlink(copy.c_str());
         return true;
     }
-    // Put the old content back; only if that fails too is the copy left for the user.
-    std::string old;
-    std::string ignored;
+    // Put the old content back, a piece at a time (it may be larger than memory allows, or
+    // than one read gives); only if that fails too is the copy left for the user.
     Descriptor saved(::open(copy.c_str(), O_RDONLY | O_CLOEXEC));
-    bool restored = false;
-    if (saved.get() >= 0 && ::fstat(saved.get(), &st) == 0) {
-        old.resize(static_cast<std::size_t>(st.st_size));
-        restored = ::pread(saved.get(), old.data(), old.size(), 0) == st.st_size &&
-                   overwrite(fd.get(), wholeBytes(old), ignored);
-    }
+    const ByteSource old = [&saved](const PieceSink& sink) {
+        std::vector<char> buffer(1 << 20);
+        for (off_t at = 0;;) {
+            const ssize_t n = ::pread(saved.get(), buffer.data(), buffer.size(), at);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return n == 0;
+            if (!sink(std::string_view(buffer.data(), static_cast<std::size_t>(n)))) return false;
+            at += n;
+        }
+    };
+    std::string ignored;
+    const bool restored = saved.get() >= 0 && overwrite(fd.get(), old, ignored);
     if (restored) {
         ::unlink(copy.c_str());
     } else {
