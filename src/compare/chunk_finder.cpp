@@ -78,6 +78,15 @@ class HashGroups {
 
     std::uint32_t count() const { return count_; }
 
+    // Asks for the memory that mayHold(h), then find(h), will read, so that lookups made
+    // one after another wait for it together rather than in turn.
+    void prefetchFilter(std::uint64_t h) const { __builtin_prefetch(&filter_[filterBit(h) / 64]); }
+    void prefetchSlot(std::uint64_t h) const {
+        const std::size_t i = slotOf(mix(h));
+        __builtin_prefetch(&keys_[i]);
+        __builtin_prefetch(&groups_[i]);
+    }
+
   private:
     std::size_t slotOf(std::uint64_t m) const { return m & (keys_.size() - 1); }
     // The filter needs fewer bits than the table: one multiplication spreads enough of them
@@ -223,25 +232,40 @@ bool ChunkFinder::buildSampledIndex() {
     std::vector<std::uint64_t> starts(chunks + 1, 0);
     std::vector<std::int64_t> occurrences;
     std::vector<std::int64_t> found;
+    std::vector<std::uint64_t> gramHashes(static_cast<std::size_t>(step));
+    std::vector<std::int64_t> passing;
     for (std::size_t c = 0; c < chunks; ++c) {
         const char* chunk = s_.data() + static_cast<std::int64_t>(c) * m;
         found.clear();
         const std::int64_t allowed =
             budget / 8 + budget * static_cast<std::int64_t>(c + 1) / fullChunks_;
+        // The chunk's first `step` grams, looked up in three sweeps: the filter's memory asked
+        // for, the filter read (the table's memory asked for where it passes), the table read.
+        // Most lookups miss the cache; this way their waits overlap.
         std::uint64_t h = hashOf(chunk, kGram);
         for (std::int64_t i = 0; i < step; ++i) {
-            // An occurrence at p whose sampled gram starts at p + i.
-            const std::uint32_t g = grams.find(h);
-            if (g != kNoGroup) {
-                for (std::uint32_t k = gramStart[g]; k < gramStart[g + 1]; ++k) {
-                    const std::int64_t p = gramPlaces[k] - i;
-                    if (p < 0 || p + m > lenT) continue;
-                    if (++examined > allowed) return false;
-                    found.push_back(p);
-                }
-            }
+            grams.prefetchFilter(h);
+            gramHashes[static_cast<std::size_t>(i)] = h;
             if (i + 1 < step) {
                 h = (h - byteValue(chunk[i]) * topPower) * kBase + byteValue(chunk[i + kGram]);
+            }
+        }
+        passing.clear();
+        for (std::int64_t i = 0; i < step; ++i) {
+            const std::uint64_t gram = gramHashes[static_cast<std::size_t>(i)];
+            if (!grams.mayHold(gram)) continue;
+            grams.prefetchSlot(gram);
+            passing.push_back(i);
+        }
+        for (const std::int64_t i : passing) {
+            // An occurrence at p whose sampled gram starts at p + i.
+            const std::uint32_t g = grams.find(gramHashes[static_cast<std::size_t>(i)]);
+            if (g == kNoGroup) continue;
+            for (std::uint32_t k = gramStart[g]; k < gramStart[g + 1]; ++k) {
+                const std::int64_t p = gramPlaces[k] - i;
+                if (p < 0 || p + m > lenT) continue;
+                if (++examined > allowed) return false;
+                found.push_back(p);
             }
         }
         std::sort(found.begin(), found.end());
