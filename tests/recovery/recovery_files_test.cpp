@@ -6,6 +6,7 @@
 #include <xxhash.h>
 
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -202,8 +203,8 @@ TEST_F(RecoveryFilesTest, EachFileHoldsTheTextRebuiltFromTheChangesAlone) {
         const ChangedSpan::Span s = span.span();
         // Sometimes with room to build the whole text around it, sometimes not quite.
         std::string middle;
-        middle.reserve(static_cast<std::size_t>(s.middleLength() + s.head + s.tail) + rng() % 3 -
-                       1);
+        const auto whole = static_cast<std::size_t>(s.middleLength() + s.head + s.tail);
+        middle.reserve(std::max<std::size_t>(whole + rng() % 3, 1) - 1);
         middle.assign(text, static_cast<std::size_t>(s.head),
                       static_cast<std::size_t>(s.middleLength()));
         SnapshotJob job = jobFor("/d/f.txt", std::move(middle));
