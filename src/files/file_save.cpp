@@ -407,6 +407,21 @@ bool replaceByRename(const std::string& target, const struct stat* st, const Byt
     return !flushable || flushDirectory(dir.get(), error);
 }
 
+// What `fd` holds from its start, read a megabyte at a time. A read error stops it with false,
+// errno telling why.
+ByteSource contentOf(int fd) {
+    return [fd](const PieceSink& sink) {
+        std::vector<char> buffer(1 << 20);
+        for (off_t at = 0;;) {
+            const ssize_t n = ::pread(fd, buffer.data(), buffer.size(), at);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return n == 0;
+            if (!sink(std::string_view(buffer.data(), static_cast<std::size_t>(n)))) return false;
+            at += n;
+        }
+    };
+}
+
 // Copies what `fd` holds from its start into a new private file, flushed, telling `copied` the
 // bytes copied as it goes. Returns the copy's name, or "" with `error`.
 std::string backUp(int fd, std::string& error, const Told& copied) {
@@ -424,22 +439,11 @@ std::string backUp(int fd, std::string& error, const Told& copied) {
         error = systemError(errno);
         return {};
     }
-    std::vector<char> buffer(1 << 20);
-    off_t at = 0;
     std::uint64_t written = 0;
-    for (;;) {
-        const ssize_t n = ::pread(fd, buffer.data(), buffer.size(), at);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 ||
-            (n > 0 &&
-             !writePiece(copy.get(), std::string_view(buffer.data(), static_cast<std::size_t>(n)),
-                         error, copied, written))) {
-            if (n < 0) error = systemError(errno);
-            ::unlink(name.c_str());
-            return {};
-        }
-        if (n == 0) break;
-        at += n;
+    if (!writeAll(copy.get(), contentOf(fd), error, copied, written)) {
+        if (error.empty()) error = systemError(errno);  // the read failed
+        ::unlink(name.c_str());
+        return {};
     }
     // The copy's name must reach the disk before the file is overwritten.
     if (!flushAndClose(copy, error, copied, written) || !flushDirectory(dir, error)) {
@@ -498,18 +502,8 @@ bool replaceInPlace(const std::string& target, const ByteSource& bytes,
     // Put the old content back, a piece at a time (it may be larger than memory allows, or
     // than one read gives); only if that fails too is the copy left for the user.
     Descriptor saved(::open(copy.c_str(), O_RDONLY | O_CLOEXEC));
-    const ByteSource old = [&saved](const PieceSink& sink) {
-        std::vector<char> buffer(1 << 20);
-        for (off_t at = 0;;) {
-            const ssize_t n = ::pread(saved.get(), buffer.data(), buffer.size(), at);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return n == 0;
-            if (!sink(std::string_view(buffer.data(), static_cast<std::size_t>(n)))) return false;
-            at += n;
-        }
-    };
     std::string ignored;
-    const bool restored = saved.get() >= 0 && overwrite(fd.get(), old, ignored);
+    const bool restored = saved.get() >= 0 && overwrite(fd.get(), contentOf(saved.get()), ignored);
     if (restored) {
         ::unlink(copy.c_str());
     } else {
