@@ -41,6 +41,12 @@ void TextReader::publish(std::uint64_t fileBytes, bool finished) {
 
 void TextReader::run(int fd) {
     std::uint64_t read = 0;
+    // Runs `widen`, which appends to the text, and surveys what it appended.
+    const auto surveyed = [this](const auto& widen) {
+        const std::size_t before = text_.size();
+        widen();
+        survey_.add(std::string_view(text_).substr(before));
+    };
     try {
         std::unique_ptr<char[]> buffer(new char[kRead]);
         // Each read widens to at most twice its bytes, plus a CR held back from the last one.
@@ -59,9 +65,7 @@ void TextReader::run(int fd) {
             // most files.
             if (first) stream_ = LineEndStream(detectLineEnds(bytes, fallback_));
             first = false;
-            const std::size_t before = text_.size();
-            stream_.add(bytes, text_);
-            survey_.add(std::string_view(text_).substr(before));
+            surveyed([&] { stream_.add(bytes, text_); });
             read += static_cast<std::uint64_t>(got);
             if (text_.size() - published >= kPublish) {
                 published = text_.size();
@@ -69,9 +73,7 @@ void TextReader::run(int fd) {
             }
         }
         if (error_.empty()) {
-            const std::size_t before = text_.size();
-            stream_.finish(text_);
-            survey_.add(std::string_view(text_).substr(before));
+            surveyed([&] { stream_.finish(text_); });
             stream_.settleUsual(fallback_);
         }
     } catch (const std::bad_alloc&) {
