@@ -112,7 +112,8 @@ void waited(const std::string& name, double ms) {
 }
 
 // Closes every dialog as a user would, noting its text. While one is expected it looks every
-// millisecond and notes when it appeared.
+// millisecond and notes when it appeared. Told a file to choose, it answers a file dialog
+// with it instead, and notes when.
 class DialogWatch {
   public:
     DialogWatch() {
@@ -131,13 +132,24 @@ class DialogWatch {
         expecting_ = false;
         timer_.setInterval(40);
     }
+    void choose(const QString& path) {
+        file_ = path;
+        timer_.setInterval(1);
+    }
     std::string text;
     double appearedMs = -1;
+    QElapsedTimer chosen;  // started when the file was chosen
 
   private:
     void check() {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal == nullptr) return;
+        if (auto* files = qobject_cast<QFileDialog*>(modal); files != nullptr && !file_.isEmpty()) {
+            files->selectFile(file_);
+            chosen.start();
+            static_cast<QDialog*>(files)->accept();
+            return;
+        }
         const auto* box = qobject_cast<QMessageBox*>(modal);
         text = box != nullptr ? box->text().toStdString() : "a dialog";
         if (expecting_ && appearedMs < 0) appearedMs = msSince(clock_);
@@ -147,6 +159,7 @@ class DialogWatch {
     QTimer timer_;
     QElapsedTimer clock_;
     bool expecting_ = false;
+    QString file_;
 };
 
 QLineEdit* searchBarBox(MainWindow& window, int index) {
@@ -352,6 +365,7 @@ constexpr const char* kOtherFileVariable = "HUGE_BENCH_OTHER";
 // Compare to, the file chosen in its dialog as a user would: timed from that choice until
 // the differences are on show.
 void runCompare(const ChildArgs& a) {
+    DialogWatch dialogs;
     const std::unique_ptr<Opening> opening = openActive(a, "compare");
     if (!opening) return;
     Shown& shown = *opening->shown;
@@ -364,22 +378,7 @@ void runCompare(const ChildArgs& a) {
         noValue("compare", "no Compare to command or no file to compare with");
         return;
     }
-    QElapsedTimer clock;
-    std::string boxText;
-    QTimer answer;
-    answer.setInterval(5);
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-            dialog->selectFile(other);
-            clock.start();
-            static_cast<QDialog*>(dialog)->accept();
-        } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            boxText = box->text().toStdString();
-            box->close();
-        }
-    });
-    answer.start();
+    dialogs.choose(other);
     compareTo->trigger();
     // The label beside the search bar tells the count when the comparison is on show.
     QLabel* label = nullptr;
@@ -389,10 +388,9 @@ void runCompare(const ChildArgs& a) {
         }
         return label != nullptr;
     });
-    answer.stop();
+    const QElapsedTimer& clock = dialogs.chosen;
     if (!clock.isValid() || !shownCount) {
         noValue("compare", "no answer");
-        if (!boxText.empty()) say("note Compare to said: " + boxText);
         return;
     }
     shown.untilPainted([] {});
