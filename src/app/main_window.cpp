@@ -62,6 +62,7 @@ MainWindow::MainWindow(std::vector<std::string> arguments, const WindowTimings& 
       txt_(std::make_unique<ScintillaSurface>()),
       background_(std::make_unique<BackgroundHold>(*mergedoc_->editor())),
       services_(std::make_unique<QtServices>(this)),
+      captionDelay_(timings.caption),
       undoWarmStep_(timings.undoWarmStep),
       gapStep_(timings.gapStep) {
     setCentralWidget(new QWidget(this));
@@ -71,8 +72,10 @@ MainWindow::MainWindow(std::vector<std::string> arguments, const WindowTimings& 
     services_->WatchProgress([this](bool running) {
         if (running) {
             background_->hold();
+            longWork_.start();
         } else {
             background_->release();
+            refreshAtOnce_ = longWork_.elapsed() >= captionDelay_.count();
         }
     });
     ws_ =
@@ -86,7 +89,6 @@ MainWindow::MainWindow(std::vector<std::string> arguments, const WindowTimings& 
     sessionEnd_ = std::make_unique<SessionEndWatcher>([this](int) { keeper_->writeNow(); });
 
     timer1_.setSingleShot(true);
-    timer1_.setInterval(timings.caption);
     connect(&timer1_, &QTimer::timeout, this, [this] { setcaption(*ws_); });
     // Between events, a few megabytes at a time: the next undo snapshot of a large document
     // then finds its memory ready.
@@ -350,8 +352,10 @@ void MainWindow::stepBetweenEvents(QTimer& timer, std::function<bool()> step) {
 
 void MainWindow::ArmTimer() {
     // Arming restarts the countdown: the refresh follows the last arming, so a burst of keys
-    // costs one refresh.
-    timer1_.start();
+    // costs one refresh. After long work the user has waited longer than the delay already:
+    // the caption follows on the next turn of the event loop, once the command is done.
+    timer1_.start(std::exchange(refreshAtOnce_, false) ? std::chrono::milliseconds(0)
+                                                       : captionDelay_);
     scheduleChangeStrip();
     if (!undoWarmer_.isActive()) undoWarmer_.start();
     if (!gapFollower_.isActive()) gapFollower_.start();

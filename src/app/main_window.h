@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QTimer>
 #include <chrono>
@@ -131,6 +132,11 @@ class MainWindow final : public QMainWindow, private WindowView, private Surface
     std::unique_ptr<RecoveryKeeper> keeper_;
     std::unique_ptr<SessionEndWatcher> sessionEnd_;
     QTimer timer1_;
+    std::chrono::milliseconds captionDelay_;
+    // Long work that showed its progress: how long it has run, and whether it outlasted the
+    // caption's delay, so that the next arming refreshes at once.
+    QElapsedTimer longWork_;
+    bool refreshAtOnce_ = false;
     QTimer undoWarmer_;
     QTimer stripTimer_;
     std::uint64_t stripRevision_ = 0;

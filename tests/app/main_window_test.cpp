@@ -355,5 +355,38 @@ TEST_F(MainWindowTest, TheGapFollowsTheCaretButWaitsForLongWork) {
     EXPECT_TRUE(w.close());
 }
 
+// The caption waits its delay after a key, so that a burst of keys costs one refresh; after
+// work long enough to show its progress the user has waited already, and it comes at once.
+TEST_F(MainWindowTest, TheCaptionFollowsLongWorkAtOnce) {
+    WindowTimings timings;
+    timings.caption = std::chrono::milliseconds(500);
+    MainWindow w({}, timings);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    Workspace& ws = w.workspace();
+    const auto captionWaitAfter = [&](int workMs) {
+        QTest::qWait(600);  // no refresh pending from before
+        const std::string name = "/tmp/after " + std::to_string(workMs) + " ms.txt";
+        ws.doc.filename = name;
+        {
+            WorkProgress progress(ws.services, "Working", WorkProgress::Escape::Ignored);
+            QElapsedTimer work;
+            work.start();
+            while (work.elapsed() < workMs) {
+                progress.tell(0.5);
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            }
+        }
+        ws.view.ArmTimer();
+        QElapsedTimer waited;
+        waited.start();
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return w.windowTitle().toStdString().find(name) != std::string::npos; }, 5'000));
+        return waited.elapsed();
+    };
+    EXPECT_LT(captionWaitAfter(600), 250);
+    EXPECT_GE(captionWaitAfter(30), 400);
+}
+
 }  // namespace
 }  // namespace scrivane
