@@ -5,13 +5,17 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QTest>
 #include <QWidget>
+#include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/main_window.h"
@@ -90,6 +94,39 @@ class PaintWatch : public QObject {
     ScintillaSurface& surface;
 };
 
+// When the surface has finished its first paint after a key: the filter passes that paint on
+// to the view (and the filters installed before it) itself, and notes the time once it returns.
+class KeyPaint : public QObject {
+  public:
+    KeyPaint(QWidget& keys, QWidget& view, const QElapsedTimer& clock)
+        : keys_(keys), view_(view), clock_(clock) {
+        keys_.installEventFilter(this);
+        view_.installEventFilter(this);
+    }
+    ~KeyPaint() override {
+        keys_.removeEventFilter(this);
+        view_.removeEventFilter(this);
+    }
+    double paintedMs = -1;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (watched == &keys_ && e->type() == QEvent::KeyPress) keyed_ = true;
+        if (watched != &view_ || e->type() != QEvent::Paint || !keyed_ || paintedMs >= 0)
+            return false;
+        view_.removeEventFilter(this);
+        QCoreApplication::sendEvent(&view_, e);
+        paintedMs = msSince(clock_);
+        return true;
+    }
+
+  private:
+    QWidget& keys_;
+    QWidget& view_;
+    const QElapsedTimer& clock_;
+    bool keyed_ = false;
+};
+
 // The window as the command line opens it, shown at a common size.
 struct Shown {
     Shown(const std::vector<std::string>& args, bool wrap)
@@ -106,6 +143,31 @@ struct Shown {
     double press(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         return untilPainted(
             [&] { QTest::keyClick(surface.widget(), static_cast<Qt::Key>(key), mods); });
+    }
+    // A key typed `after` ms from now, timed from then until the surface has finished the
+    // paint that shows it. The key comes from another thread, as a user's key comes from the
+    // X server: when the window is busy (a slice of background wrapping) it waits its turn.
+    // What runs after that paint is not waited for.
+    double typed(int key, int after) {
+        QElapsedTimer clock;
+        clock.start();
+        KeyPaint watch(*surface.widget(), *surface.editor()->viewport(), clock);
+        std::atomic<double> sentMs{-1};
+        QWidget* target = surface.widget();
+        std::thread user([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(after));
+            const QString text(QChar(key).toLower());
+            sentMs = msSince(clock);
+            QCoreApplication::postEvent(target,
+                                        new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, text));
+            QCoreApplication::postEvent(
+                target, new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier, text));
+        });
+        while (watch.paintedMs < 0 && msSince(clock) < after + 2000.0)
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents,
+                                            5);
+        user.join();
+        return (watch.paintedMs < 0 ? msSince(clock) : watch.paintedMs) - sentMs;
     }
     double untilPainted(const std::function<void()>& action) {
         QElapsedTimer t;
