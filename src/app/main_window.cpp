@@ -342,10 +342,11 @@ void MainWindow::goToChange(Pos start) {
 void MainWindow::stepBetweenEvents(QTimer& timer, std::function<bool()> step) {
     // Not while long work lets events run: the user waits for that work (a save of 1 GB took
     // a sixth longer with the undo slot prepared beside it), and it holds views of the text
-    // that moving the editor's gap would leave pointing elsewhere.
+    // that moving the editor's gap would leave pointing elsewhere. Nor between a key and the
+    // repaint that shows it.
     timer.setInterval(0);
     connect(&timer, &QTimer::timeout, this, [this, &timer, step = std::move(step)] {
-        if (services_->InProgress()) return;
+        if (services_->InProgress() || background_->awaitingPaint()) return;
         if (!step()) timer.stop();
     });
 }

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QTest>
 #include <array>
 #include <random>
@@ -313,6 +314,68 @@ TEST(WrappingTest, FarCaretLandsInViewWhileWrappingGoesOn) {
     QTest::keyClick(shown.surface.widget(), Qt::Key_Home, Qt::ControlModifier);
     shown.settle();
     EXPECT_EQ(shown.sci(Sci::SCI_GETFIRSTVISIBLELINE), 0);
+}
+
+// Counts the slices of background work the component runs, and notes how many had run when a
+// key came and when the view next painted after it.
+class SlicesAroundKeys : public QObject {
+  public:
+    SlicesAroundKeys(QsciScintillaBase& editor, QTimer& idle) : editor_(editor) {
+        connect(&idle, &QTimer::timeout, this, [this] { ++slices; });
+        editor_.installEventFilter(this);
+        editor_.viewport()->installEventFilter(this);
+    }
+    int slices = 0;
+    int atKey = -1;
+    int atPaint = -1;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (watched == &editor_ && e->type() == QEvent::KeyPress) {
+            atKey = slices;
+            atPaint = -1;
+        } else if (watched != &editor_ && e->type() == QEvent::Paint && atKey >= 0 && atPaint < 0) {
+            atPaint = slices;
+        }
+        return false;
+    }
+
+  private:
+    QsciScintillaBase& editor_;
+};
+
+// Keys come as a user's keys come, posted to the event loop, while the editor wraps in the
+// background: each is painted before the next slice of that work, and the work goes on
+// between keys, and after a key that changes nothing on screen.
+TEST(WrappingTest, KeysArePaintedBeforeTheBackgroundWrappingGoesOn) {
+    ShownSurface shown(wrappingText(6000, 4));
+    QsciScintillaBase& editor = *shown.surface.editor();
+    BackgroundHold hold(editor);
+    QTimer* idle = componentIdleTimer(editor);
+    ASSERT_TRUE(idle != nullptr && idle->isActive()) << "wrapped before the keys";
+    SlicesAroundKeys watch(editor, *idle);
+    const auto post = [&](Qt::Key key, const QString& text) {
+        QCoreApplication::postEvent(&editor, new QKeyEvent(QEvent::KeyPress, key, {}, text));
+        QCoreApplication::postEvent(&editor, new QKeyEvent(QEvent::KeyRelease, key, {}, text));
+    };
+    int whileWrapping = 0;
+    for (int i = 0; i < 8; ++i) {
+        whileWrapping += idle->isActive() ? 1 : 0;
+        post(Qt::Key_X, "x");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return watch.atPaint >= 0; }, 5'000));
+        EXPECT_EQ(watch.atPaint, watch.atKey) << "key " << i;
+        const int before = watch.slices;
+        if (idle->isActive()) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return watch.slices > before; }));
+        }
+    }
+    EXPECT_GE(whileWrapping, 4) << "the wrapping ended before the keys could meet it";
+    EXPECT_EQ(shown.surface.Text().substr(0, 8), std::string(8, 'x'));
+
+    if (!idle->isActive()) return;
+    const int before = watch.slices;
+    post(Qt::Key_Shift, QString());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return watch.slices > before; }, 2'000));
 }
 
 }  // namespace
