@@ -15,8 +15,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A file of its own for each test: ctest runs them side by side.
 std::string writeTemp(const std::string& bytes) {
-    const std::string path = (fs::temp_directory_path() / "text-reader-test").string();
+    const std::string path =
+        (fs::temp_directory_path() /
+         ("text-reader-test-" +
+          std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())))
+            .string();
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
 }
