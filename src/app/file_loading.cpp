@@ -13,6 +13,7 @@
 
 #include "files/file_bytes.h"
 #include "files/opening_budget.h"
+#include "files/piece_reader.h"
 #include "files/text_reader.h"
 #include "platform/pure/line_end_stream.h"
 #include "platform/work_progress.h"
@@ -89,42 +90,37 @@ std::optional<LoadOutcome> loadEditable(int fd, std::uint64_t size, WorkProgress
 }
 
 // A file too large to edit goes into the surface as it is read, with no copy of its own: its
-// usual line end is taken from its start (the breaks are kept exactly either way).
+// usual line end is taken from its start (the breaks are kept exactly either way). The reading
+// and widening run on a thread beside the surface's own work on each piece.
 LoadOutcome loadReadOnly(int fd, std::uint64_t size, WorkProgress& progress, RichTextBox& surface,
                          LoadedFile& loaded, std::string& error) {
+    constexpr auto kWait = std::chrono::milliseconds(50);
     loaded.readOnly = true;
     loaded.text = surface.StartText(size + size / 16, true);
-    std::string piece(kPiece, '\0');
-    std::string text;
-    std::optional<LineEndStream> stream;
-    TextSurvey survey;
-    std::uint64_t done = 0;
+    PieceReader reader(fd, platformLineEnds(), kPiece, 2);
+    std::uint64_t read = 0;
     for (;;) {
-        const ssize_t got = readSome(fd, piece.data(), kPiece);
-        if (got < 0) {
-            error = std::strerror(errno);
-            return LoadOutcome::Failed;
+        std::optional<PieceReader::Piece> piece = reader.next(kWait);
+        if (!piece) {
+            if (!progress.tell(WorkProgress::share(read, size))) return LoadOutcome::Cancelled;
+            continue;
         }
-        const std::string_view bytes(piece.data(), static_cast<std::size_t>(got));
-        if (!stream) stream.emplace(detectLineEnds(bytes, platformLineEnds()));
-        text.clear();
-        if (got == 0) {
-            stream->finish(text);
-        } else {
-            stream->add(bytes, text);
-        }
-        if (!loaded.text->Append(text)) {
+        if (!loaded.text->Append(piece->text)) {
             error = "Not enough memory";
             return LoadOutcome::Failed;
         }
-        survey.add(text);
-        if (got == 0) break;
-        done += static_cast<std::uint64_t>(got);
-        if (!progress.tell(WorkProgress::share(done, size))) return LoadOutcome::Cancelled;
+        if (piece->last) break;
+        read = piece->fileBytes;
+        if (!progress.tell(WorkProgress::share(read, size))) return LoadOutcome::Cancelled;
     }
-    loaded.text->Describe(survey);
-    loaded.usual = stream->usual();
-    loaded.breaks = std::move(stream->breaks());
+    PieceReader::Outcome outcome = reader.take();
+    if (!outcome.error.empty()) {
+        error = outcome.error;
+        return LoadOutcome::Failed;
+    }
+    loaded.text->Describe(outcome.survey);
+    loaded.usual = outcome.usual;
+    loaded.breaks = std::move(outcome.breaks);
     return LoadOutcome::Loaded;
 }
 
