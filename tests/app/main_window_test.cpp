@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -90,6 +91,7 @@ TEST_F(MainWindowTest, TheTitleShowsOddNamesReadably) {
         << w.windowHandle()->title().toStdString();
     EXPECT_EQ(w.workspace().doc.filename, odd);
     EXPECT_TRUE(w.close());
+    std::remove(odd.c_str());  // Qt cannot name it to remove it with the directory
 }
 
 // Every arming restarts the countdown: while a key is held the caption waits, and it shows the
