@@ -8,33 +8,20 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <random>
+
+#include "temp_file.h"
 
 namespace scrivane {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A file of its own for each test: ctest runs them side by side.
-std::string writeTemp(const std::string& bytes) {
-    const std::string path =
-        (fs::temp_directory_path() /
-         ("piece-reader-test-" +
-          std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())))
-            .string();
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
-}
-
 TEST(PieceReader, PiecesJoinedAreWhatOneStreamOverTheFileGives) {
     std::mt19937 rng(7);
-    static constexpr const char kAlphabet[] = {'a', 'b', ' ', '\r', '\n', '\xC3', '\xA9'};
     for (int round = 0; round < 40; ++round) {
         const std::size_t length = round < 3 ? round : rng() % 20000;
-        std::string bytes(length, 'a');
-        const std::size_t letters = round % 4 == 1 ? 5 : sizeof kAlphabet;
-        for (char& c : bytes) c = kAlphabet[rng() % letters];
+        std::string bytes = mixedBytes(rng, length, round % 4 == 1);
         // Pieces of a few bytes split many a CR LF; one of 1 is taken as 1.
         const std::size_t pieceBytes = 1 + rng() % (round % 2 == 0 ? 8 : 3000);
         const std::size_t ahead = rng() % 3;
@@ -47,11 +34,10 @@ TEST(PieceReader, PiecesJoinedAreWhatOneStreamOverTheFileGives) {
         whole.finish(wholeText);
         ASSERT_EQ(wholeText, readLineEnds(bytes, LineEnds::CrLf).text) << round;
 
-        const std::string path = writeTemp(bytes);
-        const int fd = ::open(path.c_str(), O_RDONLY);
-        ASSERT_GE(fd, 0);
+        const TempFile file(bytes);
+        ASSERT_GE(file.fd(), 0);
         {
-            PieceReader reader(fd, LineEnds::CrLf, pieceBytes, ahead);
+            PieceReader reader(file.fd(), LineEnds::CrLf, pieceBytes, ahead);
             std::string joined;
             std::uint64_t fileBytes = 0;
             for (;;) {
@@ -73,8 +59,6 @@ TEST(PieceReader, PiecesJoinedAreWhatOneStreamOverTheFileGives) {
             EXPECT_EQ(outcome.survey.utf8(), wholeSurvey.utf8()) << round;
             EXPECT_EQ(outcome.survey.longestLine(), wholeSurvey.longestLine()) << round;
         }
-        ::close(fd);
-        fs::remove(path);
     }
 }
 
@@ -91,15 +75,12 @@ TEST(PieceReader, ErrorsAreToldAndAStopWaitsForNothing) {
     }
     ::close(dir);
     // Dropped (Escape) while its thread waits for room among the pieces not yet taken.
-    const std::string path = writeTemp(std::string(1 << 20, '\n'));
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    ASSERT_GE(fd, 0);
+    const TempFile file(std::string(1 << 20, '\n'));
+    ASSERT_GE(file.fd(), 0);
     {
-        PieceReader reader(fd, LineEnds::Lf, 4096, 1);
+        PieceReader reader(file.fd(), LineEnds::Lf, 4096, 1);
         ASSERT_TRUE(reader.next(std::chrono::seconds(10)));
     }
-    ::close(fd);
-    fs::remove(path);
 }
 
 }  // namespace

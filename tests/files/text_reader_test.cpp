@@ -7,43 +7,29 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <random>
+
+#include "temp_file.h"
 
 namespace scrivane {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A file of its own for each test: ctest runs them side by side.
-std::string writeTemp(const std::string& bytes) {
-    const std::string path =
-        (fs::temp_directory_path() /
-         ("text-reader-test-" +
-          std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())))
-            .string();
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
-}
-
 TEST(TextReader, ReadyTextGrowsIntoWhatReadingWholeGives) {
     std::mt19937 rng(5);
-    static constexpr const char kAlphabet[] = {'a', 'b', ' ', '\r', '\n', '\xC3', '\xA9'};
     for (int round = 0; round < 12; ++round) {
         // Some cross the reader's 1 MB reads and 4 MB hand-overs (a CR LF split between two
         // reads included), some are empty or tiny.
         const std::size_t length = round < 3 ? round : rng() % (round % 3 == 0 ? 9 << 20 : 5000);
-        std::string bytes(length, 'a');
         // Every fourth plain ASCII, so that its survey says UTF-8.
-        const std::size_t letters = round % 4 == 1 ? 5 : sizeof kAlphabet;
-        for (char& c : bytes) c = kAlphabet[rng() % letters];
+        std::string bytes = mixedBytes(rng, length, round % 4 == 1);
         if (round == 3 && length > (1 << 20)) bytes.replace((1 << 20) - 1, 2, "\r\n");
         const DocumentText whole = readLineEnds(bytes, LineEnds::CrLf);
-        const std::string path = writeTemp(bytes);
-        const int fd = ::open(path.c_str(), O_RDONLY);
-        ASSERT_GE(fd, 0);
+        const TempFile file(bytes);
+        ASSERT_GE(file.fd(), 0);
         {
-            TextReader reader(fd, bytes.size(), LineEnds::CrLf);
+            TextReader reader(file.fd(), bytes.size(), LineEnds::CrLf);
             std::size_t seen = 0;
             for (;;) {
                 const TextReader::Ready ready =
@@ -68,8 +54,6 @@ TEST(TextReader, ReadyTextGrowsIntoWhatReadingWholeGives) {
             EXPECT_EQ(outcome.survey.utf8(), wholeSurvey.utf8()) << round;
             EXPECT_EQ(outcome.survey.longestLine(), wholeSurvey.longestLine()) << round;
         }
-        ::close(fd);
-        fs::remove(path);
     }
 }
 
@@ -85,12 +69,9 @@ TEST(TextReader, ErrorsAreToldAndAStopWaitsForNothing) {
     }
     ::close(dir);
     // Dropped while it reads a long file (Escape): the thread stops and is waited for.
-    const std::string path = writeTemp(std::string(12 << 20, '\n'));
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    ASSERT_GE(fd, 0);
-    { TextReader reader(fd, 12 << 20, LineEnds::Lf); }
-    ::close(fd);
-    fs::remove(path);
+    const TempFile file(std::string(12 << 20, '\n'));
+    ASSERT_GE(file.fd(), 0);
+    { TextReader reader(file.fd(), 12 << 20, LineEnds::Lf); }
 }
 
 }  // namespace
