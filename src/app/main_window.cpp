@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <algorithm>
 
 #include "app/caption.h"
 #include "app/layout.h"
@@ -354,8 +355,10 @@ void MainWindow::stepBetweenEvents(QTimer& timer, std::function<bool()> step) {
 void MainWindow::ArmTimer() {
     // Arming restarts the countdown: the refresh follows the last arming, so a burst of keys
     // costs one refresh. After long work the user has waited longer than the delay already:
-    // the caption follows on the next turn of the event loop, once the command is done.
-    timer1_.start(std::exchange(refreshAtOnce_, false) ? std::chrono::milliseconds(0)
+    // the caption follows once the command is done and its result painted (the check of a
+    // marked gigabyte takes a moment of its own).
+    constexpr std::chrono::milliseconds kAfterPaint{50};
+    timer1_.start(std::exchange(refreshAtOnce_, false) ? std::min(kAfterPaint, captionDelay_)
                                                        : captionDelay_);
     scheduleChangeStrip();
     if (!undoWarmer_.isActive()) undoWarmer_.start();
