@@ -320,6 +320,17 @@ TEST_F(MainWindowTest, TheGapFollowsTheCaretButWaitsForLongWork) {
     ASSERT_NE(keys, nullptr);
     // Opened, the gap is at the end and the caret at the start.
     EXPECT_TRUE(QTest::qWaitFor([&] { return gap() == 0; }, 10'000)) << gap();
+    // A few lines down, or to the middle, the next key moves the gap; near the end it goes
+    // ahead in the pause.
+    for (int i = 0; i < 3; ++i) QTest::keyClick(keys, Qt::Key_Down);
+    ws.mergedoc.SetSelStart(ws.mergedoc.TextLength() / 2);
+    ws.view.ArmTimer();
+    QTest::qWait(100);
+    EXPECT_EQ(gap(), 0);
+    ws.mergedoc.SetSelStart(ws.mergedoc.TextLength() - 2000);
+    ws.view.ArmTimer();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return gap() == ws.mergedoc.TextLength() - 2000; }, 10'000))
+        << gap();
 
     QTest::keyClick(keys, Qt::Key_End, Qt::ControlModifier);
     QTest::keyClick(keys, Qt::Key_X);
