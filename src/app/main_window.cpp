@@ -20,7 +20,6 @@
 #include "navigate/goto_line.h"
 #include "platform/qt/background_hold.h"
 #include "platform/qt/change_strip.h"
-#include "platform/qt/gap_follower.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/scintilla_surface.h"
 #include "recovery/recovery_keeper.h"
@@ -96,7 +95,7 @@ MainWindow::MainWindow(std::vector<std::string> arguments, const WindowTimings& 
     stepBetweenEvents(undoWarmer_,
                       [this] { return warmUndoSlot(ws_->undo, *mergedoc_, undoWarmStep_); });
     stepBetweenEvents(gapFollower_,
-                      [this] { return bringGapTowardSelection(*mergedoc_->editor(), gapStep_); });
+                      [this] { return mergedoc_->BringGapTowardSelection(gapStep_); });
 
     buildSearchBar();
     buildMenus();

@@ -1,6 +1,7 @@
 #include "platform/qt/scintilla_surface.h"
 #include "platform/qt/document_filler.h"
 #include "platform/qt/editor_document.h"
+#include "platform/qt/gap_follower.h"
 
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
@@ -685,7 +686,15 @@ void ScintillaSurface::insertRaw(Pos pos, std::string_view bytes, const Marking&
 
 // ---- change reports ----
 
+bool ScintillaSurface::BringGapTowardSelection(std::size_t step) {
+    movingGap_ = true;
+    const bool more = bringGapTowardSelection(*editor_, step);
+    movingGap_ = false;
+    return more;
+}
+
 void ScintillaSurface::onModified(int position, int type, int length) {
+    if (movingGap_) return;
     const bool insertion = (type & Sci::SC_MOD_BEFOREINSERT) != 0;
     if (!insertion && (type & Sci::SC_MOD_BEFOREDELETE) == 0) return;
     if (insertion) {

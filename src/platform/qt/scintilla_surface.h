@@ -44,6 +44,10 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput, private Selec
     QsciScintilla* editor() const;
     // What tells assistive technology about caret moves and text changes.
     SurfaceAnnouncer& announcer() { return announcer_; }
+    // Brings the editor's gap toward the selection (platform/qt/gap_follower); the byte it may
+    // insert and take back again is kept from the marks and the change reports. True while the
+    // gap is still on its way.
+    bool BringGapTowardSelection(std::size_t step);
 
     // The window's menu shortcuts: the editor's own commands on these keys are unbound, so
     // that the keys reach the menus' actions. Each call replaces the keys given before.
@@ -189,6 +193,7 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput, private Selec
     int writeDepth_ = 0;
     int pendingChanges_ = 0;
     bool deliveryPosted_ = false;
+    bool movingGap_ = false;  // the editor's edits change no text
     SurfaceAnnouncer announcer_{*editor_};
 };
 
