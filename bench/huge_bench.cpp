@@ -23,6 +23,8 @@
 //            "nothing found" box appears, the whole document searched
 //   key      a typed letter after f3, until repainted (the first of a typing run: it takes
 //            the undo snapshot)
+//   key-mid  Ctrl+G to the middle line, a pause of 300 ms, then a letter: until repainted
+//            (a note gives the same to 3/4 of the lines, with no pause)
 //   track    Ctrl+T, then 1000 edits at random lines (Ctrl+G, the line number, Enter, End, a
 //            letter) with the event loop running between keys: the time of all of them
 //   save     Ctrl+S until the window answers again, the file written and flushed; done
@@ -250,6 +252,17 @@ void typeKeys(Shown& shown) {
     say(std::string("note ") + note);
 }
 
+// Ctrl+G to `line`, a user's pause of `pauseMs`, then a key: timed from the key until the
+// surface has painted it. Far from where the last edit was, the key's edit would first move
+// the editor's gap there.
+double typeAfterJump(Shown& shown, std::size_t line, int pauseMs) {
+    QLineEdit* gotoBox = searchBarBox(shown.window, 2);
+    type(shown.surface.widget(), Qt::Key_G, Qt::ControlModifier);
+    QTest::keyClicks(gotoBox, QString::number(line));
+    type(gotoBox, Qt::Key_Return);
+    return shown.typed(Qt::Key_Z, pauseMs);
+}
+
 void runOpen(const ChildArgs& a) {
     DialogWatch dialogs;
     step("caption");
@@ -279,6 +292,13 @@ void runOpen(const ChildArgs& a) {
     }
     step("key");
     typeKeys(shown);
+    step("key-mid");
+    value("key-mid", typeAfterJump(shown, a.lines / 2, 300));
+    step("key-three-quarters");
+    char note[80];
+    std::snprintf(note, sizeof note, "a key right after Ctrl+G to 3/4 of the lines: %.0f ms",
+                  typeAfterJump(shown, a.lines / 4 * 3, 0));
+    say(std::string("note ") + note);
 }
 
 void runGoto(const ChildArgs& a) {
@@ -705,7 +725,7 @@ void measure(const std::string& path, const std::string& editable, Run& run) {
     if (readOnly) {
         cells.emplace_back("read-only");
     } else {
-        for (const char* name : {"key", "track", "save", "retrack", "compare"})
+        for (const char* name : {"key", "key-mid", "track", "save", "retrack", "compare"})
             cells.push_back(timeCell(wrapped, name, wc.ms));
     }
     cells.push_back(peakCell(wrapped, "peak-open", mib));
