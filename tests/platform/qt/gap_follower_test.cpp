@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <array>
 #include <random>
 
 #include "surface_fixture.h"
@@ -33,15 +34,13 @@ std::string randomText(std::mt19937& rng) {
     return text;
 }
 
+// Plain, deleted (red, struck through) and inserted (blue) runs.
 std::vector<TextRun> randomRuns(std::mt19937& rng, std::size_t length) {
     std::vector<TextRun> runs;
-    for (std::size_t at = 0; at < length;) {
-        const std::size_t run = std::min(length - at, std::size_t{1} + rng() % 40);
-        // Plain, deleted (red, struck through) or inserted (blue).
+    for (std::size_t at = 0, run = 0; at < length; at += run) {
+        run = std::min(length - at, std::size_t{1} + rng() % 40);
         const std::size_t kind = rng() % 3;
-        const Colour colours[] = {kPlain, kDeletedRed, kInsertedBlue};
-        runs.push_back({run, colours[kind], kind == 1});
-        at += run;
+        runs.push_back({run, std::array{kPlain, kDeletedRed, kInsertedBlue}[kind], kind == 1});
     }
     return runs;
 }
@@ -77,7 +76,8 @@ TEST_F(GapFollowerTest, AJumpAheadBringsTheGapAndChangesNothingElse) {
     constexpr std::size_t kStep = 4;  // jumps of more than 16 bytes are followed
     std::mt19937 rng(7);
     int followed = 0;
-    surface.editor()->resize(600, 400);
+    int aboveView = 0;  // the editor shows the caret, below the selection's start
+    surface.editor()->resize(400, 120);
     for (int round = 0; round < 80; ++round) {
         surface.SetRightMargin(round % 2 == 0 ? 0 : 60000);  // Wrap Text on, off
         const std::string text = randomText(rng);
@@ -106,33 +106,17 @@ TEST_F(GapFollowerTest, AJumpAheadBringsTheGapAndChangesNothingElse) {
             while ((static_cast<unsigned char>(text[expected]) & 0xC0) == 0x80) --expected;
             if (text[expected - 1] == '\r') --expected;
         }
-        // Not when it is a short way, nor above the view.
+        // Not when it is a short way, nor above the view, whose styling the editor would redo.
         if (expected <= 4 * kStep || static_cast<long>(expected) < viewStart) {
+            aboveView += expected > 4 * kStep;
             expected = 0;
         } else {
             ++followed;
         }
         EXPECT_EQ(gap, static_cast<long>(expected)) << round;
     }
-    EXPECT_GT(followed, 40);
-}
-
-// Inserting above the view would make the editor style the text again from there down to it.
-TEST_F(GapFollowerTest, ASelectionAboveTheViewLeavesTheGap) {
-    std::string text;
-    for (int i = 0; i < 500; ++i) text += "line " + std::to_string(i) + "\r\n";
-    surface.SetRightMargin(60000);
-    surface.SetText(text);
-    surface.editor()->resize(400, 200);
-    sci(Sci::SCI_SETSEL, 2000, 2000);
-    sci(Sci::SCI_GETRANGEPOINTER, 0, static_cast<long>(text.size() + 1));
-    sci(Sci::SCI_SETFIRSTVISIBLELINE, 300);
-    ASSERT_EQ(sci(Sci::SCI_GETFIRSTVISIBLELINE), 300);
-    surface.BringGapTowardSelection(4);
-    EXPECT_EQ(sci(Sci::SCI_GETGAPPOSITION), 0);
-    sci(Sci::SCI_SETFIRSTVISIBLELINE, 100);
-    surface.BringGapTowardSelection(4);
-    EXPECT_EQ(sci(Sci::SCI_GETGAPPOSITION), 2000);
+    EXPECT_GT(followed, 30) << aboveView;
+    EXPECT_GT(aboveView, 5) << followed;
 }
 
 }  // namespace
