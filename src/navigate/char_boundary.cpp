@@ -12,16 +12,7 @@ Pos charBoundaryAtOrBefore(const RichTextBox& rtb, Pos pos) {
     const Pos from = std::max<Pos>(0, pos - 3);
     const std::string_view window = rtb.TextRange(from, pos - from + 4);
     const auto at = static_cast<std::size_t>(pos - from);
-    if (at > 0 && at < window.size() && window[at - 1] == '\r' && window[at] == '\n') {
-        return pos - 1;
-    }
-    if (!rtb.IsUtf8()) return pos;
-    for (std::size_t start = at; start-- > 0;) {
-        if ((static_cast<unsigned char>(window[start]) & 0xC0) == 0x80) continue;
-        const std::size_t length = charLengthAt(window, start, true);
-        return start + length > at ? from + static_cast<Pos>(start) : pos;
-    }
-    return pos;
+    return from + static_cast<Pos>(charBoundaryInWindow(window, at, rtb.IsUtf8()));
 }
 
 Pos charEndAt(const RichTextBox& rtb, Pos pos) {

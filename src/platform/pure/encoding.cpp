@@ -78,6 +78,16 @@ std::size_t charLengthAt(std::string_view text, std::size_t pos, bool utf8Docume
     return n;
 }
 
+std::size_t charBoundaryInWindow(std::string_view window, std::size_t at, bool utf8Document) {
+    if (at > 0 && at < window.size() && window[at - 1] == '\r' && window[at] == '\n') return at - 1;
+    if (!utf8Document) return at;
+    for (std::size_t start = at; start-- > 0;) {
+        if (isContinuation(static_cast<unsigned char>(window[start]))) continue;
+        return start + charLengthAt(window, start, true) > at ? start : at;
+    }
+    return at;
+}
+
 std::size_t charStartBefore(std::string_view text, std::size_t pos, bool utf8Document) {
     if (pos == 0) return 0;
     if (pos > text.size()) pos = text.size();

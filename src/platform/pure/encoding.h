@@ -31,4 +31,9 @@ std::size_t utf8Prefix(std::string_view text, std::size_t count);
 std::size_t charLengthAt(std::string_view text, std::size_t pos, bool utf8Document);
 std::size_t charStartBefore(std::string_view text, std::size_t pos, bool utf8Document);
 
+// The character boundary at or before byte `at` of `window`, which holds the three bytes
+// before it and the four from it where the text has them: never between the CR and LF of a line
+// break, nor inside a UTF-8 character of a UTF-8 document, where one keystroke would split it.
+std::size_t charBoundaryInWindow(std::string_view window, std::size_t at, bool utf8Document);
+
 }  // namespace scrivane

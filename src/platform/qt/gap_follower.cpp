@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
+
+#include "platform/pure/encoding.h"
 
 namespace scrivane {
 
@@ -15,10 +18,18 @@ long sci(QsciScintillaBase& editor, unsigned int msg, unsigned long wParam = 0, 
     return editor.SendScintilla(msg, wParam, lParam);
 }
 
-bool continuationByte(QsciScintillaBase& editor, std::int64_t pos) {
-    const auto byte = static_cast<unsigned char>(
-        sci(editor, Sci::SCI_GETCHARAT, static_cast<unsigned long>(pos)));
-    return (byte & 0xC0) == 0x80;
+// The character boundary at or before `pos`, read a byte at a time: reading a range could
+// move the gap.
+std::int64_t boundaryAtOrBefore(QsciScintillaBase& editor, std::int64_t pos) {
+    const std::int64_t from = std::max<std::int64_t>(0, pos - 3);
+    const std::int64_t end = std::min<std::int64_t>(pos + 4, sci(editor, Sci::SCI_GETLENGTH));
+    std::string window;
+    for (std::int64_t at = from; at < end; ++at)
+        window +=
+            static_cast<char>(sci(editor, Sci::SCI_GETCHARAT, static_cast<unsigned long>(at)));
+    const bool utf8 = sci(editor, Sci::SCI_GETCODEPAGE) == Sci::SC_CP_UTF8;
+    return from + static_cast<std::int64_t>(
+                      charBoundaryInWindow(window, static_cast<std::size_t>(pos - from), utf8));
 }
 
 // Moves the gap forward to `to` by inserting a byte there and deleting it: one copy of the
@@ -26,9 +37,7 @@ bool continuationByte(QsciScintillaBase& editor, std::int64_t pos) {
 // character, so that the byte changes no line and no character while it is there; and never
 // above the view, whose styling the editor would redo from there down.
 void insertAndTakeBack(QsciScintillaBase& editor, std::int64_t to, std::int64_t gap) {
-    while (to > gap && continuationByte(editor, to)) --to;
-    if (to > gap && sci(editor, Sci::SCI_GETCHARAT, static_cast<unsigned long>(to - 1)) == '\r')
-        --to;
+    to = boundaryAtOrBefore(editor, to);
     const long topLine = sci(editor, Sci::SCI_DOCLINEFROMVISIBLE,
                              static_cast<unsigned long>(sci(editor, Sci::SCI_GETFIRSTVISIBLELINE)));
     if (to <= gap ||
