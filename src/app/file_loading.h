@@ -13,8 +13,6 @@ namespace scrivane {
 // A file read into a text the surface does not show yet.
 struct LoadedFile {
     std::unique_ptr<PendingText> text;
-    // The text as opened, for an editable document; empty for a read-only one.
-    std::string stored;
     LineEnds usual = LineEnds::Lf;
     std::vector<LineBreak> breaks;
     bool readOnly = false;

@@ -74,8 +74,13 @@ void openfile(Workspace& ws, const std::string& fname) {
         ws.mergedoc.TakeText(std::move(file.text), file.breaks);
         ws.doc.storedBreaks = std::move(file.breaks);
         ws.mergedoc.SetEnabled(true);
-        ws.doc.stored.set(std::move(file.stored));
-        if (!file.readOnly) ws.doc.stored.sameAs(ws.mergedoc.Revision());
+        if (file.readOnly) {
+            ws.doc.stored.set("");
+        } else {
+            // Just opened, the document's text is the file's: followed, not copied.
+            ws.doc.stored.follow(ws.mergedoc);
+            ws.doc.stored.sameAs(ws.mergedoc.Revision());
+        }
 
         setRecent(ws, path);
         if (file.readOnly) {

@@ -1,8 +1,5 @@
 #include "app/saving.h"
 
-#include <chrono>
-#include <future>
-
 #include "app/caption.h"
 #include "app/file_io.h"
 #include "app/settings_store.h"
@@ -25,7 +22,7 @@ bool confirmOverwrite(Workspace& ws, const std::string& fname) {
     DocumentText onDisk;
     std::string error;
     if (readDocumentFile(fname, onDisk, error) &&
-        (onDisk.text == ws.doc.stored.text() || onDisk.text == realContent(ws.mergedoc))) {
+        (ws.doc.stored.equals({onDisk.text, {}}) || onDisk.text == realContent(ws.mergedoc))) {
         return true;
     }
     return ws.services.MessageBox(changedOnDiskMessage(fname, ws.doc, *modified),
@@ -69,28 +66,20 @@ bool savefile(Workspace& ws, const std::string& fname) {
         const ByteSource bytes = [&](const PieceSink& sink) {
             return writeLineEndsInPieces(text, usual, breaks, kSavePiece, sink);
         };
-        // The text as saved is what "unmodified" compares with from now on. Its copy is made
-        // on a thread of its own while the file is written: the fresh pages of a large one cost
-        // about as much as the writing.
-        auto kept = std::async(std::launch::async, [text] { return std::string(text); });
         // A break is never longer in the file than in the text, so the text's length bounds
-        // what is written; written in place, the old content's copy comes first. The copy of
-        // the text may take the last tenth.
+        // what is written; written in place, the old content's copy comes first.
         const auto told = [&](const SaveProgress& p) {
-            progress.tell(0.9 *
-                          WorkProgress::share(p.copiedAside + p.written, p.oldSize + text.size()));
+            progress.tell(WorkProgress::share(p.copiedAside + p.written, p.oldSize + text.size()));
         };
         if (!saveFileBytes(fname, bytes, error, told)) {
-            // Before the message box, whose events may change the text the copy reads.
-            kept.wait();
             ws.services.MessageBox(openingError(error, fname), Buttons::Ok, Icon::None);
             return false;
         }
-        while (kept.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
-            progress.tell(0.95);
-        ws.doc.stored.set(kept.get());
     }
 
+    // The text as saved is what "unmodified" compares with from now on: the document's own,
+    // followed from here with no copy.
+    ws.doc.stored.follow(ws.mergedoc);
     ws.doc.stored.sameAs(ws.mergedoc.Revision());
     ws.doc.storedBreaks = std::move(breaks);
     ws.doc.filename = fname;

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "document/stored_text.h"
 #include "platform/pure/line_ends.h"
 #include "platform/pure/rich_text.h"
 
@@ -14,13 +15,12 @@ namespace scrivane {
 
 // One snapshot of the editing surface: its content with colours and strike-through, the
 // line breaks the file wrote otherwise than usual, the selection and whether change tracking
-// was on. The text is shared with the stored text when they are equal, as right after a file
-// is opened.
+// was on. The text is the stored text's when they are equal, as right after a file is opened.
 struct UndoEntry {
-    // The text: the stored text itself when they are equal, else the first `ownLength` bytes
-    // of `own`. The bytes of `own` beyond them are room prepared for the next snapshot into
-    // this slot, never part of this one.
-    std::shared_ptr<const std::string> shared;
+    // The text: that version of the stored text when they are equal, else the first
+    // `ownLength` bytes of `own`. The bytes of `own` beyond them are room prepared for the
+    // next snapshot into this slot, never part of this one.
+    StoredText::Version shared;
     std::string own;
     std::size_t ownLength = 0;
     std::vector<TextRun> runs;
@@ -30,9 +30,7 @@ struct UndoEntry {
     bool tracking = false;
     std::uint64_t revision = 0;  // the surface's revision when the snapshot was taken
 
-    std::string_view text() const {
-        return shared ? std::string_view(*shared) : std::string_view(own).substr(0, ownLength);
-    }
+    std::string text() const { return shared ? shared.copy() : own.substr(0, ownLength); }
 };
 
 // One level of undo made of two snapshots that Undo swaps.

@@ -7,12 +7,11 @@ namespace {
 
 // Per byte of the file, at the peak of opening: the component's text (breaks widened to CR LF
 // and room for a first paste), its style bytes with Wrap Text on, and its line index and
-// wrapping tables; an editable document also keeps the text as opened, for the modified
-// check, Undo and Track Changes. Measured on files of short lines, which cost the most per
-// byte; a few megabytes more for the program itself.
+// wrapping tables. The text as opened is the component's own until edits change it. Measured
+// on files of short lines, which cost the most per byte; a few megabytes more for the program
+// itself.
 constexpr double kComponentText = 1.1;
 constexpr double kStyles = 1.0;
-constexpr double kStoredText = 1.05;
 constexpr std::uint64_t kProgram = std::uint64_t{200} << 20;
 
 std::uint64_t megabytes(std::uint64_t bytes) {
@@ -26,8 +25,7 @@ OpeningBudget openingBudget(std::uint64_t fileBytes, std::optional<std::uint64_t
     OpeningBudget budget;
     budget.mode = fileBytes > kLargestEditable ? OpenMode::ReadOnly : OpenMode::Editable;
     const bool styled = wrap && fileBytes <= kLargestStyled;
-    double factor = kComponentText + (styled ? kStyles : 0.0);
-    if (budget.mode == OpenMode::Editable) factor += kStoredText;
+    const double factor = kComponentText + (styled ? kStyles : 0.0);
     budget.needed = static_cast<std::uint64_t>(static_cast<double>(fileBytes) * factor) + kProgram;
     budget.fits = !available || budget.needed <= *available;
     return budget;

@@ -8,8 +8,9 @@
 
 namespace scrivane {
 
-PieceReader::PieceReader(int fd, LineEnds fallback, std::size_t pieceBytes, std::size_t ahead)
-    : fallback_(fallback), ahead_(ahead == 0 ? 1 : ahead) {
+PieceReader::PieceReader(int fd, LineEnds fallback, std::size_t pieceBytes, std::size_t ahead,
+                         UsualEnding usual)
+    : fallback_(fallback), ahead_(ahead == 0 ? 1 : ahead), usual_(usual) {
     thread_ = std::thread([this, fd, pieceBytes] { run(fd, pieceBytes); });
 }
 
@@ -58,6 +59,8 @@ void PieceReader::run(int fd, std::size_t pieceBytes) {
             }
             piece.fileBytes = read;
             if (piece.last && stream) {
+                if (usual_ == UsualEnding::OfWholeFile && outcome_.error.empty())
+                    stream->settleUsual(fallback_);
                 outcome_.usual = stream->usual();
                 outcome_.breaks = std::move(stream->breaks());
             }

@@ -16,14 +16,19 @@
 
 namespace scrivane {
 
+// Which line ending a file read in pieces counts as usual: the one its first piece shows, or
+// the one reading it whole finds (the breaks are then noted again at the end).
+enum class UsualEnding { OfFirstPiece, OfWholeFile };
+
 // Reads a file on a thread of its own into document text (every break CR LF) piece by piece,
 // for a caller that hands each piece on and drops it: a file too large to be held twice. At
 // most `ahead` pieces wait for the caller, so the reading stays that far ahead and no more.
-// The usual line ending is the one the file's first piece shows.
 class PieceReader {
   public:
-    // Starts reading `fd` (left open) in reads of `pieceBytes`.
-    PieceReader(int fd, LineEnds fallback, std::size_t pieceBytes, std::size_t ahead);
+    // Starts reading `fd` (left open) in reads of `pieceBytes`. The breaks are noted against
+    // the usual line ending `usual` says.
+    PieceReader(int fd, LineEnds fallback, std::size_t pieceBytes, std::size_t ahead,
+                UsualEnding usual);
     // Stops reading and waits for the thread.
     ~PieceReader();
     PieceReader(const PieceReader&) = delete;
@@ -53,6 +58,7 @@ class PieceReader {
 
     LineEnds fallback_;
     std::size_t ahead_;
+    UsualEnding usual_;
     Outcome outcome_;  // written by the thread alone until it has pushed the last piece
 
     std::mutex mutex_;

@@ -52,9 +52,9 @@ class SurfaceEvents {
     virtual void ReadOnlyRefused() {}
 };
 
-// Told of every change of a surface's text as it is made: `removed` bytes at `pos` give way
-// to `inserted` bytes. A replacement of the whole content is one such change from 0. Called
-// from inside the edit: a watcher only takes note.
+// Told of every change of a surface's text just before it is made: `removed` bytes at `pos`,
+// still there to read, give way to `inserted` bytes. A replacement of the whole content is one
+// such change from 0. Called from inside the edit: a watcher only takes note.
 class TextEditWatcher {
   public:
     virtual ~TextEditWatcher() = default;
@@ -130,17 +130,18 @@ class RichTextBox : public TextBuffer, public TextView {
     virtual bool ReadOnly() const = 0;
 
     void SetEvents(SurfaceEvents* events) { events_ = events; }
-    void SetEditWatcher(TextEditWatcher* watcher) { editWatcher_ = watcher; }
+    void AddEditWatcher(TextEditWatcher* watcher) { editWatchers_.push_back(watcher); }
+    void RemoveEditWatcher(TextEditWatcher* watcher) { std::erase(editWatchers_, watcher); }
 
   protected:
     SurfaceEvents* events() const { return events_; }
     void noteEdit(Pos pos, Pos removed, Pos inserted) const {
-        if (editWatcher_) editWatcher_->TextEdited(pos, removed, inserted);
+        for (TextEditWatcher* watcher : editWatchers_) watcher->TextEdited(pos, removed, inserted);
     }
 
   private:
     SurfaceEvents* events_ = nullptr;
-    TextEditWatcher* editWatcher_ = nullptr;
+    std::vector<TextEditWatcher*> editWatchers_;
 };
 
 }  // namespace scrivane

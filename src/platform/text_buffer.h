@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -13,6 +14,31 @@ namespace scrivane {
 // break is written to the file. Positions are byte offsets from 0; a CR LF pair counts two.
 // Implemented by the Qt-free marked text (tests, tools) and by the editing surface over the
 // component's own document (the program: the bytes exist once).
+// A text as it lies in memory: two runs of bytes, the second often empty, read without moving
+// either. Valid until the next change of content or TextRange.
+struct TextParts {
+    std::string_view first;
+    std::string_view second;
+
+    Pos size() const { return static_cast<Pos>(first.size() + second.size()); }
+    // Appends the views of bytes [from, to), clamped to the text, to `out`.
+    void slice(Pos from, Pos to, std::vector<std::string_view>& out) const {
+        const auto split = static_cast<Pos>(first.size());
+        from = std::clamp<Pos>(from, 0, size());
+        to = std::clamp<Pos>(to, from, size());
+        if (from < split) {
+            const Pos end = std::min(to, split);
+            out.push_back(
+                first.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(end - from)));
+        }
+        if (to > split) {
+            const Pos start = std::max(from, split) - split;
+            out.push_back(second.substr(static_cast<std::size_t>(start),
+                                        static_cast<std::size_t>(to - split - start)));
+        }
+    }
+};
+
 class TextBuffer {
   public:
     virtual ~TextBuffer() = default;
@@ -26,6 +52,8 @@ class TextBuffer {
     // True when the text is exactly `other`; leaves the text where it lies, where
     // TextRange(0, TextLength()) may first move most of it.
     virtual bool TextEquals(std::string_view other) const = 0;
+    // The whole text where it lies, as TextParts; here, where it lies in one run.
+    virtual TextParts Parts() const { return {TextRange(0, TextLength()), {}}; }
     // True when the content is shown as UTF-8; otherwise one byte is one Latin-1 character.
     virtual bool IsUtf8() const = 0;
     virtual Pos GetLineFromChar(Pos pos) const = 0;  // line index from 0

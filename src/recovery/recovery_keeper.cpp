@@ -76,12 +76,12 @@ RecoveryKeeper::RecoveryKeeper(Workspace& ws, std::string dir, std::function<boo
         }
         QMetaObject::invokeMethod(this, "takeResult", Qt::QueuedConnection);
     });
-    ws_.mergedoc.SetEditWatcher(&span_);
-    restartFrom(ws_.doc.stored.shared());
+    ws_.mergedoc.AddEditWatcher(&span_);
+    restartFrom(ws_.doc.stored.kept());
 }
 
 RecoveryKeeper::~RecoveryKeeper() {
-    ws_.mergedoc.SetEditWatcher(nullptr);
+    ws_.mergedoc.RemoveEditWatcher(&span_);
     writer_.reset();
 }
 
@@ -133,8 +133,8 @@ void RecoveryKeeper::restartFrom(std::shared_ptr<const std::string> text) {
     const Pos length = ws_.mergedoc.TextLength();
     // The stored text, just opened or saved, is known to be there without a pass over it.
     const bool holds =
-        text && (text == ws_.doc.stored.shared() ? holdsStored(ws_.mergedoc, ws_.doc.stored)
-                                                 : ws_.mergedoc.TextEquals(*text));
+        text && (text == ws_.doc.stored.kept() ? holdsStored(ws_.mergedoc, ws_.doc.stored)
+                                               : ws_.mergedoc.TextEquals(*text));
     if (holds) {
         pendingBase_ = std::move(text);
         span_.restart(length);
@@ -177,7 +177,7 @@ void RecoveryKeeper::leaveDocument() {
 
 void RecoveryKeeper::documentOpened() {
     leaveDocument();
-    restartFrom(ws_.doc.stored.shared());
+    restartFrom(ws_.doc.stored.kept());
     // A read-only document never has edits to keep, and no earlier work fits into it.
     if (ws_.mergedoc.ReadOnly()) return;
     const RecoveryOffer offer = offerRecovery(ws_, store_);
@@ -194,7 +194,7 @@ void RecoveryKeeper::documentOpened() {
 
 void RecoveryKeeper::documentSaved() {
     leaveDocument();
-    restartFrom(ws_.doc.stored.shared());
+    restartFrom(ws_.doc.stored.kept());
     arm();
 }
 
@@ -297,9 +297,13 @@ void RecoveryKeeper::copyStep() {
         const auto needed = static_cast<std::size_t>(copySpan_.middleLength());
         const std::size_t take = std::min(timing_.step, needed - copied_);
         if (take > 0) {
-            const std::string_view bytes = ws_.mergedoc.TextRange(
-                copySpan_.head + static_cast<Pos>(copied_), static_cast<Pos>(take));
-            if (bytes.size() != take) {
+            // Read where the text lies: a range across the editor's gap would first move it.
+            const Pos from = copySpan_.head + static_cast<Pos>(copied_);
+            std::vector<std::string_view> views;
+            ws_.mergedoc.Parts().slice(from, from + static_cast<Pos>(take), views);
+            std::size_t got = 0;
+            for (const std::string_view view : views) got += view.size();
+            if (got != take) {
                 // The text is not as long as counted: start over with all of it.
                 state_ = State::Idle;
                 restartFrom(nullptr);
@@ -307,8 +311,10 @@ void RecoveryKeeper::copyStep() {
                 arm();
                 return;
             }
-            std::memcpy(staging_.data() + copied_, bytes.data(), bytes.size());
-            copied_ += take;
+            for (const std::string_view view : views) {
+                std::memcpy(staging_.data() + copied_, view.data(), view.size());
+                copied_ += view.size();
+            }
         }
         if (copied_ == needed) {
             finishSnapshot();

@@ -23,8 +23,9 @@ namespace {
 enum class Streamed { Equal, Different, Unsure };
 
 Streamed compareStripped(std::string_view text, const std::vector<TextRun>& runs,
-                         std::string_view stored) {
-    std::size_t at = 0;  // next byte of `stored` to match
+                         const std::vector<std::string_view>& stored) {
+    std::size_t piece = 0;  // of `stored`, and its next byte to match
+    std::size_t at = 0;
     std::size_t pos = 0;
     char lastKept = '\0';
     bool afterRemoval = false;
@@ -34,7 +35,11 @@ Streamed compareStripped(std::string_view text, const std::vector<TextRun>& runs
         if (afterRemoval && ((lastKept == '\r') != (c == '\n'))) return Streamed::Unsure;
         afterRemoval = false;
         lastKept = c;
-        if (at >= stored.size() || stored[at] != c) return Streamed::Different;
+        while (piece < stored.size() && at == stored[piece].size()) {
+            ++piece;
+            at = 0;
+        }
+        if (piece == stored.size() || stored[piece][at] != c) return Streamed::Different;
         ++at;
         return Streamed::Equal;
     };
@@ -57,7 +62,11 @@ Streamed compareStripped(std::string_view text, const std::vector<TextRun>& runs
     }
     if (const Streamed step = walk(pos, text.size()); step != Streamed::Equal) return step;
     if (afterRemoval && lastKept == '\r') return Streamed::Unsure;
-    return at == stored.size() ? Streamed::Equal : Streamed::Different;
+    while (piece < stored.size() && at == stored[piece].size()) {
+        ++piece;
+        at = 0;
+    }
+    return piece == stored.size() ? Streamed::Equal : Streamed::Different;
 }
 
 }  // namespace
@@ -67,9 +76,19 @@ bool isUnchanged(const RichTextBox& mergedoc, const StoredText& stored) {
     if (mergedoc.ReadOnly()) return true;
     if (stored.knownSameAs(mergedoc.Revision())) return true;
     std::vector<TextRun> runs = mergedoc.Runs();
-    if (runs.empty()) return mergedoc.TextEquals(stored.text());
+    if (runs.empty()) return holdsStored(mergedoc, stored);
     const std::string_view text = mergedoc.TextRange(0, mergedoc.TextLength());
-    switch (compareStripped(text, runs, stored.text())) {
+    // The stored text's pieces of this text come from the same view.
+    const TextParts whole{text, {}};
+    std::string copy;  // of a stored text that follows some other text, which never happens
+    std::vector<std::string_view> pieces;
+    if (stored.follows(mergedoc) || stored.kept()) {
+        pieces = stored.pieces(whole);
+    } else {
+        copy = stored.version().copy();
+        pieces = {copy};
+    }
+    switch (compareStripped(text, runs, pieces)) {
         case Streamed::Equal:
             return true;
         case Streamed::Different:
@@ -77,7 +96,8 @@ bool isUnchanged(const RichTextBox& mergedoc, const StoredText& stored) {
         case Streamed::Unsure:
             break;
     }
-    return strippedText(RichText{std::string(text), std::move(runs)}) == stored.text();
+    const std::string real = strippedText(RichText{std::string(text), std::move(runs)});
+    return samePieces(pieces, {real});
 }
 
 bool isUnchanged(const RichTextBox& mergedoc, const StoredText& stored, ModifiedCheck& last) {

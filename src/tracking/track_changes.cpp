@@ -129,7 +129,7 @@ void mnuTrackChanges_Click(Workspace& ws) {
         // Struck text or markers went: the caret's offset means nothing any more.
         if (static_cast<Pos>(real.text.size()) != rtb.TextLength()) caret = 0;
         // Compare first: if that fails, the document and the mode stay as they were.
-        const std::shared_ptr<const std::string> stored = ws.doc.stored.shared();
+        const std::shared_ptr<const std::string> stored = ws.doc.stored.whole();
         CompareEngine engine;
         std::string dump;
         if (!compare(ws, engine, real.text, *stored, dump)) {
@@ -175,13 +175,14 @@ bool compareWithFile(Workspace& ws, const std::string& chosen) {
         ws.services.MessageBox(error + " opening " + chosen, Buttons::Ok, Icon::None);
         return false;
     }
-    // A document still as opened or saved is its stored text: compared from there, it needs
-    // no copy of its own (on a large document, the largest block of the command).
+    // A document still as opened or saved is its stored text: compared from a copy kept
+    // there, it needs none of its own (on a large document, the largest block of the command).
     std::shared_ptr<const std::string> stored;
     RichText copy;
     if (ws.mergedoc.Runs().empty() && ws.doc.stored.knownSameAs(ws.mergedoc.Revision())) {
-        stored = ws.doc.stored.shared();
-    } else {
+        stored = ws.doc.stored.kept();
+    }
+    if (!stored) {
         copy = realDocument(ws.mergedoc);
     }
     const RealText docnew =

@@ -8,9 +8,9 @@ void setundobuffer(UndoBuffer& undo, const RichTextBox& mergedoc, const StoredTe
     UndoEntry& entry = undo.entries[static_cast<std::size_t>(undo.undoslot)];
     if (holdsStored(mergedoc, stored)) {
         // The own storage stays, prepared for the next snapshot that needs a copy.
-        entry.shared = stored.shared();
+        entry.shared = stored.version();
     } else {
-        entry.shared.reset();
+        entry.shared = {};
         mergedoc.CopyText(entry.own);
         entry.ownLength = entry.own.size();
     }
@@ -31,7 +31,7 @@ bool mnuUndo_Click(UndoBuffer& undo, RichTextBox& mergedoc, const StoredText& st
     undo.undoslot = 1 - undo.undoslot;
 
     const UndoEntry& entry = undo.entries[static_cast<std::size_t>(undo.undoslot)];
-    mergedoc.SetContent(RichText{std::string(entry.text()), entry.runs, entry.breaks});
+    mergedoc.SetContent(RichText{entry.text(), entry.runs, entry.breaks});
     mergedoc.SetSelStart(entry.selstart);
     mergedoc.SetSelLength(entry.sellength);
     tracking = entry.tracking;

@@ -28,8 +28,8 @@ class RecoveryHooksTest : public AppTest {
         quick.quiet = 20ms;
         quick.longest = 200ms;
         keeper = std::make_unique<RecoveryKeeper>(
-            ws, recoveryDir(), [this] { return mergedoc.Text() == ws.doc.stored.text(); }, quick,
-            self);
+            ws, recoveryDir(), [this] { return mergedoc.Text() == ws.doc.stored.version().copy(); },
+            quick, self);
         view.onOpened = [this] { keeper->documentOpened(); };
         view.onSaved = [this] { keeper->documentSaved(); };
         view.onClosed = [this] { keeper->documentClosed(); };

@@ -37,7 +37,10 @@ TEST(PieceReader, PiecesJoinedAreWhatOneStreamOverTheFileGives) {
         const TempFile file(bytes);
         ASSERT_GE(file.fd(), 0);
         {
-            PieceReader reader(file.fd(), LineEnds::CrLf, pieceBytes, ahead);
+            // Half the rounds take the whole file's usual ending, as reading it whole does.
+            const UsualEnding usual =
+                round % 3 == 0 ? UsualEnding::OfFirstPiece : UsualEnding::OfWholeFile;
+            PieceReader reader(file.fd(), LineEnds::CrLf, pieceBytes, ahead, usual);
             std::string joined;
             std::uint64_t fileBytes = 0;
             for (;;) {
@@ -52,8 +55,14 @@ TEST(PieceReader, PiecesJoinedAreWhatOneStreamOverTheFileGives) {
             const PieceReader::Outcome outcome = reader.take();
             EXPECT_EQ(outcome.error, "") << round;
             EXPECT_EQ(joined, wholeText) << round;
-            EXPECT_EQ(outcome.usual, whole.usual()) << round;
-            EXPECT_EQ(outcome.breaks, whole.breaks()) << round;
+            if (usual == UsualEnding::OfFirstPiece) {
+                EXPECT_EQ(outcome.usual, whole.usual()) << round;
+                EXPECT_EQ(outcome.breaks, whole.breaks()) << round;
+            } else {
+                const DocumentText read = readLineEnds(bytes, LineEnds::CrLf);
+                EXPECT_EQ(outcome.usual, read.usual) << round;
+                EXPECT_EQ(outcome.breaks, read.breaks) << round;
+            }
             TextSurvey wholeSurvey;
             wholeSurvey.add(wholeText);
             EXPECT_EQ(outcome.survey.utf8(), wholeSurvey.utf8()) << round;
@@ -66,7 +75,7 @@ TEST(PieceReader, ErrorsAreToldAndAStopWaitsForNothing) {
     const int dir = ::open(fs::temp_directory_path().c_str(), O_RDONLY | O_DIRECTORY);
     ASSERT_GE(dir, 0);
     {
-        PieceReader reader(dir, LineEnds::Lf, 4096, 2);
+        PieceReader reader(dir, LineEnds::Lf, 4096, 2, UsualEnding::OfWholeFile);
         std::optional<PieceReader::Piece> piece;
         while (!(piece = reader.next(std::chrono::milliseconds(10)))) {
         }
@@ -78,7 +87,7 @@ TEST(PieceReader, ErrorsAreToldAndAStopWaitsForNothing) {
     const TempFile file(std::string(1 << 20, '\n'));
     ASSERT_GE(file.fd(), 0);
     {
-        PieceReader reader(file.fd(), LineEnds::Lf, 4096, 1);
+        PieceReader reader(file.fd(), LineEnds::Lf, 4096, 1, UsualEnding::OfWholeFile);
         ASSERT_TRUE(reader.next(std::chrono::seconds(10)));
     }
 }

@@ -59,7 +59,7 @@ Pos offPair(const RichTextBox& surface, Pos pos) {
 TEST(ChangedSpan, TheSurfaceReportsEveryChangeOfItsText) {
     ScintillaSurface surface;
     ChangedSpan span;
-    surface.SetEditWatcher(&span);
+    surface.AddEditWatcher(&span);
     std::mt19937 rng(5);
     surface.SetText("alpha\r\nbeta\r\ngamma\r\n");
     std::string base = surface.Text();
@@ -95,7 +95,7 @@ TEST(ChangedSpan, TheSurfaceReportsEveryChangeOfItsText) {
         }
         ASSERT_EQ(rebuilt(base, surface.Text(), span), surface.Text()) << "step " << step;
     }
-    surface.SetEditWatcher(nullptr);
+    surface.RemoveEditWatcher(&span);
 }
 
 }  // namespace

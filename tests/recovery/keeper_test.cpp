@@ -60,8 +60,8 @@ class Editor {
         mergedoc.SetText(text);
         ws.doc.stored.set(text);
         keeper = std::make_unique<RecoveryKeeper>(
-            ws, dir, [this] { return mergedoc.Text() == ws.doc.stored.text(); }, quickTiming(),
-            self);
+            ws, dir, [this] { return mergedoc.Text() == ws.doc.stored.version().copy(); },
+            quickTiming(), self);
     }
 
     // An edit as the window reports it, then the keeper's work until it is idle again.
@@ -76,7 +76,7 @@ class Editor {
     // What the caption would have found: the document equals its stored text.
     void captionSaw() {
         ws.modified = ModifiedCheck{true, mergedoc.Revision(), ws.doc.stored.generation(),
-                                    mergedoc.Text() == ws.doc.stored.text()};
+                                    mergedoc.Text() == ws.doc.stored.version().copy()};
     }
 
     ScintillaSurface mergedoc;
@@ -179,7 +179,8 @@ TEST_F(KeeperTest, OfferedAtOpeningAndHandledByTheAnswer) {
             EXPECT_EQ(next.mergedoc.Content(), kRecovered);
             EXPECT_TRUE(next.ws.trackChanges);
             EXPECT_EQ(next.mergedoc.SelStart(), 9);
-            EXPECT_NE(next.mergedoc.Text(), next.ws.doc.stored.text());  // shows as modified
+            EXPECT_NE(next.mergedoc.Text(),
+                      next.ws.doc.stored.version().copy());  // shows as modified
             // The old file goes once this editor has written its own.
             next.settle();
             EXPECT_EQ(next.keeper->currentFile(),

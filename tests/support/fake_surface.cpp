@@ -2,6 +2,7 @@
 
 #include "files/file_bytes.h"
 #include "platform/pure/line_ends.h"
+#include "platform/pure/rich_text_crlf.h"
 #include "platform/pure/utf8.h"
 
 namespace scrivane {
@@ -68,9 +69,11 @@ void FakeSurface::SetContent(const RichText& doc) {
     const Pos oldLength = TextLength();
     selection_.forgetChosen();
     readOnly_ = false;
-    text_.SetContent(doc);
+    // Watchers hear of the change before it, with the length it will have.
+    const RichText fitted = richTextWithCrLf(doc);
+    noteEdit(0, oldLength, static_cast<Pos>(fitted.text.size()));
+    text_.SetContent(fitted);
     anchor_ = caret_ = 0;
-    noteEdit(0, oldLength, TextLength());
     pendingChanges_ += (oldLength > 0 ? 1 : 0) + (TextLength() > 0 ? 1 : 0);
 }
 

@@ -185,7 +185,7 @@ TEST_F(TrackingTest, RandomEditsAgreeWithTheModel) {
                       isUnchanged(mergedoc, ws.doc.stored))
                 << "round " << round << " step " << step << ": " << what;
             ASSERT_EQ(isUnchanged(mergedoc, ws.doc.stored),
-                      realContent(mergedoc) == ws.doc.stored.text())
+                      realContent(mergedoc) == ws.doc.stored.version().copy())
                 << "round " << round << " step " << step << ": " << what;
         }
         ws.doc.stored.set(m.unstruck() + "tail");  // the comparison itself is not what is tested

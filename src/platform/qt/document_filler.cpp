@@ -49,6 +49,10 @@ bool DocumentFiller::Append(std::string_view text) {
     return true;
 }
 
+std::uint64_t DocumentFiller::length() const {
+    return static_cast<std::uint64_t>(view_->SendScintilla(Sci::SCI_GETLENGTH));
+}
+
 void DocumentFiller::Describe(const TextSurvey& survey) {
     utf8_ = survey.utf8();
     longestLine_ = survey.longestLine();

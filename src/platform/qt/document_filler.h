@@ -25,6 +25,7 @@ class DocumentFiller final : public PendingText {
     void Describe(const TextSurvey& survey) override;
 
     bool readOnly() const { return readOnly_; }
+    std::uint64_t length() const;
     // Whether a line longer than `limit` bytes went in.
     bool hasLineLongerThan(std::uint64_t limit) const { return longestLine_ > limit; }
     // The filled document, with one reference the caller now holds; the filler is spent.

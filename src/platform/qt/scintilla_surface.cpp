@@ -348,29 +348,30 @@ std::uint64_t ScintillaSurface::Revision() const {
 }
 
 void ScintillaSurface::CopyText(std::string& into) const {
-    // The two halves around the editor's gap, read where they lie: asking for the whole text
-    // at once would first move the gap to the end.
-    const Pos length = TextLength();
-    const Pos gap = std::clamp<Pos>(sci(Sci::SCI_GETGAPPOSITION), 0, length);
-    const auto size = static_cast<std::size_t>(length);
+    // Read where it lies: asking for the whole text at once would first move the gap to the end.
+    const TextParts parts = Parts();
+    const auto size = static_cast<std::size_t>(parts.size());
     // Room to grow, so that a copy of a slightly longer text next time finds its memory there.
     if (into.capacity() < size) into.reserve(size + size / 16 + kAllocationSlack);
     into.resize(size);
-    if (gap > 0) std::memcpy(into.data(), TextRange(0, gap).data(), static_cast<std::size_t>(gap));
-    if (length > gap) {
-        std::memcpy(into.data() + gap, TextRange(gap, length - gap).data(),
-                    static_cast<std::size_t>(length - gap));
+    if (!parts.first.empty()) std::memcpy(into.data(), parts.first.data(), parts.first.size());
+    if (!parts.second.empty()) {
+        std::memcpy(into.data() + parts.first.size(), parts.second.data(), parts.second.size());
     }
 }
 
-bool ScintillaSurface::TextEquals(std::string_view other) const {
+TextParts ScintillaSurface::Parts() const {
+    // The halves around the editor's gap, each asked for on its own side, so neither moves.
     const Pos length = TextLength();
-    if (static_cast<std::size_t>(length) != other.size()) return false;
-    // Each half around the gap as it lies.
     const Pos gap = std::clamp<Pos>(sci(Sci::SCI_GETGAPPOSITION), 0, length);
-    const auto split = static_cast<std::size_t>(gap);
-    return TextRange(0, gap) == other.substr(0, split) &&
-           TextRange(gap, length - gap) == other.substr(split);
+    return {TextRange(0, gap), TextRange(gap, length - gap)};
+}
+
+bool ScintillaSurface::TextEquals(std::string_view other) const {
+    if (static_cast<std::size_t>(TextLength()) != other.size()) return false;
+    const TextParts parts = Parts();
+    return parts.first == other.substr(0, parts.first.size()) &&
+           parts.second == other.substr(parts.first.size());
 }
 
 std::string ScintillaSurface::SelText() const {
@@ -448,6 +449,7 @@ void ScintillaSurface::replaceAll(std::string_view text, const std::vector<TextR
     // copy alone takes a third of a second per 100 MB. Count the two changes here instead.
     const Pos oldLength = TextLength();
     const bool hadText = oldLength > 0;
+    noteEdit(0, oldLength, static_cast<Pos>(text.size()));
     sci(Sci::SCI_SETMODEVENTMASK, 0);
     ++revision_;
     if (readOnly_) {
@@ -459,7 +461,6 @@ void ScintillaSurface::replaceAll(std::string_view text, const std::vector<TextR
     fillEmpty(text);
     marks_.reset(TextLength());
     sci(Sci::SCI_SETMODEVENTMASK, kAnnouncedChanges);
-    noteEdit(0, oldLength, static_cast<Pos>(text.size()));
     announcer_.replacedAll();
     pendingChanges_ += (hadText ? 1 : 0) + (text.empty() ? 0 : 1);
     paintRuns(runs);
@@ -490,6 +491,7 @@ void ScintillaSurface::TakeText(std::unique_ptr<PendingText> text,
     WriteScope scope(*this);
     selection_.forgetChosen();
     const Pos oldLength = TextLength();
+    noteEdit(0, oldLength, static_cast<Pos>(filler.length()));
     sci(Sci::SCI_SETMODEVENTMASK, 0);
     ++revision_;
     const long document = filler.takeDocument();
@@ -508,7 +510,6 @@ void ScintillaSurface::TakeText(std::unique_ptr<PendingText> text,
     }
     marks_.reset(length);
     sci(Sci::SCI_SETMODEVENTMASK, kAnnouncedChanges);
-    noteEdit(0, oldLength, length);
     announcer_.replacedAll();
     pendingChanges_ += (oldLength > 0 ? 1 : 0) + (length > 0 ? 1 : 0);
     sci(Sci::SCI_GOTOPOS, 0);

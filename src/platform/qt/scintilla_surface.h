@@ -100,6 +100,7 @@ class ScintillaSurface : public RichTextBox, private SurfaceInput, private Selec
     std::string_view TextRange(Pos pos, Pos len) const override;
     void CopyText(std::string& into) const override;
     bool TextEquals(std::string_view other) const override;
+    TextParts Parts() const override;
     std::uint64_t Revision() const override;
     bool HasStrike() const override;
     bool IsUtf8() const override;

@@ -1,0 +1,137 @@
+#include "document/stored_text.h"
+
+#include <algorithm>
+
+namespace scrivane {
+namespace {
+
+std::string joined(const std::vector<std::string_view>& pieces) {
+    std::size_t size = 0;
+    for (const std::string_view piece : pieces) size += piece.size();
+    std::string text;
+    text.reserve(size);
+    for (const std::string_view piece : pieces) text += piece;
+    return text;
+}
+
+}  // namespace
+
+std::string StoredText::Version::copy() const {
+    if (!state_) return {};
+    if (state_->text) return *state_->text;
+    return joined(state_->changes.pieces(state_->live->Parts()));
+}
+
+StoredText::StoredText() : state_(std::make_shared<State>()) {
+    state_->text = std::make_shared<const std::string>();
+}
+
+StoredText::~StoredText() {
+    watch(nullptr);
+}
+
+StoredText& StoredText::operator=(StoredText&& other) noexcept {
+    if (this == &other) return *this;
+    RichTextBox* live = other.watched_;
+    other.watch(nullptr);
+    watch(live);
+    sameAs_ = other.sameAs_;
+    state_ = std::move(other.state_);
+    other.state_ = std::make_shared<State>();
+    other.state_->text = std::make_shared<const std::string>();
+    followers_ = std::move(other.followers_);
+    other.followers_.clear();
+    generation_ = std::max(generation_, other.generation_) + 1;
+    return *this;
+}
+
+void StoredText::set(std::string text) {
+    auto state = std::make_shared<State>();
+    state->text = std::make_shared<const std::string>(std::move(text));
+    replaceState(std::move(state));
+}
+
+void StoredText::follow(RichTextBox& live) {
+    if (watched_ != &live) {
+        // Versions that followed another text would no longer hear of its edits.
+        for (const std::weak_ptr<State>& follower : followers_) {
+            if (const auto state = follower.lock()) keepWhole(*state);
+        }
+        followers_.clear();
+        watch(&live);
+    }
+    auto state = std::make_shared<State>();
+    state->live = &live;
+    followers_.push_back(state);
+    replaceState(std::move(state));
+}
+
+void StoredText::replaceState(std::shared_ptr<State> state) {
+    state_ = std::move(state);
+    ++generation_;
+    sameAs_.reset();
+    // Versions no longer held need no more telling.
+    followers_.erase(std::remove_if(followers_.begin(), followers_.end(),
+                                    [](const std::weak_ptr<State>& f) { return f.expired(); }),
+                     followers_.end());
+}
+
+void StoredText::watch(RichTextBox* live) {
+    if (watched_ == live) return;
+    if (watched_) watched_->RemoveEditWatcher(this);
+    watched_ = live;
+    if (watched_) watched_->AddEditWatcher(this);
+}
+
+StoredText::Version StoredText::version() const {
+    Version version;
+    version.state_ = state_;
+    return version;
+}
+
+std::shared_ptr<const std::string> StoredText::whole() {
+    keepWhole(*state_);
+    return state_->text;
+}
+
+void StoredText::keepWhole(State& state) {
+    if (state.text) return;
+    state.text =
+        std::make_shared<const std::string>(joined(state.changes.pieces(state.live->Parts())));
+    state.changes = OriginalText{};
+    state.live = nullptr;
+}
+
+std::shared_ptr<const std::string> StoredText::kept() const {
+    return state_->text;
+}
+
+Pos StoredText::size() const {
+    if (state_->text) return static_cast<Pos>(state_->text->size());
+    return state_->changes.size(state_->live->TextLength());
+}
+
+bool StoredText::equals(const TextParts& other) const {
+    if (size() != other.size()) return false;
+    const auto own = state_->live ? pieces(state_->live->Parts()) : pieces({});
+    return samePieces(own, {other.first, other.second});
+}
+
+std::vector<std::string_view> StoredText::pieces(const TextParts& live) const {
+    if (state_->text) return {std::string_view(*state_->text)};
+    return state_->changes.pieces(live);
+}
+
+void StoredText::TextEdited(Pos pos, Pos removed, Pos inserted) {
+    for (const std::weak_ptr<State>& follower : followers_) {
+        const auto state = follower.lock();
+        if (state && !state->text) state->changes.edited(*state->live, pos, removed, inserted);
+    }
+}
+
+bool holdsStored(const TextBuffer& text, const StoredText& stored) {
+    return stored.knownSameAs(text.Revision()) ||
+           (stored.size() == text.TextLength() && stored.equals(text.Parts()));
+}
+
+}  // namespace scrivane
