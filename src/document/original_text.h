@@ -22,6 +22,7 @@ class OriginalText {
     // The original's length, given the live text's.
     Pos size(Pos liveLength) const;
     bool untouched() const { return changes_.empty(); }
+    std::size_t changeCount() const { return changes_.size(); }
 
   private:
     // Live bytes [at, at + length) stand where the original had `original`.

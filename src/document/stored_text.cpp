@@ -5,6 +5,8 @@
 namespace scrivane {
 namespace {
 
+constexpr std::size_t kMostFollowedChanges = 2048;
+
 std::string joined(const std::vector<std::string_view>& pieces) {
     std::size_t size = 0;
     for (const std::string_view piece : pieces) size += piece.size();
@@ -125,7 +127,14 @@ std::vector<std::string_view> StoredText::pieces(const TextParts& live) const {
 void StoredText::TextEdited(Pos pos, Pos removed, Pos inserted) {
     for (const std::weak_ptr<State>& follower : followers_) {
         const auto state = follower.lock();
-        if (state && !state->text) state->changes.edited(*state->live, pos, removed, inserted);
+        if (!state || state->text) continue;
+        // Each edit costs a pass over the changes after it: past this many, as after a
+        // Replace All over every line, the text made whole costs less.
+        if (state->changes.changeCount() >= kMostFollowedChanges) {
+            keepWhole(*state);
+            continue;
+        }
+        state->changes.edited(*state->live, pos, removed, inserted);
     }
 }
 

@@ -79,6 +79,55 @@ TEST_F(MainWindowTest, OpensAtTheLineAndFollowsTyping) {
     EXPECT_TRUE(w.close());
 }
 
+// The text as opened or saved, which the document's own text stands for until edits change
+// it, through the keys and the event loop: typing taken back is unmodified again, and Undo
+// after a save brings back the text as opened, which a second save writes byte for byte.
+TEST_F(MainWindowTest, TheTextAsOpenedOrSavedOutlivesEditsAndSaves) {
+    const std::string opened =
+        "one\r\n two\n thr\x06"
+        "ee\r four\n";
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << opened;
+    const auto onDisk = [&] {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    MainWindow w({path});
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    const QString base = "Scrivane ver. 1.2 - " + QString::fromStdString(path);
+    ASSERT_TRUE(waitForCaption(w, base + " (line 1/4 unmodified)"))
+        << w.windowTitle().toStdString();
+    QWidget* keys = QApplication::focusWidget();
+    ASSERT_NE(keys, nullptr);
+    const auto caption = [&](const char* state) {
+        return waitForCaption(w, base + " (line 2/4" + state + ")");
+    };
+
+    QTest::keyClick(keys, Qt::Key_Down);
+    QTest::keyClicks(keys, "XY");
+    EXPECT_TRUE(caption("")) << w.windowTitle().toStdString();
+    QTest::keyClick(keys, Qt::Key_Backspace);
+    QTest::keyClick(keys, Qt::Key_Backspace);
+    EXPECT_TRUE(caption(" unmodified")) << w.windowTitle().toStdString();
+
+    QTest::keyClicks(keys, "XY");
+    QTest::keyClick(keys, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(caption(" unmodified")) << w.windowTitle().toStdString();
+    EXPECT_EQ(onDisk(),
+              "one\r\nXY two\n thr\x06"
+              "ee\r four\n");
+    // The typing run goes on past the save: one Undo takes it back whole.
+    QTest::keyClick(keys, Qt::Key_Q);
+    EXPECT_TRUE(caption("")) << w.windowTitle().toStdString();
+    QTest::keyClick(keys, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(caption("")) << w.windowTitle().toStdString();
+    QTest::keyClick(keys, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(caption(" unmodified")) << w.windowTitle().toStdString();
+    EXPECT_EQ(onDisk(), opened);
+    EXPECT_TRUE(w.close());
+}
+
 // The title shows a file name as it is: "[*]" is not taken as Qt's modified mark, and bytes
 // that are not UTF-8 are escaped instead of lost.
 TEST_F(MainWindowTest, TheTitleShowsOddNamesReadably) {

@@ -136,6 +136,13 @@ TEST(StoredText, KeepsOnlyWhatEditsTookAway) {
     }
     EXPECT_EQ(own, 7u);
     EXPECT_EQ(stored.version().copy(), text);
+
+    // Edits in thousands of places, as Replace All makes them: past a few thousand changes the
+    // text is kept whole, and stays the text as it was.
+    for (Pos at = surface.TextLength() - 10; at > 0; at -= 7) surface.InsertAt(at, "+", Marking{});
+    EXPECT_NE(stored.kept(), nullptr);
+    EXPECT_EQ(stored.version().copy(), text);
+    EXPECT_FALSE(holdsStored(surface, stored));
 }
 
 }  // namespace
