@@ -71,6 +71,9 @@ void openfile(Workspace& ws, const std::string& fname) {
 
         ws.mergedoc.SetEnabled(false);
         ws.trackChanges = false;
+        // The snapshots of the document before are of no more use, and a version of its
+        // stored text held by one would keep a copy of all of it when the text goes.
+        ws.undo = UndoBuffer{};
         ws.mergedoc.TakeText(std::move(file.text), file.breaks);
         ws.doc.storedBreaks = std::move(file.breaks);
         ws.mergedoc.SetEnabled(true);
@@ -83,12 +86,8 @@ void openfile(Workspace& ws, const std::string& fname) {
         }
 
         setRecent(ws, path);
-        if (file.readOnly) {
-            // Nothing to take back in a text that cannot change.
-            ws.undo = UndoBuffer{};
-        } else {
-            setundobuffer(ws.undo, ws.mergedoc, ws.doc.stored, ws.trackChanges);
-        }
+        // Nothing to take back in a text that cannot change.
+        if (!file.readOnly) setundobuffer(ws.undo, ws.mergedoc, ws.doc.stored, ws.trackChanges);
         ws.keys.typingrun = false;
         ws.view.OptionsChanged();
         ws.services.SetBusy(false);

@@ -34,14 +34,21 @@ StoredText::~StoredText() {
 
 StoredText& StoredText::operator=(StoredText&& other) noexcept {
     if (this == &other) return *this;
-    RichTextBox* live = other.watched_;
+    // The versions this one followed go on following, as long as they are held, unless
+    // `other` follows another text.
+    if (other.watched_ && other.watched_ != watched_) {
+        for (const std::weak_ptr<State>& follower : followers_) {
+            if (const auto state = follower.lock()) keepWhole(*state);
+        }
+        followers_.clear();
+        watch(other.watched_);
+    }
     other.watch(nullptr);
-    watch(live);
     sameAs_ = other.sameAs_;
     state_ = std::move(other.state_);
     other.state_ = std::make_shared<State>();
     other.state_->text = std::make_shared<const std::string>();
-    followers_ = std::move(other.followers_);
+    followers_.insert(followers_.end(), other.followers_.begin(), other.followers_.end());
     other.followers_.clear();
     generation_ = std::max(generation_, other.generation_) + 1;
     return *this;

@@ -70,6 +70,8 @@ void runAgainstModel(RichTextBox& surface, unsigned seed) {
                 // Saved: the document's text is the stored text from here; the version an
                 // undo snapshot holds keeps the text before.
                 held.emplace_back(stored.version(), model);
+                // As New starts the document's state afresh.
+                if (rng() % 3 == 0) stored = StoredText();
                 if (rng() % 4 == 0) {
                     stored.set(surface.Text());
                 } else {
