@@ -30,10 +30,7 @@ void OriginalText::edited(const TextBuffer& live, Pos pos, Pos removed, Pos inse
         at = c->at + c->length;
     }
     parts.slice(at, to, views);
-    std::size_t bytes = 0;
-    for (const std::string_view view : views) bytes += view.size();
-    merged.original.reserve(bytes);
-    for (const std::string_view view : views) merged.original += view;
+    merged.original = joinedPieces(views);
 
     const Pos shift = inserted - removed;
     auto next = changes_.erase(first, last);
@@ -58,6 +55,15 @@ std::vector<std::string_view> OriginalText::pieces(const TextParts& live) const 
 Pos OriginalText::size(Pos liveLength) const {
     for (const Change& c : changes_) liveLength += static_cast<Pos>(c.original.size()) - c.length;
     return liveLength;
+}
+
+std::string joinedPieces(const std::vector<std::string_view>& pieces) {
+    std::size_t size = 0;
+    for (const std::string_view piece : pieces) size += piece.size();
+    std::string text;
+    text.reserve(size);
+    for (const std::string_view piece : pieces) text += piece;
+    return text;
 }
 
 bool samePieces(const std::vector<std::string_view>& a, const std::vector<std::string_view>& b) {

@@ -21,7 +21,6 @@ class OriginalText {
     std::vector<std::string_view> pieces(const TextParts& live) const;
     // The original's length, given the live text's.
     Pos size(Pos liveLength) const;
-    bool untouched() const { return changes_.empty(); }
     std::size_t changeCount() const { return changes_.size(); }
 
   private:
@@ -34,6 +33,9 @@ class OriginalText {
     // In order, apart: changes that touch become one.
     std::vector<Change> changes_;
 };
+
+// The pieces one after another.
+std::string joinedPieces(const std::vector<std::string_view>& pieces);
 
 // Whether two texts given in pieces hold the same bytes. Pieces that are the same memory are
 // not read: a text and its original share all that did not change.

@@ -7,21 +7,21 @@ namespace {
 
 constexpr std::size_t kMostFollowedChanges = 2048;
 
-std::string joined(const std::vector<std::string_view>& pieces) {
-    std::size_t size = 0;
-    for (const std::string_view piece : pieces) size += piece.size();
-    std::string text;
-    text.reserve(size);
-    for (const std::string_view piece : pieces) text += piece;
-    return text;
+}  // namespace
+
+std::vector<std::string_view> StoredText::piecesOf(const State& state, const TextParts& live) {
+    if (state.text) return {std::string_view(*state.text)};
+    return state.changes.pieces(live);
 }
 
-}  // namespace
+std::vector<std::string_view> StoredText::piecesOf(const State& state) {
+    return piecesOf(state, state.live ? state.live->Parts() : TextParts{});
+}
 
 std::string StoredText::Version::copy() const {
     if (!state_) return {};
     if (state_->text) return *state_->text;
-    return joined(state_->changes.pieces(state_->live->Parts()));
+    return joinedPieces(piecesOf(*state_));
 }
 
 StoredText::StoredText() : state_(std::make_shared<State>()) {
@@ -37,10 +37,7 @@ StoredText& StoredText::operator=(StoredText&& other) noexcept {
     // The versions this one followed go on following, as long as they are held, unless
     // `other` follows another text.
     if (other.watched_ && other.watched_ != watched_) {
-        for (const std::weak_ptr<State>& follower : followers_) {
-            if (const auto state = follower.lock()) keepWhole(*state);
-        }
-        followers_.clear();
+        stopFollowing();
         watch(other.watched_);
     }
     other.watch(nullptr);
@@ -62,11 +59,7 @@ void StoredText::set(std::string text) {
 
 void StoredText::follow(RichTextBox& live) {
     if (watched_ != &live) {
-        // Versions that followed another text would no longer hear of its edits.
-        for (const std::weak_ptr<State>& follower : followers_) {
-            if (const auto state = follower.lock()) keepWhole(*state);
-        }
-        followers_.clear();
+        stopFollowing();
         watch(&live);
     }
     auto state = std::make_shared<State>();
@@ -83,6 +76,14 @@ void StoredText::replaceState(std::shared_ptr<State> state) {
     followers_.erase(std::remove_if(followers_.begin(), followers_.end(),
                                     [](const std::weak_ptr<State>& f) { return f.expired(); }),
                      followers_.end());
+}
+
+void StoredText::stopFollowing() {
+    // Versions that followed the text watched so far would no longer hear of its edits.
+    for (const std::weak_ptr<State>& follower : followers_) {
+        if (const auto state = follower.lock()) keepWhole(*state);
+    }
+    followers_.clear();
 }
 
 void StoredText::watch(RichTextBox* live) {
@@ -105,8 +106,7 @@ std::shared_ptr<const std::string> StoredText::whole() {
 
 void StoredText::keepWhole(State& state) {
     if (state.text) return;
-    state.text =
-        std::make_shared<const std::string>(joined(state.changes.pieces(state.live->Parts())));
+    state.text = std::make_shared<const std::string>(joinedPieces(piecesOf(state)));
     state.changes = OriginalText{};
     state.live = nullptr;
 }
@@ -122,13 +122,12 @@ Pos StoredText::size() const {
 
 bool StoredText::equals(const TextParts& other) const {
     if (size() != other.size()) return false;
-    const auto own = state_->live ? pieces(state_->live->Parts()) : pieces({});
-    return samePieces(own, {other.first, other.second});
+    return samePieces(piecesOf(*state_), {other.first, other.second});
 }
 
-std::vector<std::string_view> StoredText::pieces(const TextParts& live) const {
-    if (state_->text) return {std::string_view(*state_->text)};
-    return state_->changes.pieces(live);
+std::vector<std::string_view> StoredText::pieces(const TextBuffer& text,
+                                                 const TextParts& parts) const {
+    return state_->live == &text ? piecesOf(*state_, parts) : piecesOf(*state_);
 }
 
 void StoredText::TextEdited(Pos pos, Pos removed, Pos inserted) {

@@ -58,11 +58,9 @@ class StoredText final : public TextEditWatcher {
     Pos size() const;
     // Whether it holds exactly the bytes of `other`.
     bool equals(const TextParts& other) const;
-    // The text in order, slices of `live` (the followed text's parts, as the caller read
-    // them) among bytes kept here. Valid until the next edit.
-    std::vector<std::string_view> pieces(const TextParts& live) const;
-    // Whether it follows `text`: its pieces are then slices of that text's parts.
-    bool follows(const TextBuffer& text) const { return state_->live == &text; }
+    // The text in order, among bytes kept here slices of the text it follows: of `parts`,
+    // as the caller read them, when that is `text`. Valid until the next edit.
+    std::vector<std::string_view> pieces(const TextBuffer& text, const TextParts& parts) const;
 
     std::uint64_t generation() const { return generation_; }
     // The document's text at `revision` is this text (it was opened or saved from it): a
@@ -76,6 +74,11 @@ class StoredText final : public TextEditWatcher {
     void replaceState(std::shared_ptr<State> state);
     // Makes the whole text of a version that follows, which then follows no more.
     static void keepWhole(State& state);
+    // A version's text in order, the followed text's slices taken from `live`, or from that
+    // text's parts as they lie now.
+    static std::vector<std::string_view> piecesOf(const State& state, const TextParts& live);
+    static std::vector<std::string_view> piecesOf(const State& state);
+    void stopFollowing();
     void watch(RichTextBox* live);
 
     std::optional<std::uint64_t> sameAs_;

@@ -79,15 +79,7 @@ bool isUnchanged(const RichTextBox& mergedoc, const StoredText& stored) {
     if (runs.empty()) return holdsStored(mergedoc, stored);
     const std::string_view text = mergedoc.TextRange(0, mergedoc.TextLength());
     // The stored text's pieces of this text come from the same view.
-    const TextParts whole{text, {}};
-    std::string copy;  // of a stored text that follows some other text, which never happens
-    std::vector<std::string_view> pieces;
-    if (stored.follows(mergedoc) || stored.kept()) {
-        pieces = stored.pieces(whole);
-    } else {
-        copy = stored.version().copy();
-        pieces = {copy};
-    }
+    const std::vector<std::string_view> pieces = stored.pieces(mergedoc, {text, {}});
     switch (compareStripped(text, runs, pieces)) {
         case Streamed::Equal:
             return true;

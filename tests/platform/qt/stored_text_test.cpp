@@ -129,7 +129,7 @@ TEST(StoredText, KeepsOnlyWhatEditsTookAway) {
     EXPECT_EQ(stored.kept(), nullptr);
     const TextParts parts = surface.Parts();
     std::size_t own = 0;
-    for (const std::string_view piece : stored.pieces(parts)) {
+    for (const std::string_view piece : stored.pieces(surface, parts)) {
         const bool inText = (piece.data() >= parts.first.data() &&
                              piece.data() < parts.first.data() + parts.first.size()) ||
                             (piece.data() >= parts.second.data() &&
