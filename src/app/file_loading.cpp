@@ -53,12 +53,11 @@ std::optional<LoadOutcome> loadPieces(int fd, std::uint64_t size, OpenMode mode,
             if (!progress.tell(WorkProgress::share(read, size))) return LoadOutcome::Cancelled;
             continue;
         }
-        if (!loaded.text) {
-            loaded.text =
-                editable ? surface.StartText(std::min<std::uint64_t>(expectedLength(*piece, size),
-                                                                     kLargestEditable),
-                                             false)
-                         : surface.StartText(size + size / 16, true);
+        if (!loaded.text && editable) {
+            const std::uint64_t expected = expectedLength(*piece, size);
+            loaded.text = surface.StartText(std::min(expected, kLargestEditable), false);
+        } else if (!loaded.text) {
+            loaded.text = surface.StartText(size + size / 16, true);
         }
         if (editable && handed + piece->text.size() > kLargestEditable) return std::nullopt;
         if (!loaded.text->Append(piece->text)) {

@@ -78,16 +78,15 @@ void openfile(Workspace& ws, const std::string& fname) {
         ws.doc.storedBreaks = std::move(file.breaks);
         ws.mergedoc.SetEnabled(true);
         if (file.readOnly) {
+            // Nothing to compare with or take back in a text that cannot change.
             ws.doc.stored.set("");
         } else {
             // Just opened, the document's text is the file's: followed, not copied.
             ws.doc.stored.follow(ws.mergedoc);
             ws.doc.stored.sameAs(ws.mergedoc.Revision());
+            setundobuffer(ws.undo, ws.mergedoc, ws.doc.stored, ws.trackChanges);
         }
-
         setRecent(ws, path);
-        // Nothing to take back in a text that cannot change.
-        if (!file.readOnly) setundobuffer(ws.undo, ws.mergedoc, ws.doc.stored, ws.trackChanges);
         ws.keys.typingrun = false;
         ws.view.OptionsChanged();
         ws.services.SetBusy(false);

@@ -26,6 +26,11 @@ Streamed compareStripped(std::string_view text, const std::vector<TextRun>& runs
                          const std::vector<std::string_view>& stored) {
     std::size_t piece = 0;  // of `stored`, and its next byte to match
     std::size_t at = 0;
+    // Whether `stored` is all matched, past the pieces matched whole.
+    auto storedEnded = [&] {
+        for (; piece < stored.size() && at == stored[piece].size(); ++piece) at = 0;
+        return piece == stored.size();
+    };
     std::size_t pos = 0;
     char lastKept = '\0';
     bool afterRemoval = false;
@@ -35,11 +40,7 @@ Streamed compareStripped(std::string_view text, const std::vector<TextRun>& runs
         if (afterRemoval && ((lastKept == '\r') != (c == '\n'))) return Streamed::Unsure;
         afterRemoval = false;
         lastKept = c;
-        while (piece < stored.size() && at == stored[piece].size()) {
-            ++piece;
-            at = 0;
-        }
-        if (piece == stored.size() || stored[piece][at] != c) return Streamed::Different;
+        if (storedEnded() || stored[piece][at] != c) return Streamed::Different;
         ++at;
         return Streamed::Equal;
     };
@@ -62,11 +63,7 @@ Streamed compareStripped(std::string_view text, const std::vector<TextRun>& runs
     }
     if (const Streamed step = walk(pos, text.size()); step != Streamed::Equal) return step;
     if (afterRemoval && lastKept == '\r') return Streamed::Unsure;
-    while (piece < stored.size() && at == stored[piece].size()) {
-        ++piece;
-        at = 0;
-    }
-    return piece == stored.size() ? Streamed::Equal : Streamed::Different;
+    return storedEnded() ? Streamed::Equal : Streamed::Different;
 }
 
 }  // namespace
