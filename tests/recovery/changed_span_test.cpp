@@ -4,6 +4,7 @@
 
 #include "platform/qt/scintilla_surface.h"
 #include "recovery/changed_span.h"
+#include "support/surface_positions.h"
 
 namespace scrivane {
 namespace {
@@ -46,12 +47,6 @@ TEST(ChangedSpan, AnEditThatDoesNotFitKeepsNothing) {
     span.TextEdited(8, 5, 0);  // past the end as counted
     EXPECT_EQ(span.span().head, 0);
     EXPECT_EQ(span.span().tail, 0);
-}
-
-// Moves a position off the middle of a CR LF pair, which no edit may split.
-Pos offPair(const RichTextBox& surface, Pos pos) {
-    if (pos > 0 && surface.TextRange(pos - 1, 2) == "\r\n") return pos - 1;
-    return pos;
 }
 
 // The same on the real surface, through every way its text changes: typing over a

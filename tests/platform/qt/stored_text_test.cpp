@@ -11,14 +11,10 @@
 
 #include "platform/qt/scintilla_surface.h"
 #include "support/fake_surface.h"
+#include "support/surface_positions.h"
 
 namespace scrivane {
 namespace {
-
-Pos offPair(const RichTextBox& surface, Pos pos) {
-    if (pos > 0 && surface.TextRange(pos - 1, 2) == "\r\n") return pos - 1;
-    return pos;
-}
 
 void runAgainstModel(RichTextBox& surface, unsigned seed) {
     std::mt19937 rng(seed);
