@@ -4,6 +4,7 @@
 
 #include "editing/styled_edits.h"
 #include "navigate/goto_line.h"
+#include "navigate/parts_search.h"
 
 namespace scrivane {
 namespace {
@@ -16,10 +17,6 @@ bool haveFindText(Workspace& ws, SearchBarView& bar) {
     bar.SetFindText(ws.search.findtext);
     ws.search.findok = false;
     return true;
-}
-
-std::string_view wholeText(const RichTextBox& rtb) {
-    return rtb.TextRange(0, rtb.TextLength());
 }
 
 void selectMatch(Workspace& ws, const ByteRange& match) {
@@ -52,7 +49,7 @@ bool selectionIsMatch(const Workspace& ws, const SearchBarView& bar) {
     const RichTextBox& rtb = ws.mergedoc;
     const ByteRange selected{static_cast<std::size_t>(rtb.SelStart()),
                              static_cast<std::size_t>(rtb.SelLength())};
-    return search->matches(wholeText(rtb), selected);
+    return searchMatches(*search, rtb.Parts(), selected);
 }
 
 }  // namespace
@@ -69,14 +66,14 @@ void findnext(Workspace& ws, SearchBarView& bar) {
     if (!haveFindText(ws, bar)) return;
     std::optional<ByteRange> match;
     if (const auto search = currentSearch(ws, bar)) {
-        const std::string_view text = wholeText(ws.mergedoc);
+        const TextParts text = ws.mergedoc.Parts();
         // From the character after the selection's first one: the match selected last time
         // (or one right at the caret) is passed over until the search wraps around.
         const auto start = static_cast<std::size_t>(ws.mergedoc.SelStart());
         const std::size_t from = nextCharBorder(text, start, documentEncoding(ws.mergedoc));
-        match = search->forward(text, from);
+        match = searchForward(*search, text, from);
         // Around the end: what lies before the first search's start.
-        if (!match) match = search->forward(text, 0, from);
+        if (!match) match = searchForward(*search, text, 0, from);
     }
     if (!match) {
         nothingFound(ws);
@@ -90,13 +87,15 @@ void findprevious(Workspace& ws, SearchBarView& bar) {
     if (!haveFindText(ws, bar)) return;
     std::optional<ByteRange> match;
     if (const auto search = currentSearch(ws, bar)) {
-        const std::string_view text = wholeText(ws.mergedoc);
+        const TextParts text = ws.mergedoc.Parts();
         const auto start = static_cast<std::size_t>(ws.mergedoc.SelStart());
-        match = search->backward(text, start);
+        match = searchBackward(*search, text, start);
         // Around the start: only a match that reaches past the first search's end is new.
         const std::size_t longest = search->longestMatch();
-        if (!match)
-            match = search->backward(text, text.size(), start > longest ? start - longest : 0);
+        if (!match) {
+            match = searchBackward(*search, text, static_cast<std::size_t>(text.size()),
+                                   start > longest ? start - longest : 0);
+        }
     }
     if (!match) {
         nothingFound(ws);

@@ -425,6 +425,60 @@ TEST_F(MainWindowTest, TheGapFollowsTheCaretButWaitsForLongWork) {
     EXPECT_TRUE(w.close());
 }
 
+// Find and Find Previous read the text where it lies, around the editor's gap: a match the gap
+// cuts in two is found both ways, and searching leaves the gap where the typing left it.
+TEST_F(MainWindowTest, FindReadsAroundTheGapWithoutMovingIt) {
+    std::string text;
+    for (int i = 0; i < 2000; ++i) text += "alpha beta gamma " + std::to_string(i) + "\n";
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+    MainWindow w({path});
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    Workspace& ws = w.workspace();
+    QsciScintillaBase& editor = *static_cast<ScintillaSurface&>(ws.mergedoc).editor();
+    const auto gap = [&] {
+        return static_cast<Pos>(editor.SendScintilla(QsciScintillaBase::SCI_GETGAPPOSITION));
+    };
+    QWidget* keys = QApplication::focusWidget();
+    ASSERT_NE(keys, nullptr);
+    // The one x of the document, typed into line 1000: the key's edit brings the gap there.
+    std::string model;
+    for (const char c : text) model += c == '\n' ? "\r\n" : std::string(1, c);
+    const auto at = static_cast<Pos>(model.find("gamma 1000\r\n") + 3);
+    model.insert(static_cast<std::size_t>(at), "x");
+    ws.mergedoc.SetSelStart(at);
+    QTest::keyClick(keys, Qt::Key_X);
+    const Pos cut = gap();
+    ASSERT_LE(std::abs(cut - at), 3);
+    // Eight bytes the gap cuts in half, the x among them, looked for in capitals.
+    const std::pair<Pos, Pos> match{cut - 4, 8};
+    const QString find =
+        QString::fromStdString(model.substr(static_cast<std::size_t>(cut - 4), 8)).toUpper();
+
+    QLineEdit* findBox =
+        w.centralWidget()->findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly).value(0);
+    ASSERT_NE(findBox, nullptr);
+    QTest::keyClicks(findBox, find);
+    const auto selection = [&] {
+        return std::pair<Pos, Pos>{ws.mergedoc.SelStart(), ws.mergedoc.SelLength()};
+    };
+    // Enter finds from the caret, past the end and around to the match; F3 comes back to it,
+    // and so does Shift+F3 from the other side.
+    QTest::keyClick(findBox, Qt::Key_Return);
+    EXPECT_EQ(selection(), match) << find.toStdString();
+    EXPECT_EQ(gap(), cut);
+    QTest::keyClick(findBox, Qt::Key_F3);
+    EXPECT_EQ(selection(), match);
+    EXPECT_EQ(gap(), cut);
+    QTest::keyClick(findBox, Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(selection(), match);
+    EXPECT_EQ(gap(), cut);
+    EXPECT_EQ(ws.mergedoc.Text(), model);
+    ws.doc.stored.set(ws.mergedoc.Text());  // nothing to save: closing asks nothing
+    EXPECT_TRUE(w.close());
+}
+
 // The caption waits its delay after a key, so that a burst of keys costs one refresh; after
 // work long enough to show its progress the user has waited already, and it comes at once.
 TEST_F(MainWindowTest, TheCaptionFollowsLongWorkAtOnce) {

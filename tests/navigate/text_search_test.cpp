@@ -2,6 +2,7 @@
 
 #include <random>
 
+#include "navigate/parts_search.h"
 #include "navigate/text_search.h"
 
 namespace scrivane {
@@ -113,28 +114,33 @@ std::string randomText(std::mt19937& rng, const std::vector<std::vector<std::str
     return text;
 }
 
+// Mostly a stretch of the text whose classes are `textPieces`, each character possibly swapped
+// for one folding alike; otherwise random characters.
+std::string randomPattern(std::mt19937& rng, const std::vector<std::vector<std::string>>& classes,
+                          const std::vector<std::size_t>& textPieces) {
+    std::string pattern;
+    if (!textPieces.empty() && rng() % 4 != 0) {
+        const std::size_t first = rng() % textPieces.size();
+        const std::size_t count = 1 + rng() % std::min<std::size_t>(4, textPieces.size() - first);
+        for (std::size_t i = first; i < first + count; ++i) {
+            const auto& cls = classes[textPieces[i]];
+            pattern += cls[rng() % cls.size()];
+        }
+        return pattern;
+    }
+    std::vector<std::size_t> unused;
+    return randomText(rng, classes, 1 + rng() % 3, unused);
+}
+
 void checkAgainstReference(Encoding encoding,
                            const std::vector<std::vector<std::string>>& classes) {
     std::mt19937 rng(encoding == Encoding::Utf8 ? 11 : 12);
     std::vector<std::size_t> textPieces;
-    std::vector<std::size_t> patternPieces;
     for (int round = 0; round < 6000; ++round) {
         // Now and then a long text, where the scan passes over words without a start.
         const std::string text =
             randomText(rng, classes, rng() % (round % 8 == 0 ? 200 : 30), textPieces);
-        std::string pattern;
-        if (!textPieces.empty() && rng() % 4 != 0) {
-            // A stretch of the text, each character possibly swapped for one folding alike.
-            const std::size_t first = rng() % textPieces.size();
-            const std::size_t count =
-                1 + rng() % std::min<std::size_t>(4, textPieces.size() - first);
-            for (std::size_t i = first; i < first + count; ++i) {
-                const auto& cls = classes[textPieces[i]];
-                pattern += cls[rng() % cls.size()];
-            }
-        } else {
-            pattern = randomText(rng, classes, 1 + rng() % 3, patternPieces);
-        }
+        const std::string pattern = randomPattern(rng, classes, textPieces);
         const bool exact = rng() % 3 == 0;
         const TextSearch search(pattern, encoding, exact);
         const Decoded t = decode(text, encoding, !exact);
@@ -180,6 +186,50 @@ TEST(TextSearch, AgreesWithDecodeFoldCompareInUtf8) {
 
 TEST(TextSearch, AgreesWithDecodeFoldCompareInLatin1) {
     checkAgainstReference(Encoding::Latin1, kLatin1Classes);
+}
+
+// The text cut in two at every byte, as the editor's gap cuts it, searched where it lies: the
+// same answers as the text in one run, matches across the cut included.
+void checkTwoRunsAgainstOneRun(Encoding encoding,
+                               const std::vector<std::vector<std::string>>& classes) {
+    std::mt19937 rng(encoding == Encoding::Utf8 ? 21 : 22);
+    std::vector<std::size_t> pieces;
+    for (int round = 0; round < 300; ++round) {
+        const std::string text = randomText(rng, classes, rng() % 16, pieces);
+        const std::string pattern = randomPattern(rng, classes, pieces);
+        const TextSearch search(pattern, encoding, rng() % 3 == 0);
+        const std::string_view whole = text;
+        for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+            const TextParts parts{whole.substr(0, cut), whole.substr(cut)};
+            const std::string where =
+                "round " + std::to_string(round) + " cut " + std::to_string(cut) + " at ";
+            for (std::size_t at = 0; at <= text.size() + 1; ++at) {
+                const std::size_t bound = rng() % (text.size() + 2);
+                ASSERT_EQ(searchForward(search, parts, at), search.forward(whole, at))
+                    << where << at;
+                ASSERT_EQ(searchForward(search, parts, at, bound), search.forward(whole, at, bound))
+                    << where << at << " before " << bound;
+                ASSERT_EQ(searchBackward(search, parts, at), search.backward(whole, at))
+                    << where << at;
+                ASSERT_EQ(searchBackward(search, parts, at, bound),
+                          search.backward(whole, at, bound))
+                    << where << at << " not before " << bound;
+                ASSERT_EQ(nextCharBorder(parts, at, encoding), nextCharBorder(whole, at, encoding))
+                    << where << at;
+                const ByteRange range{at, rng() % 8};
+                ASSERT_EQ(searchMatches(search, parts, range), search.matches(whole, range))
+                    << where << at << "+" << range.length;
+            }
+        }
+    }
+}
+
+TEST(TextSearch, TwoRunsAnswerAsOneInUtf8) {
+    checkTwoRunsAgainstOneRun(Encoding::Utf8, kUtf8Classes);
+}
+
+TEST(TextSearch, TwoRunsAnswerAsOneInLatin1) {
+    checkTwoRunsAgainstOneRun(Encoding::Latin1, kLatin1Classes);
 }
 
 TEST(TextSearch, FoldsCaseInTheDocumentsEncoding) {
