@@ -57,8 +57,8 @@ void insertAndTakeBack(QsciScintillaBase& editor, std::int64_t to, std::int64_t 
 }  // namespace
 
 bool bringGapTowardSelection(QsciScintillaBase& editor, std::size_t step) {
-    // A text that cannot change needs no gap where it would change; moving it would only cost
-    // a later Find the copy back.
+    // A text that cannot change needs no gap where it would change: moving it would copy the
+    // text for nothing.
     if (sci(editor, Sci::SCI_GETREADONLY) != 0) return false;
     // Typing replaces the selection: the edit begins at its start.
     const auto target = static_cast<std::int64_t>(sci(editor, Sci::SCI_GETSELECTIONSTART));
