@@ -4,15 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "document/original_text.h"
+
 namespace scrivane {
 namespace {
 
 std::string copied(const TextParts& text, std::size_t from, std::size_t to) {
     std::vector<std::string_view> views;
     text.slice(static_cast<Pos>(from), static_cast<Pos>(to), views);
-    std::string bytes;
-    for (const std::string_view view : views) bytes.append(view);
-    return bytes;
+    return joinedPieces(views);
 }
 
 std::optional<ByteRange> shifted(std::optional<ByteRange> match, std::size_t by) {
