@@ -56,6 +56,13 @@ class MainWindowTest : public ::testing::Test {
         return QTest::qWaitFor([&] { return w.windowTitle() == caption; }, 3000);
     }
 
+    // Where the editor's gap lies in the window's document.
+    static Pos gapOf(Workspace& ws) {
+        return static_cast<ScintillaSurface&>(ws.mergedoc)
+            .editor()
+            ->SendScintilla(QsciScintillaBase::SCI_GETGAPPOSITION);
+    }
+
     QTemporaryDir tmp;
     std::string path;
 };
@@ -363,8 +370,7 @@ TEST_F(MainWindowTest, TheGapFollowsTheCaretButWaitsForLongWork) {
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
     Workspace& ws = w.workspace();
-    QsciScintillaBase& editor = *static_cast<ScintillaSurface&>(ws.mergedoc).editor();
-    const auto gap = [&] { return editor.SendScintilla(QsciScintillaBase::SCI_GETGAPPOSITION); };
+    const auto gap = [&] { return gapOf(ws); };
     QWidget* keys = QApplication::focusWidget();
     ASSERT_NE(keys, nullptr);
     // Opened, the gap is at the end and the caret at the start.
@@ -436,10 +442,7 @@ TEST_F(MainWindowTest, FindReadsAroundTheGapWithoutMovingIt) {
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
     Workspace& ws = w.workspace();
-    QsciScintillaBase& editor = *static_cast<ScintillaSurface&>(ws.mergedoc).editor();
-    const auto gap = [&] {
-        return static_cast<Pos>(editor.SendScintilla(QsciScintillaBase::SCI_GETGAPPOSITION));
-    };
+    const auto gap = [&] { return gapOf(ws); };
     QWidget* keys = QApplication::focusWidget();
     ASSERT_NE(keys, nullptr);
     // The one x of the document, typed into line 1000: the key's edit brings the gap there.
